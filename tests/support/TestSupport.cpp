@@ -1,0 +1,34 @@
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QtGlobal>
+
+namespace velmora::test {
+
+IsolatedHome::IsolatedHome()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    const QString base = m_dir.path();
+    for (const char* sub : {"config", "data", "cache", "runtime"}) {
+        QDir(base).mkpath(QLatin1String(sub));
+    }
+    qputenv("XDG_CONFIG_HOME", (base + QStringLiteral("/config")).toUtf8());
+    qputenv("XDG_DATA_HOME", (base + QStringLiteral("/data")).toUtf8());
+    qputenv("XDG_CACHE_HOME", (base + QStringLiteral("/cache")).toUtf8());
+    QFile::setPermissions(base + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", (base + QStringLiteral("/runtime")).toUtf8());
+}
+
+IsolatedHome::~IsolatedHome() = default;
+
+QImage solidImage(int width, int height, QColor color, double devicePixelRatio)
+{
+    QImage image(qRound(width * devicePixelRatio), qRound(height * devicePixelRatio),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(color);
+    return image;
+}
+
+} // namespace velmora::test

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace velmora::test {
+
+// A temporary folder that XDG_* variables and QStandardPaths point into for the life of a test,
+// so nothing touches the real home folder.
+class IsolatedHome
+{
+public:
+    IsolatedHome();
+    ~IsolatedHome();
+    QString path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// An image of the given point size and pixel density filled with one colour.
+QImage solidImage(int width, int height, QColor color, double devicePixelRatio = 1.0);
+
+} // namespace velmora::test
