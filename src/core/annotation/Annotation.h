@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RawValue.h"
 #include "imaging/Color.h"
 
 #include <QPointF>
@@ -9,9 +10,7 @@
 #include <QUuid>
 #include <QVector>
 
-#include <array>
 #include <optional>
-#include <string_view>
 #include <variant>
 
 namespace velmora {
@@ -34,8 +33,6 @@ enum class ResizeHandle {
     textRight,
 };
 
-// The raw value of each case is its name, and it is what gets persisted.
-template <typename E> struct EnumNames;
 template <> struct EnumNames<AnnotationTool>
 {
     static constexpr std::array<std::string_view, 8> names{"arrow", "text",  "rect",   "ellipse",
@@ -51,33 +48,6 @@ template <> struct EnumNames<TextStyle>
     static constexpr std::array<std::string_view, 6> names{"standard", "rounded", "outlined",
                                                            "mono",     "box",     "roundedBox"};
 };
-
-template <typename E> constexpr auto allCases()
-{
-    std::array<E, EnumNames<E>::names.size()> cases{};
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        cases[i] = static_cast<E>(i);
-    }
-    return cases;
-}
-
-template <typename E> QString rawValue(E value)
-{
-    const auto name = EnumNames<E>::names[static_cast<std::size_t>(value)];
-    return QString::fromLatin1(name.data(), qsizetype(name.size()));
-}
-
-// Unknown text gives nothing.
-template <typename E> std::optional<E> fromRawValue(const QString& text)
-{
-    const auto& names = EnumNames<E>::names;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (text == QLatin1String(names[i].data(), qsizetype(names[i].size()))) {
-            return static_cast<E>(i);
-        }
-    }
-    return std::nullopt;
-}
 
 struct ArrowAnnotation
 {
