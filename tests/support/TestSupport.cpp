@@ -16,7 +16,8 @@ IsolatedHome::IsolatedHome()
     qputenv("XDG_CONFIG_HOME", (base + QStringLiteral("/config")).toUtf8());
     qputenv("XDG_DATA_HOME", (base + QStringLiteral("/data")).toUtf8());
     qputenv("XDG_CACHE_HOME", (base + QStringLiteral("/cache")).toUtf8());
-    QFile::setPermissions(base + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(base + QStringLiteral("/runtime"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", (base + QStringLiteral("/runtime")).toUtf8());
 }
 

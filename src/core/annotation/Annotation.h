@@ -35,13 +35,13 @@ enum class ResizeHandle {
 
 template <> struct EnumNames<AnnotationTool>
 {
-    static constexpr std::array<std::string_view, 8> names{"arrow", "text",  "rect",   "ellipse",
-                                                           "draw",  "blur",  "select", "crop"};
+    static constexpr std::array<std::string_view, 8> names{"arrow", "text", "rect",   "ellipse",
+                                                           "draw",  "blur", "select", "crop"};
 };
 template <> struct EnumNames<ArrowStyle>
 {
-    static constexpr std::array<std::string_view, 6> names{"filled", "single", "sketch",
-                                                           "sketchDouble", "none", "double"};
+    static constexpr std::array<std::string_view, 6> names{"filled",       "single", "sketch",
+                                                           "sketchDouble", "none",   "double"};
 };
 template <> struct EnumNames<TextStyle>
 {
@@ -74,10 +74,7 @@ struct TextAnnotation
     TextStyle style = TextStyle::standard;
     bool operator==(const TextAnnotation&) const = default;
 
-    std::optional<double> wrapWidth() const
-    {
-        return maxWidth && *maxWidth > 0 ? maxWidth : std::nullopt;
-    }
+    std::optional<double> wrapWidth() const { return maxWidth && *maxWidth > 0 ? maxWidth : std::nullopt; }
 };
 
 struct RectAnnotation

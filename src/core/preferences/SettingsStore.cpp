@@ -83,8 +83,7 @@ SettingsStore& SettingsStore::shared()
 
 FileSettingsStore::FileSettingsStore(const QString& path)
     : m_settings(std::make_unique<QSettings>(path, QSettings::IniFormat))
-{
-}
+{}
 
 QVariant FileSettingsStore::value(const QString& key) const
 {
