@@ -1,0 +1,618 @@
+#include "editor/EditorSession.h"
+
+#include "annotation/AnnotationGeometry.h"
+#include "editor/AutoPalette.h"
+#include "editor/BackgroundAssetStore.h"
+#include "preferences/SettingsStore.h"
+
+#include <QMutexLocker>
+#include <QSet>
+
+#include <cmath>
+
+namespace velmora {
+
+namespace {
+
+const QString sharedShadowKey = QStringLiteral("shared.backgroundShadow");
+
+double defaultCornerRadius(CaptureKind kind)
+{
+    return kind == CaptureKind::window ? 0 : 24;
+}
+
+double defaultPadding(CaptureKind kind)
+{
+    return kind == CaptureKind::window ? 45 : 50;
+}
+
+double roundHalfAwayFromZero(double value)
+{
+    return std::round(value); // std::round rounds halves away from zero
+}
+
+} // namespace
+
+PixelMetrics pixelMetrics(const QImage& image)
+{
+    if (image.isNull()) {
+        return {QSize(0, 0), std::max(1.0, image.devicePixelRatio())};
+    }
+    return {image.size(), std::max(1.0, image.devicePixelRatio())};
+}
+
+QSizeF pointSize(const QImage& image)
+{
+    if (image.isNull()) {
+        return {0, 0};
+    }
+    return QSizeF(image.size()) / image.devicePixelRatio();
+}
+
+EditorSession::EditorSession(const QImage& image, CaptureKind kind,
+                             std::optional<CaptureBackgroundAssets> assets, bool backgroundEnabledByDefault,
+                             Services services, QObject* parent)
+    : QObject(parent), m_captureKind(kind), m_services(services)
+{
+    m_capturedImage = assets ? assets->contentImage : image;
+    m_backgroundAssets = std::move(assets);
+
+    const SettingsStore& settings = m_services.settings;
+    m_strokeWidth = settings.number(key(QStringLiteral("strokeWidth"))).value_or(8);
+    m_fontSize = settings.number(key(QStringLiteral("fontSize"))).value_or(32);
+    m_textStyle =
+        fromRawValue<TextStyle>(settings.string(key(QStringLiteral("textStyle"))).value_or(QString()))
+            .value_or(TextStyle::standard);
+    m_blurRadius = settings.number(key(QStringLiteral("blurRadius"))).value_or(10);
+    m_windowCaptureBackgroundBlur = settings.number(key(QStringLiteral("backgroundBlur"))).value_or(0);
+    m_windowCaptureShadow =
+        settings.number(sharedShadowKey)
+            .value_or(settings.number(key(QStringLiteral("backgroundShadow"))).value_or(7));
+    m_isBackgroundCompositeEnabled = backgroundEnabledByDefault;
+    m_contentCornerRadius =
+        settings.number(key(QStringLiteral("contentCornerRadius"))).value_or(defaultCornerRadius(kind));
+    m_contentPadding = resolvedDefaultPadding(kind, settings);
+    m_contentInset = settings.number(key(QStringLiteral("contentInset"))).value_or(0);
+
+    std::optional<QVector<BackgroundColorItem>> stored;
+    if (const auto data = settings.data(key(QStringLiteral("customBackgroundColors")))) {
+        stored = decodeColorItems(*data);
+    }
+    m_customBackgroundColors =
+        stored && !stored->isEmpty() ? *stored : QVector<BackgroundColorItem>{defaultCustomColorItem()};
+
+    m_userWallpaperItems =
+        m_services.wallpapers.cachedWallpapers().value_or(QVector<BackgroundWallpaperItem>{});
+
+    const auto storedSelection = settings.string(key(QStringLiteral("backgroundSelection")));
+    m_backgroundSelection = BackgroundSelection::fromPersistenceValue(storedSelection);
+    // Written back through the handler so the stored value is always a valid one.
+    setBackgroundSelection(
+        normalizedBackgroundSelection(m_backgroundSelection, m_customBackgroundColors, m_userWallpaperItems));
+}
+
+EditorSession::~EditorSession() = default;
+
+QString EditorSession::key(const QString& field) const
+{
+    return rawValue(m_captureKind) + QLatin1Char('.') + field;
+}
+
+void EditorSession::writeNumber(const QString& field, double value)
+{
+    m_services.settings.setValue(key(field), value);
+}
+
+double EditorSession::resolvedDefaultPadding(CaptureKind kind, const SettingsStore& settings)
+{
+    return settings.number(rawValue(kind) + QStringLiteral(".contentPadding")).value_or(defaultPadding(kind));
+}
+
+// MARK: published fields
+
+void EditorSession::setCapturedImage(const QImage& image)
+{
+    m_capturedImage = image;
+    Q_EMIT capturedImageChanged();
+}
+
+void EditorSession::setAnnotations(const AnnotationList& annotations)
+{
+    m_annotations = annotations;
+    Q_EMIT annotationsChanged();
+}
+
+void EditorSession::setStrokeWidth(double value)
+{
+    m_strokeWidth = value;
+    writeNumber(QStringLiteral("strokeWidth"), value);
+    Q_EMIT strokeWidthChanged();
+}
+
+void EditorSession::setFontSize(double value)
+{
+    m_fontSize = value;
+    writeNumber(QStringLiteral("fontSize"), value);
+    Q_EMIT fontSizeChanged();
+}
+
+void EditorSession::setTextStyle(TextStyle style)
+{
+    m_textStyle = style;
+    m_services.settings.setValue(key(QStringLiteral("textStyle")), rawValue(style));
+    Q_EMIT textStyleChanged();
+}
+
+void EditorSession::setBlurRadius(double value)
+{
+    m_blurRadius = value;
+    writeNumber(QStringLiteral("blurRadius"), value);
+    Q_EMIT blurRadiusChanged();
+}
+
+void EditorSession::setHoveredColor(std::optional<Color> color)
+{
+    if (m_hoveredColor == color) {
+        return;
+    }
+    m_hoveredColor = color;
+    Q_EMIT hoveredColorChanged();
+}
+
+void EditorSession::setBackgroundSelection(const BackgroundSelection& selection)
+{
+    m_backgroundSelection = selection;
+    m_services.settings.setValue(key(QStringLiteral("backgroundSelection")), selection.persistenceValue());
+    clearCompositeCache();
+    Q_EMIT backgroundSelectionChanged();
+}
+
+void EditorSession::setCustomBackgroundColors(const QVector<BackgroundColorItem>& colors)
+{
+    m_customBackgroundColors = colors;
+    m_services.settings.setValue(key(QStringLiteral("customBackgroundColors")), encodeColorItems(colors));
+    clearCompositeCache();
+    Q_EMIT customBackgroundColorsChanged();
+}
+
+void EditorSession::setWindowCaptureBackgroundBlur(double value)
+{
+    m_windowCaptureBackgroundBlur = value;
+    writeNumber(QStringLiteral("backgroundBlur"), value);
+    clearCompositeCache();
+    Q_EMIT windowCaptureBackgroundBlurChanged();
+}
+
+void EditorSession::setWindowCaptureShadow(double value)
+{
+    m_windowCaptureShadow = value;
+    m_services.settings.setValue(sharedShadowKey, value);
+    clearCompositeCache();
+    Q_EMIT windowCaptureShadowChanged();
+}
+
+void EditorSession::setBackgroundCompositeEnabled(bool enabled)
+{
+    m_isBackgroundCompositeEnabled = enabled;
+    clearCompositeCache();
+    Q_EMIT backgroundCompositeEnabledChanged();
+}
+
+void EditorSession::setContentCornerRadius(double value)
+{
+    m_contentCornerRadius = value;
+    writeNumber(QStringLiteral("contentCornerRadius"), value);
+    clearCompositeCache();
+    Q_EMIT contentCornerRadiusChanged();
+}
+
+void EditorSession::setPaddingOrInset(double& field, double value, const QString& keyName, bool translate)
+{
+    const double old = field;
+    field = value;
+    writeNumber(keyName, value);
+    // Annotations live in composite points while the composite shows: keep them over the content.
+    if (translate && isCompositeShown() && value != old) {
+        translateAnnotations(value - old, value - old);
+    }
+    clearCompositeCache();
+}
+
+void EditorSession::setContentPadding(double value)
+{
+    setPaddingOrInset(m_contentPadding, value, QStringLiteral("contentPadding"), true);
+    Q_EMIT contentPaddingChanged();
+}
+
+void EditorSession::setContentInset(double value)
+{
+    setPaddingOrInset(m_contentInset, value, QStringLiteral("contentInset"), true);
+    Q_EMIT contentInsetChanged();
+}
+
+void EditorSession::setBackgroundAssets(const std::optional<CaptureBackgroundAssets>& assets)
+{
+    m_backgroundAssets = assets;
+    Q_EMIT backgroundAssetsChanged();
+}
+
+void EditorSession::setUserWallpaperItems(const QVector<BackgroundWallpaperItem>& items)
+{
+    m_userWallpaperItems = items;
+    Q_EMIT userWallpaperItemsChanged();
+}
+
+const QImage& EditorSession::contentImage() const
+{
+    return m_backgroundAssets ? m_backgroundAssets->contentImage : m_capturedImage;
+}
+
+// MARK: history
+
+EditorSession::Snapshot EditorSession::currentSnapshot() const
+{
+    return {m_capturedImage,
+            m_annotations,
+            m_backgroundAssets,
+            m_backgroundSelection,
+            m_customBackgroundColors,
+            m_windowCaptureBackgroundBlur,
+            m_windowCaptureShadow,
+            m_isBackgroundCompositeEnabled,
+            m_blurRadius,
+            m_contentCornerRadius,
+            m_contentPadding,
+            m_contentInset};
+}
+
+void EditorSession::pushUndo()
+{
+    m_undoStack.append(currentSnapshot());
+    m_redoStack.clear();
+    if (m_undoStack.size() > maxUndoDepth) {
+        m_undoStack.remove(0, m_undoStack.size() - maxUndoDepth);
+    }
+    trimImageGenerations();
+    Q_EMIT historyChanged();
+}
+
+// Keeps at most four distinct images alive through the history: when a fifth appears, the whole
+// leading run of the oldest image goes.
+void EditorSession::trimImageGenerations()
+{
+    while (m_undoStack.size() >= 2) {
+        QSet<qint64> seen;
+        for (const Snapshot& snapshot : std::as_const(m_undoStack)) {
+            seen.insert(snapshot.image.cacheKey());
+            if (seen.size() > maxImageGenerations) {
+                break;
+            }
+        }
+        if (seen.size() <= maxImageGenerations) {
+            return;
+        }
+        const qint64 oldest = m_undoStack.front().image.cacheKey();
+        while (!m_undoStack.isEmpty() && m_undoStack.front().image.cacheKey() == oldest) {
+            m_undoStack.removeFirst();
+        }
+    }
+}
+
+void EditorSession::undo()
+{
+    if (m_undoStack.isEmpty()) {
+        return;
+    }
+    const Snapshot snapshot = m_undoStack.takeLast();
+    m_redoStack.append(currentSnapshot());
+    restore(snapshot);
+    Q_EMIT historyChanged();
+}
+
+void EditorSession::redo()
+{
+    if (m_redoStack.isEmpty()) {
+        return;
+    }
+    const Snapshot snapshot = m_redoStack.takeLast();
+    m_undoStack.append(currentSnapshot());
+    restore(snapshot);
+    Q_EMIT historyChanged();
+}
+
+// The annotations of a snapshot were recorded together with its padding and inset, so they come
+// back exactly as recorded: restoring those two persists them but moves nothing.
+void EditorSession::restore(const Snapshot& snapshot)
+{
+    setCapturedImage(snapshot.image);
+    setAnnotations(snapshot.annotations);
+    setBackgroundAssets(snapshot.backgroundAssets);
+    setBackgroundSelection(snapshot.backgroundSelection);
+    setCustomBackgroundColors(snapshot.customBackgroundColors);
+    setWindowCaptureBackgroundBlur(snapshot.windowCaptureBackgroundBlur);
+    setWindowCaptureShadow(snapshot.windowCaptureShadow);
+    setBackgroundCompositeEnabled(snapshot.isBackgroundCompositeEnabled);
+    clearCompositeCache();
+    setBlurRadius(snapshot.blurRadius);
+    setContentCornerRadius(snapshot.contentCornerRadius);
+    setPaddingOrInset(m_contentPadding, snapshot.contentPadding, QStringLiteral("contentPadding"), false);
+    Q_EMIT contentPaddingChanged();
+    setPaddingOrInset(m_contentInset, snapshot.contentInset, QStringLiteral("contentInset"), false);
+    Q_EMIT contentInsetChanged();
+}
+
+// MARK: geometry
+
+QSizeF EditorSession::displaySize() const
+{
+    if (!isCompositeShown()) {
+        return pointSize(m_capturedImage);
+    }
+    const double grow = 2 * contentOffset();
+    return pointSize(contentImage()) + QSizeF(grow, grow);
+}
+
+QSize EditorSession::outputPixelDimensions() const
+{
+    if (!isCompositeShown()) {
+        return pixelMetrics(m_capturedImage).pixelSize;
+    }
+    const PixelMetrics metrics = pixelMetrics(contentImage());
+    const int grow = 2 * int(roundHalfAwayFromZero(metrics.scale * contentOffset()));
+    return metrics.pixelSize + QSize(grow, grow);
+}
+
+// MARK: editing
+
+void EditorSession::translateAnnotations(double dx, double dy)
+{
+    setAnnotations(translatedAnnotations(m_annotations, QPointF(dx, dy)));
+}
+
+void EditorSession::crop(const QRectF& rect)
+{
+    const QImage source = m_capturedImage;
+    const QSizeF points = pointSize(source);
+    if (source.isNull() || points.isEmpty()) {
+        return;
+    }
+    const double sx = source.width() / points.width();
+    const double sy = source.height() / points.height();
+    const QRect pixels =
+        QRect(QPoint(int(std::floor(rect.left() * sx)), int(std::floor(rect.top() * sy))),
+              QPoint(int(std::ceil(rect.right() * sx)) - 1, int(std::ceil(rect.bottom() * sy)) - 1))
+            .intersected(source.rect());
+    if (pixels.isEmpty()) {
+        return;
+    }
+    QImage cut = source.copy(pixels);
+    if (cut.isNull()) {
+        return;
+    }
+    cut.setDevicePixelRatio(sx);
+    const QSizeF cutPoints(pixels.width() / sx, pixels.height() / sy);
+
+    setAnnotations(translatedAndKept(m_annotations, -rect.topLeft(), QRectF(QPointF(0, 0), cutPoints)));
+
+    const bool wasEnabled = m_isBackgroundCompositeEnabled;
+    setBackgroundCompositeEnabled(false);
+    const bool drawsShadow = m_backgroundAssets ? m_backgroundAssets->drawsShadow : true;
+    setBackgroundAssets(CaptureBackgroundAssets{cut, std::nullopt, m_contentPadding, drawsShadow});
+    setCapturedImage(cut);
+    // The wallpaper behind the old area no longer fits the new picture.
+    if (m_backgroundSelection.kind() == BackgroundSelection::Kind::desktopWallpaper) {
+        setBackgroundSelection(BackgroundSelection::preset(BackgroundColorPreset::white));
+    }
+    setBackgroundCompositeEnabled(wasEnabled);
+}
+
+void EditorSession::toggleBackgroundComposite()
+{
+    if (!m_backgroundAssets) {
+        if (m_captureKind == CaptureKind::window) {
+            return;
+        }
+        setBackgroundAssets(CaptureBackgroundAssets{m_capturedImage, std::nullopt, 30, true});
+    }
+    const double o = contentOffset();
+    translateAnnotations(m_isBackgroundCompositeEnabled ? -o : o, m_isBackgroundCompositeEnabled ? -o : o);
+    setBackgroundCompositeEnabled(!m_isBackgroundCompositeEnabled);
+}
+
+void EditorSession::sampleColor(const QPointF& point)
+{
+    const QImage& image = m_capturedImage;
+    const QSizeF points = pointSize(image);
+    if (image.isNull() || points.isEmpty()) {
+        setHoveredColor(std::nullopt);
+        return;
+    }
+    // Floor rather than truncate, so a point just left of or above the image is outside it.
+    const int x = int(std::floor(point.x() * image.width() / points.width()));
+    const int y = int(std::floor(point.y() * image.height() / points.height()));
+    if (!image.valid(x, y)) {
+        setHoveredColor(std::nullopt);
+        return;
+    }
+    setHoveredColor(Color::fromQColor(image.pixelColor(x, y)));
+}
+
+std::optional<QString> EditorSession::hoveredHex() const
+{
+    if (!m_hoveredColor) {
+        return std::nullopt;
+    }
+    return m_hoveredColor->hexRgb();
+}
+
+void EditorSession::resetSidebarSettings()
+{
+    pushUndo();
+    setContentCornerRadius(defaultCornerRadius(m_captureKind));
+    setContentPadding(defaultPadding(m_captureKind));
+    setContentInset(0);
+    setWindowCaptureShadow(7);
+    setWindowCaptureBackgroundBlur(0);
+    setBlurRadius(10);
+    setBackgroundSelection(BackgroundSelection::desktopWallpaper());
+}
+
+void EditorSession::normalizeSelection()
+{
+    setBackgroundSelection(
+        normalizedBackgroundSelection(m_backgroundSelection, m_customBackgroundColors, m_userWallpaperItems));
+}
+
+QString EditorSession::addCustomBackgroundColor(const Color& color)
+{
+    const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    auto colors = m_customBackgroundColors;
+    colors.append(BackgroundColorItem::make(id, color));
+    setCustomBackgroundColors(colors);
+    setBackgroundSelection(BackgroundSelection::customColor(id));
+    return id;
+}
+
+void EditorSession::updateCustomBackgroundColor(const QString& id, const Color& color)
+{
+    auto colors = m_customBackgroundColors;
+    for (BackgroundColorItem& item : colors) {
+        if (item.id == id) {
+            item = BackgroundColorItem::make(id, color);
+            setCustomBackgroundColors(colors);
+            return;
+        }
+    }
+}
+
+void EditorSession::removeCustomBackgroundColor(const QString& id)
+{
+    auto colors = m_customBackgroundColors;
+    colors.removeIf([&](const BackgroundColorItem& item) { return item.id == id; });
+    setCustomBackgroundColors(colors);
+    normalizeSelection();
+}
+
+void EditorSession::addWallpapers(const QList<QUrl>& urls)
+{
+    const auto result = m_services.wallpapers.importWallpapers(urls);
+    setUserWallpaperItems(result.items);
+    if (!result.importedIds.isEmpty()) {
+        setBackgroundSelection(BackgroundSelection::userWallpaper(result.importedIds.front()));
+    } else {
+        normalizeSelection();
+    }
+}
+
+void EditorSession::removeWallpaper(const QString& id)
+{
+    setUserWallpaperItems(m_services.wallpapers.removeWallpaper(id));
+    normalizeSelection();
+}
+
+void EditorSession::requestUserWallpapersIfNeeded()
+{
+    if (!m_userWallpaperItems.isEmpty() || m_isUserWallpapersLoading) {
+        return;
+    }
+    m_isUserWallpapersLoading = true;
+    m_services.wallpapers.prewarmWallpapers(this, [this](const QVector<BackgroundWallpaperItem>& items) {
+        m_isUserWallpapersLoading = false;
+        if (!items.isEmpty()) {
+            setUserWallpaperItems(items);
+            normalizeSelection();
+        }
+    });
+}
+
+void EditorSession::requestDesktopWallpaperIfNeeded()
+{
+    if (!m_isBackgroundCompositeEnabled || m_isDesktopWallpaperLoading || !m_desktopWallpaperLoader) {
+        return;
+    }
+    if (m_backgroundAssets && m_backgroundAssets->wallpaperBackgroundImage) {
+        return;
+    }
+    m_isDesktopWallpaperLoading = true;
+    m_desktopWallpaperLoader(*this);
+}
+
+void EditorSession::finishDesktopWallpaperLoad(const std::optional<QImage>& wallpaper)
+{
+    m_isDesktopWallpaperLoading = false;
+    if (wallpaper && m_backgroundAssets && m_isBackgroundCompositeEnabled) {
+        auto assets = *m_backgroundAssets;
+        assets.wallpaperBackgroundImage = wallpaper;
+        setBackgroundAssets(assets);
+        clearCompositeCache();
+    }
+}
+
+Color EditorSession::contentEdgeColor()
+{
+    const QImage& image = contentImage();
+    if (!m_cachedEdgeColor || m_cachedEdgeColor->first != image.cacheKey()) {
+        m_cachedEdgeColor = std::pair(image.cacheKey(), edgeColor(image));
+    }
+    return m_cachedEdgeColor->second;
+}
+
+QVector<Color> EditorSession::autoBackgroundColors()
+{
+    const QImage& image = contentImage();
+    if (!m_cachedAutoPalette || m_cachedAutoPalette->first != image.cacheKey()) {
+        m_cachedAutoPalette = std::pair(image.cacheKey(), makeAutoPalette(image));
+    }
+    return m_cachedAutoPalette->second;
+}
+
+// MARK: composite cache
+
+std::optional<QImage> EditorSession::compositeCache() const
+{
+    QMutexLocker lock(&m_compositeCacheLock);
+    return m_compositeCache;
+}
+
+quint64 EditorSession::compositeGeneration() const
+{
+    QMutexLocker lock(&m_compositeCacheLock);
+    return m_compositeGeneration;
+}
+
+bool EditorSession::storeCompositeCache(const QImage& composite, quint64 generation)
+{
+    QMutexLocker lock(&m_compositeCacheLock);
+    if (generation != m_compositeGeneration) {
+        return false;
+    }
+    m_compositeCache = composite;
+    return true;
+}
+
+void EditorSession::clearCompositeCache()
+{
+    QMutexLocker lock(&m_compositeCacheLock);
+    m_compositeCache.reset();
+    ++m_compositeGeneration;
+}
+
+void EditorSession::releaseHeavyAssets()
+{
+    setCapturedImage(QImage());
+    setBackgroundAssets(std::nullopt);
+    m_desktopWallpaperLoader = nullptr;
+    setHoveredColor(std::nullopt);
+    m_isDesktopWallpaperLoading = false;
+    m_isUserWallpapersLoading = false;
+    setUserWallpaperItems({});
+    m_undoStack.clear();
+    m_redoStack.clear();
+    setAnnotations({});
+    clearCompositeCache();
+    m_cachedEdgeColor.reset();
+    m_cachedAutoPalette.reset();
+    Q_EMIT historyChanged();
+}
+
+} // namespace velmora

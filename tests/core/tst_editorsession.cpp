@@ -1,0 +1,409 @@
+#include "annotation/AnnotationGeometry.h"
+#include "editor/BackgroundAssetStore.h"
+#include "editor/EditorSession.h"
+#include "preferences/SettingsStore.h"
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace velmora;
+
+namespace {
+
+RectAnnotation rectAt(double x, double y, double w = 40, double h = 30)
+{
+    RectAnnotation r;
+    r.id = QUuid::createUuid();
+    r.origin = {x, y};
+    r.size = {w, h};
+    return r;
+}
+
+ArrowAnnotation arrowFrom(QPointF a, QPointF b)
+{
+    ArrowAnnotation arrow;
+    arrow.id = QUuid::createUuid();
+    arrow.startPoint = a;
+    arrow.endPoint = b;
+    return arrow;
+}
+
+CaptureBackgroundAssets assetsFor(const QImage& image)
+{
+    return {image, std::nullopt, 30, true};
+}
+
+// A fresh session over a settings file and a wallpaper folder of its own.
+struct Fixture
+{
+    QTemporaryDir dir;
+    FileSettingsStore settings{dir.filePath(QStringLiteral("Velmora.conf"))};
+    BackgroundAssetStore wallpapers{dir.filePath(QStringLiteral("wallpapers"))};
+
+    std::unique_ptr<EditorSession> session(const QImage& image, CaptureKind kind = CaptureKind::region,
+                                           bool withAssets = false, bool enabled = false)
+    {
+        return std::make_unique<EditorSession>(image, kind,
+                                               withAssets ? std::optional(assetsFor(image)) : std::nullopt,
+                                               enabled, EditorSession::Services{settings, wallpapers});
+    }
+};
+
+} // namespace
+
+class TestEditorSession : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void defaultsPerKind();
+    void settingsRoundTripThroughTheFile();
+    void wrongTypedAndCorruptValuesGiveDefaults();
+    void undoDepthIsBounded();
+    void imageGenerationsAreTrimmedAsWholeRuns();
+    void undoRedoAndRedoClearing();
+    void paddingMovesAnnotationsOnlyWhenCompositeShows();
+    void undoRestoresAnnotationsExactlyAsRecorded();
+    void toggleComposite();
+    void displayAndOutputSizesAgree();
+    void cropCutsPixelsAndFiltersAnnotations();
+    void cropOutsideTheImageDoesNothing();
+    void hoveredColorAndHex();
+    void customColors();
+    void resetSidebarSettings();
+    void compositeCacheRejectsStaleRenders();
+    void releaseHeavyAssets();
+};
+
+void TestEditorSession::defaultsPerKind()
+{
+    Fixture f;
+    const QImage image = test::solidImage(100, 80, Qt::white);
+    auto region = f.session(image);
+    QCOMPARE(region->strokeWidth(), 8.0);
+    QCOMPARE(region->fontSize(), 32.0);
+    QCOMPARE(region->textStyle(), TextStyle::standard);
+    QCOMPARE(region->blurRadius(), 10.0);
+    QCOMPARE(region->contentPadding(), 50.0);
+    QCOMPARE(region->contentCornerRadius(), 24.0);
+    QCOMPARE(region->windowCaptureShadow(), 7.0);
+    QCOMPARE(region->backgroundSelection(), BackgroundSelection::desktopWallpaper());
+    QCOMPARE(region->customBackgroundColors(), QVector<BackgroundColorItem>{defaultCustomColorItem()});
+    auto window = f.session(image, CaptureKind::window);
+    QCOMPARE(window->contentPadding(), 45.0);
+    QCOMPARE(window->contentCornerRadius(), 0.0);
+    // The normalised selection is written back at start.
+    QCOMPARE(f.settings.string(QStringLiteral("window.backgroundSelection")),
+             std::optional<QString>(QStringLiteral("desktop-wallpaper")));
+}
+
+void TestEditorSession::settingsRoundTripThroughTheFile()
+{
+    Fixture f;
+    const QImage image = test::solidImage(100, 80, Qt::white);
+    QString customId;
+    {
+        auto window = f.session(image, CaptureKind::window);
+        window->setStrokeWidth(4);
+        window->setTextStyle(TextStyle::roundedBox);
+        window->setContentPadding(70);
+        window->setWindowCaptureShadow(12);
+        window->setWindowCaptureBackgroundBlur(3);
+        customId = window->addCustomBackgroundColor(Color::fromRgb8(10, 20, 30));
+        f.settings.sync();
+    }
+    FileSettingsStore reopened(f.settings.path());
+    EditorSession window(image, CaptureKind::window, std::nullopt, false, {reopened, f.wallpapers});
+    QCOMPARE(window.strokeWidth(), 4.0);
+    QCOMPARE(window.textStyle(), TextStyle::roundedBox);
+    QCOMPARE(window.contentPadding(), 70.0);
+    QCOMPARE(window.windowCaptureBackgroundBlur(), 3.0);
+    QCOMPARE(window.backgroundSelection(), BackgroundSelection::customColor(customId));
+    QCOMPARE(window.customBackgroundColors().size(), 2);
+    QCOMPARE(window.customBackgroundColors().last().color(), Color::fromRgb8(10, 20, 30));
+    // The shadow is shared by both kinds; the padding is not.
+    EditorSession region(image, CaptureKind::region, std::nullopt, false, {reopened, f.wallpapers});
+    QCOMPARE(region.windowCaptureShadow(), 12.0);
+    QCOMPARE(region.contentPadding(), 50.0);
+    QCOMPARE(region.strokeWidth(), 8.0);
+}
+
+void TestEditorSession::wrongTypedAndCorruptValuesGiveDefaults()
+{
+    Fixture f;
+    {
+        QFile file(f.settings.path());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[General]\n"
+                   "region.strokeWidth=thick\n"
+                   "region.textStyle=comic\n"
+                   "region.contentPadding=@ByteArray(12)\n"
+                   "region.customBackgroundColors=@ByteArray([{\"id\":\"a\",\"red\":1}])\n"
+                   "region.backgroundSelection=user-wallpaper:gone.png\n"
+                   "region.backgroundShadow=3\n");
+    }
+    FileSettingsStore settings(f.settings.path());
+    EditorSession s(test::solidImage(10, 10, Qt::red), CaptureKind::region, std::nullopt, false,
+                    {settings, f.wallpapers});
+    QCOMPARE(s.strokeWidth(), 8.0);
+    QCOMPARE(s.textStyle(), TextStyle::standard);
+    QCOMPARE(s.contentPadding(), 50.0);
+    QCOMPARE(s.customBackgroundColors(), QVector<BackgroundColorItem>{defaultCustomColorItem()});
+    QCOMPARE(s.backgroundSelection(), BackgroundSelection::desktopWallpaper());
+    // The per-kind shadow is read when no shared value exists.
+    QCOMPARE(s.windowCaptureShadow(), 3.0);
+}
+
+void TestEditorSession::undoDepthIsBounded()
+{
+    Fixture f;
+    auto s = f.session(test::solidImage(50, 50, Qt::white));
+    for (int i = 0; i < 31; ++i) {
+        s->setAnnotations({rectAt(i, 0)});
+        s->pushUndo();
+    }
+    QCOMPARE(s->undoStack().size(), 30);
+    // The oldest (annotation at x = 0) went; the next oldest is at x = 1.
+    QCOMPARE(std::get<RectAnnotation>(s->undoStack().front().annotations[0]).origin.x(), 1.0);
+}
+
+void TestEditorSession::imageGenerationsAreTrimmedAsWholeRuns()
+{
+    Fixture f;
+    auto s = f.session(test::solidImage(200, 200, Qt::white));
+    QVector<qint64> images;
+    for (int crop = 0; crop < 5; ++crop) {
+        for (int step = 0; step < 3; ++step) {
+            s->setAnnotations({rectAt(step, crop)});
+            s->pushUndo();
+        }
+        images.append(s->capturedImage().cacheKey());
+        s->crop(QRectF(1, 1, 150 - crop * 10, 150 - crop * 10));
+    }
+    QSet<qint64> kept;
+    for (const auto& snapshot : s->undoStack()) {
+        kept.insert(snapshot.image.cacheKey());
+    }
+    QCOMPARE(kept.size(), EditorSession::maxImageGenerations);
+    QVERIFY(!kept.contains(images[0]));
+    QCOMPARE(s->undoStack().size(), 12); // four images × three steps: whole runs only
+    QCOMPARE(s->undoStack().front().image.cacheKey(), images[1]);
+}
+
+void TestEditorSession::undoRedoAndRedoClearing()
+{
+    Fixture f;
+    auto s = f.session(test::solidImage(50, 50, Qt::white));
+    s->undo();
+    QVERIFY(!s->canUndo() && !s->canRedo());
+
+    const AnnotationList first{rectAt(1, 1)};
+    s->pushUndo();
+    s->setAnnotations(first);
+    s->pushUndo();
+    s->setAnnotations({rectAt(2, 2)});
+    s->undo();
+    QCOMPARE(s->annotations(), first);
+    QVERIFY(s->canRedo());
+    s->redo();
+    QCOMPARE(std::get<RectAnnotation>(s->annotations()[0]).origin, QPointF(2, 2));
+    s->undo();
+    s->pushUndo();
+    QVERIFY(!s->canRedo());
+}
+
+void TestEditorSession::paddingMovesAnnotationsOnlyWhenCompositeShows()
+{
+    Fixture f;
+    const QImage image = test::solidImage(100, 100, Qt::white);
+    auto shown = f.session(image, CaptureKind::region, true, true);
+    shown->setAnnotations({rectAt(60, 60), arrowFrom({60, 60}, {90, 90})});
+    shown->setContentPadding(60);
+    QCOMPARE(std::get<RectAnnotation>(shown->annotations()[0]).origin, QPointF(70, 70));
+    QCOMPARE(std::get<ArrowAnnotation>(shown->annotations()[1]).endPoint, QPointF(100, 100));
+    shown->setContentInset(5);
+    QCOMPARE(std::get<RectAnnotation>(shown->annotations()[0]).origin, QPointF(75, 75));
+
+    auto hidden = f.session(image, CaptureKind::region, true, false);
+    hidden->setAnnotations({rectAt(60, 60)});
+    hidden->setContentPadding(80);
+    QCOMPARE(std::get<RectAnnotation>(hidden->annotations()[0]).origin, QPointF(60, 60));
+    // Enabled but with nothing to compose: nothing is shown, so nothing moves.
+    auto noAssets = f.session(image, CaptureKind::window, false, true);
+    noAssets->setAnnotations({rectAt(60, 60)});
+    noAssets->setContentPadding(90);
+    QCOMPARE(std::get<RectAnnotation>(noAssets->annotations()[0]).origin, QPointF(60, 60));
+}
+
+void TestEditorSession::undoRestoresAnnotationsExactlyAsRecorded()
+{
+    Fixture f;
+    auto s = f.session(test::solidImage(100, 100, Qt::white), CaptureKind::region, true, true);
+    const AnnotationList recorded{rectAt(70, 70)};
+    s->setAnnotations(recorded);
+    s->pushUndo(); // padding 50 with the rectangle at (70, 70)
+    s->setContentPadding(80);
+    QCOMPARE(std::get<RectAnnotation>(s->annotations()[0]).origin, QPointF(100, 100));
+    s->undo();
+    QCOMPARE(s->contentPadding(), 50.0);
+    QCOMPARE(s->annotations(), recorded);
+    QCOMPARE(f.settings.number(QStringLiteral("region.contentPadding")), std::optional(50.0));
+    s->redo();
+    QCOMPARE(s->contentPadding(), 80.0);
+    QCOMPARE(std::get<RectAnnotation>(s->annotations()[0]).origin, QPointF(100, 100));
+}
+
+void TestEditorSession::toggleComposite()
+{
+    Fixture f;
+    const QImage image = test::solidImage(100, 100, Qt::white);
+    auto window = f.session(image, CaptureKind::window);
+    window->setAnnotations({rectAt(10, 10)});
+    window->toggleBackgroundComposite();
+    QVERIFY(!window->isBackgroundCompositeEnabled());
+    QCOMPARE(std::get<RectAnnotation>(window->annotations()[0]).origin, QPointF(10, 10));
+
+    auto region = f.session(image);
+    region->setAnnotations({rectAt(10, 10)});
+    region->toggleBackgroundComposite();
+    QVERIFY(region->isBackgroundCompositeEnabled());
+    QVERIFY(region->backgroundAssets());
+    QCOMPARE(region->backgroundAssets()->padding, 30.0);
+    QVERIFY(region->backgroundAssets()->drawsShadow);
+    QCOMPARE(std::get<RectAnnotation>(region->annotations()[0]).origin, QPointF(60, 60));
+    region->toggleBackgroundComposite();
+    QCOMPARE(std::get<RectAnnotation>(region->annotations()[0]).origin, QPointF(10, 10));
+}
+
+void TestEditorSession::displayAndOutputSizesAgree()
+{
+    Fixture f;
+    const QImage retina = test::solidImage(100, 60, Qt::white, 2.0);
+    auto s = f.session(retina, CaptureKind::region, true, true);
+    s->setContentPadding(20.25);
+    QCOMPARE(s->displaySize(), QSizeF(140.5, 100.5));
+    // 2 × 20.25 = 40.5 rounds away from zero to 41 on each side.
+    QCOMPARE(s->outputPixelDimensions(), QSize(200 + 82, 120 + 82));
+    s->setBackgroundCompositeEnabled(false);
+    QCOMPARE(s->displaySize(), QSizeF(100, 60));
+    QCOMPARE(s->outputPixelDimensions(), QSize(200, 120));
+    // Enabled without assets shows no composite anywhere.
+    auto bare = f.session(retina, CaptureKind::window, false, true);
+    QCOMPARE(bare->displaySize(), QSizeF(100, 60));
+    QCOMPARE(bare->outputPixelDimensions(), QSize(200, 120));
+}
+
+void TestEditorSession::cropCutsPixelsAndFiltersAnnotations()
+{
+    Fixture f;
+    QImage image = test::solidImage(100, 100, Qt::white, 2.0);
+    image.setPixelColor(60, 60, Qt::red); // point (30, 30)
+    auto s = f.session(image);
+    const auto inside = rectAt(40, 40, 100, 100);
+    s->setAnnotations({inside, arrowFrom({0, 0}, {5, 5})});
+    s->crop(QRectF(30, 30, 50.2, 40));
+    QCOMPARE(s->capturedImage().size(), QSize(101, 80)); // rounded outward to whole pixels
+    QCOMPARE(s->capturedImage().devicePixelRatio(), 2.0);
+    QCOMPARE(s->capturedImage().pixelColor(0, 0), QColor(Qt::red));
+    QCOMPARE(s->annotations().size(), 1);
+    QCOMPARE(std::get<RectAnnotation>(s->annotations()[0]).origin, QPointF(10, 10));
+    QCOMPARE(std::get<RectAnnotation>(s->annotations()[0]).size, inside.size);
+    QVERIFY(s->backgroundAssets());
+    QCOMPARE(s->backgroundSelection(), BackgroundSelection::preset(BackgroundColorPreset::white));
+}
+
+void TestEditorSession::cropOutsideTheImageDoesNothing()
+{
+    Fixture f;
+    auto s = f.session(test::solidImage(100, 100, Qt::white));
+    const qint64 before = s->capturedImage().cacheKey();
+    s->crop(QRectF(200, 200, 10, 10));
+    QCOMPARE(s->capturedImage().cacheKey(), before);
+    QVERIFY(!s->backgroundAssets());
+}
+
+void TestEditorSession::hoveredColorAndHex()
+{
+    Fixture f;
+    QImage image = test::solidImage(10, 10, QColor(255, 0, 0));
+    image.setPixelColor(9, 0, QColor::fromRgbF(0.999f, 0, 0));
+    auto s = f.session(image);
+    s->sampleColor({0.5, 0.5});
+    QCOMPARE(s->hoveredHex(), std::optional<QString>(QStringLiteral("#FF0000")));
+    s->setHoveredColor(Color{0.999, 0, 0, 1});
+    QCOMPARE(s->hoveredHex(), std::optional<QString>(QStringLiteral("#FE0000")));
+    s->sampleColor({10, 5}); // exactly at the right edge
+    QCOMPARE(s->hoveredColor(), std::nullopt);
+    QCOMPARE(s->hoveredHex(), std::nullopt);
+    s->sampleColor({-0.5, 5});
+    QCOMPARE(s->hoveredColor(), std::nullopt);
+}
+
+void TestEditorSession::customColors()
+{
+    Fixture f;
+    auto s = f.session(test::solidImage(10, 10, Qt::white));
+    const QString added = s->addCustomBackgroundColor(Color::fromRgb8(1, 2, 3));
+    QCOMPARE(s->backgroundSelection(), BackgroundSelection::customColor(added));
+    s->updateCustomBackgroundColor(added, Color::fromRgb8(4, 5, 6));
+    QCOMPARE(s->customBackgroundColors().last().color(), Color::fromRgb8(4, 5, 6));
+    s->removeCustomBackgroundColor(added);
+    QCOMPARE(s->backgroundSelection(),
+             BackgroundSelection::customColor(QStringLiteral("default-custom-color")));
+    s->removeCustomBackgroundColor(QStringLiteral("default-custom-color"));
+    QCOMPARE(s->backgroundSelection(), BackgroundSelection::preset(BackgroundColorPreset::white));
+    // An empty list is stored as such and comes back as the default item next time.
+    auto next = f.session(test::solidImage(10, 10, Qt::white));
+    QCOMPARE(next->customBackgroundColors(), QVector<BackgroundColorItem>{defaultCustomColorItem()});
+}
+
+void TestEditorSession::resetSidebarSettings()
+{
+    Fixture f;
+    auto s = f.session(test::solidImage(10, 10, Qt::white), CaptureKind::window, true, true);
+    s->setContentPadding(10);
+    s->setContentCornerRadius(5);
+    s->setBlurRadius(30);
+    s->setBackgroundSelection(BackgroundSelection::gradient(BackgroundGradientPreset::softFog));
+    s->resetSidebarSettings();
+    QVERIFY(s->canUndo());
+    QCOMPARE(s->contentPadding(), 45.0);
+    QCOMPARE(s->contentCornerRadius(), 0.0);
+    QCOMPARE(s->blurRadius(), 10.0);
+    QCOMPARE(s->backgroundSelection(), BackgroundSelection::desktopWallpaper());
+    QVERIFY(s->isBackgroundCompositeEnabled());
+    s->undo();
+    QCOMPARE(s->backgroundSelection(), BackgroundSelection::gradient(BackgroundGradientPreset::softFog));
+    QCOMPARE(s->contentPadding(), 10.0);
+}
+
+void TestEditorSession::compositeCacheRejectsStaleRenders()
+{
+    Fixture f;
+    auto s = f.session(test::solidImage(10, 10, Qt::white), CaptureKind::region, true, true);
+    const quint64 started = s->compositeGeneration();
+    s->setContentCornerRadius(3); // an input changes while a render runs
+    QVERIFY(!s->storeCompositeCache(test::solidImage(1, 1, Qt::red), started));
+    QVERIFY(!s->compositeCache());
+    QVERIFY(s->storeCompositeCache(test::solidImage(1, 1, Qt::red), s->compositeGeneration()));
+    QVERIFY(s->compositeCache());
+    s->setBackgroundSelection(BackgroundSelection::transparent());
+    QVERIFY(!s->compositeCache());
+}
+
+void TestEditorSession::releaseHeavyAssets()
+{
+    Fixture f;
+    auto s = f.session(test::solidImage(10, 10, Qt::white), CaptureKind::region, true, true);
+    s->setAnnotations({rectAt(1, 1)});
+    s->pushUndo();
+    s->releaseHeavyAssets();
+    QVERIFY(s->capturedImage().isNull());
+    QVERIFY(!s->backgroundAssets());
+    QVERIFY(s->annotations().isEmpty());
+    QVERIFY(!s->canUndo() && !s->canRedo());
+}
+
+QTEST_MAIN(TestEditorSession)
+#include "tst_editorsession.moc"
