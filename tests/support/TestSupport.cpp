@@ -8,7 +8,6 @@ namespace velmora::test {
 
 IsolatedHome::IsolatedHome()
 {
-    QStandardPaths::setTestModeEnabled(true);
     const QString base = m_dir.path();
     for (const char* sub : {"config", "data", "cache", "runtime"}) {
         QDir(base).mkpath(QLatin1String(sub));

@@ -1,0 +1,7 @@
+#include "preferences/PreferencesLog.h"
+
+namespace velmora {
+
+Q_LOGGING_CATEGORY(lcPreferences, "velmora.preferences")
+
+} // namespace velmora
