@@ -34,8 +34,8 @@ QImage randomImage(int width, int height, bool opaque, quint32 seed)
             int alpha = opaque ? 255 : int(random.bounded(256));
             if (!opaque && (x + y) % 9 == 0)
                 alpha = (x % 2) ? 0 : 255;
-            const QRgb straight = qRgba(int(random.bounded(256)), int(random.bounded(256)),
-                                        int(random.bounded(256)), alpha);
+            const QRgb straight =
+                qRgba(int(random.bounded(256)), int(random.bounded(256)), int(random.bounded(256)), alpha);
             image.setPixel(x, y, qPremultiply(straight));
         }
     return image;
@@ -68,7 +68,8 @@ QList<Chunk> chunks(const QByteArray& png)
             return {};
         const QByteArray typeAndData = png.mid(at + 4, 4 + length);
         const quint32 crc = bigEndian(png, at + 8 + length);
-        if (crc != crc32(0, reinterpret_cast<const Bytef*>(typeAndData.constData()), uInt(typeAndData.size()))) {
+        if (crc !=
+            crc32(0, reinterpret_cast<const Bytef*>(typeAndData.constData()), uInt(typeAndData.size()))) {
             qWarning("bad CRC");
             return {};
         }
@@ -155,7 +156,10 @@ void TestPngEncoder::roundTripKeepsStraightColours()
                                              std::abs(qBlue(actual) - qBlue(expected))});
             if (difference > 1)
                 QFAIL(qPrintable(QStringLiteral("pixel %1,%2: %3 instead of %4")
-                                     .arg(x).arg(y).arg(actual, 8, 16).arg(expected, 8, 16)));
+                                     .arg(x)
+                                     .arg(y)
+                                     .arg(actual, 8, 16)
+                                     .arg(expected, 8, 16)));
         }
 }
 
@@ -207,8 +211,8 @@ void TestPngEncoder::opaqueImagesAreWrittenAsRgb_data()
         image.setPixel(19, 9, qPremultiply(qRgba(10, 20, 30, 254)));
         return image;
     }() << true << 6;
-    QTest::newRow("no alpha channel") << test::solidImage(8, 8, Qt::red).convertToFormat(QImage::Format_RGB32)
-                                      << false << 2;
+    QTest::newRow("no alpha channel")
+        << test::solidImage(8, 8, Qt::red).convertToFormat(QImage::Format_RGB32) << false << 2;
 }
 
 void TestPngEncoder::opaqueImagesAreWrittenAsRgb()
@@ -226,7 +230,8 @@ void TestPngEncoder::opaqueImagesAreWrittenAsRgb()
         QVERIFY(!parts.isEmpty());
         QCOMPARE(parts.front().type, QByteArray("IHDR"));
         QCOMPARE(int(uchar(parts.front().data.at(9))), colourType);
-        QCOMPARE(decode(*png).convertToFormat(QImage::Format_ARGB32), image.convertToFormat(QImage::Format_ARGB32));
+        QCOMPARE(decode(*png).convertToFormat(QImage::Format_ARGB32),
+                 image.convertToFormat(QImage::Format_ARGB32));
     }
 }
 

@@ -40,17 +40,22 @@ bool everyPixelOpaque(const QImage& image)
 {
     const bool argb =
         image.format() == QImage::Format_ARGB32 || image.format() == QImage::Format_ARGB32_Premultiplied;
+    const int width = image.width();
     for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const quint32*>(image.constScanLine(y));
+        const uchar* line = image.constScanLine(y);
         if (argb) {
-            for (int x = 0; x < image.width(); ++x)
-                if ((line[x] >> 24) != 0xff)
-                    return false;
+            const auto* pixels = reinterpret_cast<const quint32*>(line);
+            quint32 all = 0xff000000;
+            for (int x = 0; x < width; ++x)
+                all &= pixels[x];
+            if ((all >> 24) != 0xff)
+                return false;
         } else {
-            const auto* bytes = reinterpret_cast<const uchar*>(line);
-            for (int x = 0; x < image.width(); ++x)
-                if (bytes[4 * x + 3] != 0xff)
-                    return false;
+            uchar all = 0xff;
+            for (int x = 0; x < width; ++x)
+                all &= line[4 * x + 3];
+            if (all != 0xff)
+                return false;
         }
     }
     return true;
@@ -83,13 +88,19 @@ Layout layoutFor(const QImage& image, const PngOptions& options)
     return layout;
 }
 
-// Rows [first, first + count) of the source in PNG byte order, each behind its filter byte 0.
-bool appendFilteredRows(const Layout& layout, int first, int count, std::vector<uchar>& out)
+// Rows [first, first + count) of the source in PNG byte order (rows padded to four bytes).
+QImage convertedRows(const Layout& layout, int first, int count)
 {
     const QImage& source = layout.source;
     const QImage view(source.constScanLine(first), source.width(), count, source.bytesPerLine(),
                       source.format());
-    const QImage converted = view.convertToFormat(layout.rowFormat);
+    return view.convertToFormat(layout.rowFormat);
+}
+
+// The same rows as the PNG's scanlines: each behind its filter byte 0, packed.
+bool appendFilteredRows(const Layout& layout, int first, int count, std::vector<uchar>& out)
+{
+    const QImage converted = convertedRows(layout, first, count);
     if (converted.isNull())
         return false;
     const auto rowBytes = std::size_t(layout.rowBytes());
@@ -188,20 +199,24 @@ std::optional<QByteArray> encodeWithLibspng(const Layout& layout, const PngOptio
     if ((error = spng_set_ihdr(ctx, &header)))
         return fail("header", error);
 
-    const QImage rows = layout.source.convertToFormat(layout.rowFormat);
-    if (rows.isNull())
-        return fail("conversion", SPNG_EMEM);
-    // Progressive rows: QImage pads RGB rows to four bytes, libspng wants them packed.
+    // Progressive rows, converted a few at a time: no second copy of a large image, and QImage's
+    // four-byte row padding never reaches libspng, which wants packed rows.
     if ((error = spng_encode_image(ctx, nullptr, 0, SPNG_FMT_PNG,
                                    SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE)))
         return fail("start", error);
-    for (int y = 0; y < rows.height(); ++y) {
-        error = spng_encode_row(ctx, rows.constScanLine(y), std::size_t(layout.rowBytes()));
-        if (error == SPNG_EOI)
-            break;
-        if (error)
-            return fail("row", error);
+    const int height = layout.source.height();
+    for (int first = 0; first < height; first += RowsPerPiece) {
+        const QImage rows = convertedRows(layout, first, std::min(RowsPerPiece, height - first));
+        if (rows.isNull())
+            return fail("conversion", SPNG_EMEM);
+        for (int y = 0; y < rows.height(); ++y) {
+            error = spng_encode_row(ctx, rows.constScanLine(y), std::size_t(layout.rowBytes()));
+            if (error && error != SPNG_EOI)
+                return fail("row", error);
+        }
     }
+    if (error != SPNG_EOI)
+        return fail("end", error ? error : SPNG_EINTERNAL);
 
     std::size_t length = 0;
     void* buffer = spng_get_png_buffer(ctx, &length, &error);
