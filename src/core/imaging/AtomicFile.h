@@ -1,0 +1,34 @@
+#pragma once
+
+#include "imaging/PngEncoder.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+namespace velmora {
+
+// The outcome of a file write: success, or the reason it failed, worded for the one log line the
+// caller writes ("[Velmora] Save failed: <message>").
+struct WriteResult
+{
+    bool ok = false;
+    QString errorMessage;
+
+    explicit operator bool() const { return ok; }
+    static WriteResult success() { return {true, {}}; }
+    static WriteResult failure(QString message) { return {false, std::move(message)}; }
+};
+
+// Every file Velmora writes goes through here. The bytes go to a temporary file in the target's own
+// folder, are flushed to disk and then renamed over the final name, so a crash or a full disk never
+// leaves a half-written file under that name, and a reader holding the old file keeps reading it
+// whole. The folder must exist; it is not created. On failure nothing is left behind and an existing
+// file keeps its old content. An existing file's permissions are kept; a symbolic link is followed
+// and its target replaced.
+WriteResult writeFileAtomically(const QString& path, const QByteArray& bytes);
+
+// encodePng, then writeFileAtomically.
+WriteResult writePngAtomically(const QString& path, const QImage& image, PngOptions options = {});
+
+} // namespace velmora
