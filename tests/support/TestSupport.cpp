@@ -32,3 +32,16 @@ QImage solidImage(int width, int height, QColor color, double devicePixelRatio)
 }
 
 } // namespace velmora::test
+
+namespace velmora::test {
+void dump(const QImage& image, const QString& name)
+{
+    const QByteArray dir = qgetenv("VELMORA_TEST_DUMP");
+    if (dir.isEmpty()) {
+        return;
+    }
+    static int counter = 0;
+    image.save(QString::fromLocal8Bit(dir) +
+               QStringLiteral("/%1-%2.png").arg(name).arg(++counter, 3, 10, QLatin1Char('0')));
+}
+} // namespace velmora::test

@@ -23,3 +23,8 @@ private:
 QImage solidImage(int width, int height, QColor color, double devicePixelRatio = 1.0);
 
 } // namespace velmora::test
+
+namespace velmora::test {
+// Writes the image as a PNG under $VELMORA_TEST_DUMP (when set), for looking at what a test drew.
+void dump(const QImage& image, const QString& name);
+} // namespace velmora::test

@@ -103,21 +103,40 @@ TextBlockLayout::TextBlockLayout(const QString& text, const QFont& font, std::op
     m_naturalSize = QSizeF(width, y);
 }
 
-QPainterPath TextBlockLayout::glyphPath() const
+QPainterPath TextBlockLayout::glyphPath(double blockWidth) const
 {
     QPainterPath path;
+    path.setFillRule(Qt::WindingFill);
     for (std::size_t i = 0; i < m_paragraphs.size(); ++i) {
-        const QPointF offset = m_offsets[i];
-        for (const QGlyphRun& run : m_paragraphs[i]->glyphRuns()) {
-            const QRawFont raw = run.rawFont();
-            const QList<quint32> indexes = run.glyphIndexes();
-            const QList<QPointF> positions = run.positions();
-            for (qsizetype g = 0; g < indexes.size(); ++g) {
-                path.addPath(raw.pathForGlyph(indexes[g]).translated(positions[g] + offset));
+        const QTextLayout& layout = *m_paragraphs[i];
+        for (int l = 0; l < layout.lineCount(); ++l) {
+            const QTextLine line = layout.lineAt(l);
+            const QPointF offset = m_offsets[i] + QPointF((blockWidth - line.naturalTextWidth()) / 2, 0);
+            for (const QGlyphRun& run : line.glyphRuns()) {
+                const QRawFont raw = run.rawFont();
+                const QList<quint32> indexes = run.glyphIndexes();
+                const QList<QPointF> positions = run.positions();
+                for (qsizetype g = 0; g < indexes.size(); ++g) {
+                    path.addPath(raw.pathForGlyph(indexes[g]).translated(positions[g] + offset));
+                }
             }
         }
     }
     return path;
+}
+
+QPainterPath textGlyphPath(const TextAnnotation& text, const QRectF& block)
+{
+    if (text.text.isEmpty()) {
+        return {};
+    }
+    const TextBlockLayout layout(text.text, annotationFont(text.style, text.fontSize), text.wrapWidth());
+    // Styles with another face may run a little wider or taller than the measured block; centre
+    // them on it rather than pinning them to its top-left corner.
+    const QSizeF natural = layout.naturalSize();
+    const double width = text.wrapWidth() ? block.width() : natural.width();
+    const QPointF origin(block.center().x() - width / 2, block.center().y() - natural.height() / 2);
+    return layout.glyphPath(width).translated(origin);
 }
 
 QSizeF measuredTextSize(const QString& text, double fontSize, std::optional<double> wrapWidth)

@@ -40,7 +40,8 @@ public:
     const std::vector<QPointF>& paragraphOffsets() const { return m_offsets; }
 
     // Glyph outlines of the whole block, for filling and stroking at any zoom and resolution.
-    QPainterPath glyphPath() const;
+    // Each line is centred within `blockWidth`.
+    QPainterPath glyphPath(double blockWidth) const;
 
 private:
     std::vector<std::unique_ptr<QTextLayout>> m_paragraphs;
@@ -53,5 +54,9 @@ private:
 // wrapped height; otherwise both are the rounded-up natural extent. Empty text measures (0, 0).
 QSizeF measuredTextSize(const TextAnnotation& text);
 QSizeF measuredTextSize(const QString& text, double fontSize, std::optional<double> wrapWidth);
+
+// The glyph outlines of a text annotation in its style's face, laid out in `block` (the measured
+// rectangle centred on the position), each line centred in the block as the text editor shows it.
+QPainterPath textGlyphPath(const TextAnnotation& text, const QRectF& block);
 
 } // namespace velmora

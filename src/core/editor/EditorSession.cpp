@@ -41,6 +41,15 @@ PixelMetrics pixelMetrics(const QImage& image)
     return {image.size(), std::max(1.0, image.devicePixelRatio())};
 }
 
+QRect pixelRectRoundedOutward(const QRectF& points, double sx, double sy)
+{
+    const int left = int(std::floor(points.left() * sx));
+    const int top = int(std::floor(points.top() * sy));
+    const int right = int(std::ceil(points.right() * sx));
+    const int bottom = int(std::ceil(points.bottom() * sy));
+    return {left, top, right - left, bottom - top};
+}
+
 QSizeF pointSize(const QImage& image)
 {
     if (image.isNull()) {
@@ -170,7 +179,12 @@ void EditorSession::setBackgroundSelection(const BackgroundSelection& selection)
 void EditorSession::setCustomBackgroundColors(const QVector<BackgroundColorItem>& colors)
 {
     m_customBackgroundColors = colors;
-    m_services.settings.setValue(key(QStringLiteral("customBackgroundColors")), encodeColorItems(colors));
+    const QByteArray encoded = encodeColorItems(colors);
+    if (encoded.isEmpty()) {
+        m_services.settings.remove(key(QStringLiteral("customBackgroundColors")));
+    } else {
+        m_services.settings.setValue(key(QStringLiteral("customBackgroundColors")), encoded);
+    }
     clearCompositeCache();
     Q_EMIT customBackgroundColorsChanged();
 }
@@ -570,31 +584,31 @@ QVector<Color> EditorSession::autoBackgroundColors()
 
 std::optional<QImage> EditorSession::compositeCache() const
 {
-    QMutexLocker lock(&m_compositeCacheLock);
-    return m_compositeCache;
+    QMutexLocker lock(&m_composite->compositeCacheLock);
+    return m_composite->image;
 }
 
 quint64 EditorSession::compositeGeneration() const
 {
-    QMutexLocker lock(&m_compositeCacheLock);
-    return m_compositeGeneration;
+    QMutexLocker lock(&m_composite->compositeCacheLock);
+    return m_composite->generation;
 }
 
 bool EditorSession::storeCompositeCache(const QImage& composite, quint64 generation)
 {
-    QMutexLocker lock(&m_compositeCacheLock);
-    if (generation != m_compositeGeneration) {
+    QMutexLocker lock(&m_composite->compositeCacheLock);
+    if (generation != m_composite->generation) {
         return false;
     }
-    m_compositeCache = composite;
+    m_composite->image = composite;
     return true;
 }
 
 void EditorSession::clearCompositeCache()
 {
-    QMutexLocker lock(&m_compositeCacheLock);
-    m_compositeCache.reset();
-    ++m_compositeGeneration;
+    QMutexLocker lock(&m_composite->compositeCacheLock);
+    m_composite->image.reset();
+    ++m_composite->generation;
 }
 
 void EditorSession::releaseHeavyAssets()

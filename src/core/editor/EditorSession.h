@@ -5,6 +5,7 @@
 #include "editor/BackgroundSelection.h"
 #include "editor/CaptureBackgroundAssets.h"
 #include "editor/CaptureKind.h"
+#include "editor/CompositeRenderer.h"
 
 #include <QImage>
 #include <QMutex>
@@ -15,12 +16,24 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace velmora {
 
 class BackgroundAssetStore;
 class SettingsStore;
+struct BlurSource;
+
+// The rendered composite, shared with background renders: they hold it weakly, so a render that
+// finishes after its session is gone stores nothing. Each clear starts a new generation, and a
+// render started before a clear must not store its stale result.
+struct CompositeCache
+{
+    mutable QMutex compositeCacheLock;
+    std::optional<QImage> image;
+    quint64 generation = 0;
+};
 
 // Pixel size and pixels-per-point of an image; the scale is never below 1.
 struct PixelMetrics
@@ -30,6 +43,8 @@ struct PixelMetrics
 };
 PixelMetrics pixelMetrics(const QImage& image);
 QSizeF pointSize(const QImage& image);
+// A rectangle in points scaled to pixels and rounded outward to whole pixels.
+QRect pixelRectRoundedOutward(const QRectF& points, double sx, double sy);
 
 // The state of one open capture: the image, its annotations, the tool and background settings
 // (persisted per capture kind), the undo history and the composite cache. Lives on the main
@@ -157,8 +172,18 @@ public:
     Color contentEdgeColor();
     QVector<Color> autoBackgroundColors();
 
-    // The composite cache. Each clear starts a new generation; a render started before a clear
-    // must not store its now stale result.
+    // Rendering. The composite is the content on its background (the captured image itself while
+    // no composite shows); the rendered image adds the annotations and is what every output uses.
+    QImage flattenedComposite();
+    QImage renderedImage();
+    void precomputeComposite();
+    // Crops the composed picture (rect in composite points): the background becomes the image.
+    void cropComposite(const QRectF& rectInCompositePoints);
+    CompositeInputs compositeInputs();
+    // What blur boxes pixellate, and where it sits on the canvas.
+    BlurSource blurSource() const;
+
+    // The composite cache.
     std::optional<QImage> compositeCache() const;
     quint64 compositeGeneration() const;
     bool storeCompositeCache(const QImage& composite, quint64 generation);
@@ -222,9 +247,7 @@ private:
     std::optional<CaptureBackgroundAssets> m_backgroundAssets;
     QVector<BackgroundWallpaperItem> m_userWallpaperItems;
 
-    mutable QMutex m_compositeCacheLock;
-    std::optional<QImage> m_compositeCache;
-    quint64 m_compositeGeneration = 0;
+    std::shared_ptr<CompositeCache> m_composite = std::make_shared<CompositeCache>();
 
     DesktopWallpaperLoader m_desktopWallpaperLoader;
     bool m_isDesktopWallpaperLoading = false;

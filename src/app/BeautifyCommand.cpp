@@ -1,0 +1,231 @@
+#include "BeautifyCommand.h"
+
+#include "annotation/AnnotationGeometry.h"
+#include "annotation/AnnotationJson.h"
+#include "editor/BackgroundAssetStore.h"
+#include "editor/EditorSession.h"
+#include "imaging/AtomicFile.h"
+#include "imaging/ImageDecoder.h"
+#include "preferences/SettingsStore.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+namespace velmora {
+
+namespace {
+
+struct UsageError
+{
+    QString message;
+};
+
+void printError(const QString& message)
+{
+    std::fprintf(stderr, "velmora beautify: %s\n", qPrintable(message));
+}
+
+// A number option: finite and at least `minimum` (strictly above when `exclusive`).
+std::optional<double> numberOption(const QCommandLineParser& parser, const QString& name, double fallback,
+                                   double minimum, bool exclusive, std::optional<UsageError>& error)
+{
+    if (!parser.isSet(name)) {
+        return fallback;
+    }
+    bool ok = false;
+    const QString text = parser.value(name);
+    const double value = text.toDouble(&ok);
+    const bool inRange = exclusive ? value > minimum : value >= minimum;
+    if (!ok || !std::isfinite(value) || !inRange) {
+        if (!error) {
+            error =
+                UsageError{QStringLiteral("--%1 needs a number %2 %3, not \"%4\"")
+                               .arg(name, exclusive ? QStringLiteral("above") : QStringLiteral("of at least"))
+                               .arg(minimum)
+                               .arg(text)};
+        }
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The background choices that make sense without an editor's stored lists.
+std::optional<BackgroundSelection> parseBackground(const QString& value)
+{
+    const BackgroundSelection parsed = BackgroundSelection::fromPersistenceValue(value);
+    switch (parsed.kind()) {
+    case BackgroundSelection::Kind::customColor:
+    case BackgroundSelection::Kind::userWallpaper:
+        return std::nullopt;
+    default:
+        // fromPersistenceValue never fails; only a value that reads back the same was understood.
+        return parsed.persistenceValue() == value ? std::optional(parsed) : std::nullopt;
+    }
+}
+
+QString backgroundChoices()
+{
+    return QStringLiteral("\"#RRGGBB\", \"transparent\", \"desktop-wallpaper\", \"auto-color\", "
+                          "\"auto-gradient\", \"preset:<name>\" or \"gradient:<name>\"");
+}
+
+} // namespace
+
+int runBeautify(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Place an image on a background and write the PNG."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("beautify"), QStringLiteral("The command."));
+    parser.addPositionalArgument(QStringLiteral("INPUT"), QStringLiteral("The image to place."));
+    parser.addOptions({
+        {{QStringLiteral("o"), QStringLiteral("output")},
+         QStringLiteral("The PNG to write."),
+         QStringLiteral("OUTPUT")},
+        {QStringLiteral("background"),
+         QStringLiteral("Background: ") + backgroundChoices() + QStringLiteral("."), QStringLiteral("VALUE"),
+         QStringLiteral("auto-gradient")},
+        {QStringLiteral("wallpaper"), QStringLiteral("A picture to use as the background."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("background-blur"), QStringLiteral("Blur of the wallpaper."), QStringLiteral("B")},
+        {QStringLiteral("padding"), QStringLiteral("Padding in points (50; 45 with --window)."),
+         QStringLiteral("P")},
+        {QStringLiteral("inset"), QStringLiteral("Inset plate width in points (0)."), QStringLiteral("I")},
+        {QStringLiteral("corner-radius"), QStringLiteral("Corner radius in points (24; 0 with --window)."),
+         QStringLiteral("R")},
+        {QStringLiteral("shadow"), QStringLiteral("Shadow strength (7)."), QStringLiteral("D")},
+        {QStringLiteral("no-shadow"), QStringLiteral("Draw no shadow.")},
+        {QStringLiteral("window"), QStringLiteral("Use the window-capture defaults.")},
+        {QStringLiteral("scale"), QStringLiteral("Pixels per point of INPUT (1)."), QStringLiteral("K")},
+        {QStringLiteral("annotations"), QStringLiteral("A JSON list of annotations in content points."),
+         QStringLiteral("FILE")},
+    });
+    if (!parser.parse(arguments)) {
+        printError(parser.errorText());
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 2) {
+        printError(positional.size() < 2
+                       ? QStringLiteral("missing INPUT image")
+                       : QStringLiteral("unexpected argument \"%1\"").arg(positional.at(2)));
+        return 2;
+    }
+    const QString inputPath = positional.at(1);
+    const QString outputPath = parser.value(QStringLiteral("output"));
+    if (outputPath.isEmpty()) {
+        printError(QStringLiteral("missing -o OUTPUT"));
+        return 2;
+    }
+    const QFileInfo outputInfo(outputPath);
+    if (!outputInfo.absoluteDir().exists()) {
+        printError(QStringLiteral("the folder of OUTPUT does not exist: %1").arg(outputInfo.absolutePath()));
+        return 2;
+    }
+    if (outputInfo.isDir()) {
+        printError(QStringLiteral("OUTPUT is a folder: %1").arg(outputPath));
+        return 2;
+    }
+
+    const bool window = parser.isSet(QStringLiteral("window"));
+    const CaptureKind kind = window ? CaptureKind::window : CaptureKind::region;
+    std::optional<UsageError> error;
+    const auto padding = numberOption(parser, QStringLiteral("padding"), window ? 45 : 50, 0, false, error);
+    const auto inset = numberOption(parser, QStringLiteral("inset"), 0, 0, false, error);
+    const auto radius =
+        numberOption(parser, QStringLiteral("corner-radius"), window ? 0 : 24, 0, false, error);
+    const auto shadow = numberOption(parser, QStringLiteral("shadow"), 7, 0, false, error);
+    const auto blur = numberOption(parser, QStringLiteral("background-blur"), 0, 0, false, error);
+    const auto scale = numberOption(parser, QStringLiteral("scale"), 1, 0, true, error);
+    if (error) {
+        printError(error->message);
+        return 2;
+    }
+    if (*scale > 16) {
+        printError(QStringLiteral("--scale must be at most 16"));
+        return 2;
+    }
+
+    const QString backgroundValue = parser.value(QStringLiteral("background"));
+    const auto hexColor = Color::fromHex(backgroundValue);
+    const auto selection = hexColor ? std::nullopt : parseBackground(backgroundValue);
+    if (!hexColor && !selection) {
+        printError(
+            QStringLiteral("unknown --background \"%1\"; use %2").arg(backgroundValue, backgroundChoices()));
+        return 2;
+    }
+
+    auto input = decodeImageFile(inputPath);
+    if (!input) {
+        printError(QStringLiteral("cannot read INPUT as an image: %1").arg(inputPath));
+        return 2;
+    }
+    input->setDevicePixelRatio(*scale);
+
+    std::optional<QImage> wallpaper;
+    if (parser.isSet(QStringLiteral("wallpaper"))) {
+        wallpaper = decodeImageFile(parser.value(QStringLiteral("wallpaper")));
+        if (!wallpaper) {
+            printError(QStringLiteral("cannot read --wallpaper as an image: %1")
+                           .arg(parser.value(QStringLiteral("wallpaper"))));
+            return 2;
+        }
+    }
+
+    AnnotationList annotations;
+    if (parser.isSet(QStringLiteral("annotations"))) {
+        QFile file(parser.value(QStringLiteral("annotations")));
+        if (!file.open(QIODevice::ReadOnly)) {
+            printError(
+                QStringLiteral("cannot read --annotations %1: %2").arg(file.fileName(), file.errorString()));
+            return 2;
+        }
+        auto parsed = parseAnnotationsJson(file.readAll());
+        if (auto* parseError = std::get_if<AnnotationParseError>(&parsed)) {
+            printError(QStringLiteral("--annotations %1: %2").arg(file.fileName(), parseError->message));
+            return 2;
+        }
+        annotations = std::get<AnnotationList>(parsed);
+    }
+
+    // A private store: the command never touches the user's editor settings or wallpapers.
+    MemorySettingsStore settings;
+    BackgroundAssetStore wallpapers(QDir::temp().filePath(QStringLiteral("velmora-beautify-unused")));
+    const bool drawsShadow = !parser.isSet(QStringLiteral("no-shadow"));
+    EditorSession session(*input, kind, CaptureBackgroundAssets{*input, wallpaper, *padding, drawsShadow},
+                          true, {settings, wallpapers});
+    session.setContentPadding(*padding);
+    session.setContentInset(*inset);
+    session.setContentCornerRadius(*radius);
+    session.setWindowCaptureShadow(*shadow);
+    session.setWindowCaptureBackgroundBlur(*blur);
+    if (hexColor) {
+        session.addCustomBackgroundColor(*hexColor);
+    } else {
+        // A wallpaper given without a background choice is the background.
+        const bool useWallpaper = wallpaper && !parser.isSet(QStringLiteral("background"));
+        session.setBackgroundSelection(useWallpaper ? BackgroundSelection::desktopWallpaper() : *selection);
+    }
+    // Annotations come in content points; the editor keeps them over the content of the composite.
+    session.setAnnotations(
+        translatedAnnotations(annotations, QPointF(session.contentOffset(), session.contentOffset())));
+
+    const WriteResult written = writePngAtomically(outputPath, session.renderedImage());
+    if (!written) {
+        printError(QStringLiteral("cannot write %1: %2").arg(outputPath, written.errorMessage));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace velmora

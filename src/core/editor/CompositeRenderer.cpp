@@ -1,0 +1,179 @@
+#include "editor/CompositeRenderer.h"
+
+#include "editor/FigmaSquircle.h"
+#include "editor/GradientRenderer.h"
+#include "imaging/Blur.h"
+#include "imaging/ShadowLayer.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+namespace velmora {
+
+namespace {
+
+template <class... Ts> struct Overloaded : Ts...
+{
+    using Ts::operator()...;
+};
+
+QImage emptyImage(const QSizeF& points, double scale)
+{
+    QImage image(std::max(1, int(std::round(points.width() * scale))),
+                 std::max(1, int(std::round(points.height() * scale))), QImage::Format_ARGB32_Premultiplied);
+    if (!image.isNull()) {
+        image.fill(Qt::transparent);
+        image.setDevicePixelRatio(scale);
+    }
+    return image;
+}
+
+// Draws the picture over the whole canvas, keeping its aspect ratio and cropping the overflow.
+void drawAspectFill(QPainter& painter, const QImage& picture, const QSize& canvas)
+{
+    const double scale =
+        std::max(double(canvas.width()) / picture.width(), double(canvas.height()) / picture.height());
+    const QSizeF drawn(picture.width() * scale, picture.height() * scale);
+    const QRectF target(QPointF((canvas.width() - drawn.width()) / 2, (canvas.height() - drawn.height()) / 2),
+                        drawn);
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.setClipRect(QRect(QPoint(0, 0), canvas));
+    QImage source = picture;
+    source.setDevicePixelRatio(1);
+    painter.drawImage(target, source);
+    painter.restore();
+}
+
+} // namespace
+
+double nativePixelScale(const QImage& image)
+{
+    return image.isNull() ? 2.0 : image.devicePixelRatio();
+}
+
+ShadowParameters shadowParameters(double shadow, double k)
+{
+    const double ratio = shadow / 24;
+    ShadowParameters p;
+    p.opacity = std::clamp(std::min(ratio, 1.5) * 0.8, 0.0, 1.0);
+    p.offsetPixels = std::min(shadow / 2, 6.0) * k;
+    p.blurPixels = shadow * k;
+    return p;
+}
+
+QImage maskedContentImage(const QImage& raster, double radius)
+{
+    if (radius <= 0 || raster.isNull()) {
+        return raster;
+    }
+    QImage source = raster.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    source.setDevicePixelRatio(1);
+    QImage masked(source.size(), QImage::Format_ARGB32_Premultiplied);
+    if (masked.isNull()) {
+        return {};
+    }
+    masked.fill(Qt::transparent);
+    {
+        QPainter painter(&masked);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QBrush(source));
+        painter.drawPath(FigmaSquircle::path(QRectF(QPointF(0, 0), QSizeF(source.size())), radius));
+    }
+    masked.setDevicePixelRatio(raster.devicePixelRatio());
+    return masked;
+}
+
+QImage renderComposite(const CompositeInputs& in)
+{
+    const QImage& content = in.content;
+    const double k = nativePixelScale(content);
+    const double offset = in.padding + in.inset;
+    const QSizeF contentPoints = content.isNull() ? QSizeF(0, 0) : QSizeF(content.size()) / k;
+    const QSizeF resultPoints(contentPoints.width() + 2 * offset, contentPoints.height() + 2 * offset);
+    if (content.isNull()) {
+        return emptyImage(resultPoints, k);
+    }
+
+    const int pad = int(std::round(in.padding * k));
+    const int ins = int(std::round(in.inset * k));
+    const int margin = pad + ins;
+    const QSize canvasSize(content.width() + 2 * margin, content.height() + 2 * margin);
+    QImage canvas(canvasSize, QImage::Format_ARGB32_Premultiplied);
+    if (canvas.isNull()) {
+        return emptyImage(resultPoints, k);
+    }
+
+    QPainter painter(&canvas);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+
+    // Background.
+    const auto backgroundImage =
+        std::visit(Overloaded{
+                       [](const Color&) { return QImage(); },
+                       [](const QImage& image) { return image; },
+                       [&](const PresetGradientBackground& g) {
+                           return GradientRenderer::render(g.preset, resultPoints, k);
+                       },
+                       [&](const AutoGradientBackground& g) {
+                           return GradientRenderer::render(g.colors, BackgroundGradientStyle::linear(135),
+                                                           resultPoints, k);
+                       },
+                   },
+                   in.background);
+    QImage picture = backgroundImage;
+    if (!picture.isNull() && in.backgroundBlur > 0) {
+        const QImage soft = blurred(picture, in.backgroundBlur);
+        if (!soft.isNull()) {
+            picture = soft;
+        }
+    }
+    if (!picture.isNull() && picture.width() >= 1 && picture.height() >= 1) {
+        canvas.fill(Qt::transparent);
+        drawAspectFill(painter, picture, canvasSize);
+    } else {
+        const Color* fill = std::get_if<Color>(&in.background);
+        canvas.fill(Qt::transparent);
+        painter.fillRect(canvas.rect(), fill ? fill->toQColor() : QColor(Qt::white));
+    }
+
+    // Content and plate share one smoothed outline.
+    const QRect contentRect(QPoint(margin, margin), content.size());
+    const QRectF plateRect = QRectF(contentRect).adjusted(-ins, -ins, ins, ins);
+    const double radiusPixels = in.cornerRadius * k;
+    const double maskRadius = ins > 0 ? std::max(radiusPixels - ins, 0.0) : radiusPixels;
+    QImage masked = maskedContentImage(content, maskRadius);
+    if (masked.isNull()) {
+        masked = content;
+    }
+    masked.setDevicePixelRatio(1);
+    const QPainterPath platePath = FigmaSquircle::path(plateRect, radiusPixels);
+    const QColor edge = in.edgeColor.toQColor();
+
+    if (in.drawsShadow && in.shadow > 0) {
+        const ShadowParameters shadow = shadowParameters(in.shadow, k);
+        ShadowLayer layer(canvasSize);
+        if (ins < 1) {
+            layer.addImageAlpha(masked, contentRect.topLeft());
+        } else {
+            layer.addPath(platePath);
+        }
+        // A shadow's blur is twice its Gaussian's standard deviation.
+        layer.paint(painter, shadow.blurPixels / 2, shadow.opacity, shadow.offsetPixels);
+    }
+    if (ins > 0) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(edge);
+        painter.drawPath(platePath);
+    }
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(contentRect.topLeft(), masked);
+    painter.end();
+
+    canvas.setDevicePixelRatio(k);
+    return canvas;
+}
+
+} // namespace velmora

@@ -1,0 +1,170 @@
+#include "editor/GradientRenderer.h"
+
+#include <QHash>
+#include <QLinearGradient>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QPainter>
+#include <QRadialGradient>
+
+#include <atomic>
+#include <cmath>
+#include <list>
+
+namespace velmora {
+
+namespace {
+
+constexpr qint64 maxEntries = 80;
+constexpr qint64 maxTotalCost = 64LL * 1024 * 1024;
+constexpr qint64 maxEntryCost = 16LL * 1024 * 1024;
+
+std::atomic<int> g_renderCount{0};
+
+// A small LRU bounded both by entry count and by total pixel cost.
+class GradientCache
+{
+public:
+    std::optional<QImage> find(const QString& key)
+    {
+        QMutexLocker lock(&m_mutex);
+        const auto it = m_index.find(key);
+        if (it == m_index.end()) {
+            return std::nullopt;
+        }
+        m_order.splice(m_order.begin(), m_order, it.value());
+        return it.value()->image;
+    }
+
+    void insert(const QString& key, const QImage& image)
+    {
+        const qint64 cost = std::max<qint64>(1, qint64(image.width()) * image.height() * 4);
+        if (cost > maxEntryCost) {
+            return;
+        }
+        QMutexLocker lock(&m_mutex);
+        if (const auto it = m_index.find(key); it != m_index.end()) {
+            m_total -= it.value()->cost;
+            m_order.erase(it.value());
+            m_index.erase(it);
+        }
+        m_order.push_front({key, image, cost});
+        m_index.insert(key, m_order.begin());
+        m_total += cost;
+        while (!m_order.empty() && (qint64(m_order.size()) > maxEntries || m_total > maxTotalCost)) {
+            m_total -= m_order.back().cost;
+            m_index.remove(m_order.back().key);
+            m_order.pop_back();
+        }
+    }
+
+    void clear()
+    {
+        QMutexLocker lock(&m_mutex);
+        m_order.clear();
+        m_index.clear();
+        m_total = 0;
+    }
+
+private:
+    struct Entry
+    {
+        QString key;
+        QImage image;
+        qint64 cost;
+    };
+    QMutex m_mutex;
+    std::list<Entry> m_order;
+    QHash<QString, std::list<Entry>::iterator> m_index;
+    qint64 m_total = 0;
+};
+
+GradientCache& cache()
+{
+    static GradientCache instance;
+    return instance;
+}
+
+int pixelExtent(double points, double scale)
+{
+    return std::max(1, int(std::round(points * scale)));
+}
+
+} // namespace
+
+QImage GradientRenderer::render(const QVector<Color>& colors, const BackgroundGradientStyle& style,
+                                const QSizeF& size, double pixelScale)
+{
+    ++g_renderCount;
+    const int width = pixelExtent(size.width(), pixelScale);
+    const int height = pixelExtent(size.height(), pixelScale);
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) {
+        return {};
+    }
+    image.setDevicePixelRatio(width / std::max(size.width(), 1e-9));
+    image.fill(Qt::transparent);
+    if (colors.isEmpty()) {
+        return image;
+    }
+
+    QGradientStops stops;
+    for (qsizetype i = 0; i < colors.size(); ++i) {
+        const double at = colors.size() == 1 ? 0 : double(i) / double(colors.size() - 1);
+        stops.append({at, colors[i].toQColor()});
+    }
+    const double w = width;
+    const double h = height;
+    QPainter painter(&image);
+    if (style.kind == BackgroundGradientStyle::Kind::linear) {
+        const double theta = style.angleDegrees * M_PI / 180;
+        const double r = std::hypot(w, h) / 2;
+        // The angle is measured with y up; pixels run y down.
+        const QPointF centre(w / 2, h / 2);
+        const QPointF direction(r * std::cos(theta), -r * std::sin(theta));
+        QLinearGradient gradient(centre - direction, centre + direction);
+        gradient.setStops(stops);
+        gradient.setSpread(QGradient::PadSpread);
+        painter.fillRect(QRectF(0, 0, w, h), gradient);
+    } else {
+        const QPointF centre(style.centre.x() * w, style.centre.y() * h);
+        const double radius = std::max(w, h);
+        QRadialGradient gradient(centre, radius);
+        gradient.setStops(stops);
+        if (style.stretch) {
+            painter.translate(centre);
+            painter.scale(w / radius, h / radius);
+            painter.translate(-centre);
+        }
+        painter.fillRect(QRectF(0, 0, w, h).adjusted(-radius, -radius, radius, radius), gradient);
+    }
+    return image;
+}
+
+QImage GradientRenderer::render(BackgroundGradientPreset preset, const QSizeF& size, double pixelScale)
+{
+    const QString key = QStringLiteral("%1-%2x%3")
+                            .arg(rawValue(preset))
+                            .arg(pixelExtent(size.width(), pixelScale))
+                            .arg(pixelExtent(size.height(), pixelScale));
+    if (auto cached = cache().find(key)) {
+        return *cached;
+    }
+    const auto pair = colors(preset);
+    QImage image =
+        render({pair[0], pair[1]}, BackgroundGradientStyle::linear(angleDegrees(preset)), size, pixelScale);
+    cache().insert(key, image);
+    return image;
+}
+
+int GradientRenderer::renderCount()
+{
+    return g_renderCount.load();
+}
+
+void GradientRenderer::clearCache()
+{
+    cache().clear();
+}
+
+} // namespace velmora

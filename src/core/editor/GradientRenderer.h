@@ -1,0 +1,42 @@
+#pragma once
+
+#include "editor/BackgroundPresets.h"
+#include "imaging/Color.h"
+
+#include <QImage>
+#include <QSizeF>
+#include <QVector>
+
+namespace velmora {
+
+// How a gradient is laid out. Every background uses `linear`; radial exists for completeness.
+struct BackgroundGradientStyle
+{
+    enum class Kind { linear, radial };
+    Kind kind = Kind::linear;
+    double angleDegrees = 135; // linear, measured with the y axis pointing up
+    QPointF centre{0.5, 0.5};  // radial, fractions of the size, y from the top
+    bool stretch = false;      // radial: elliptical instead of circular
+
+    static BackgroundGradientStyle linear(double angle) { return {Kind::linear, angle, {}, false}; }
+    static BackgroundGradientStyle radial(QPointF centre, bool stretch)
+    {
+        return {Kind::radial, 0, centre, stretch};
+    }
+};
+
+// Renders gradient backgrounds. Preset gradients are cached process-wide by preset and pixel size
+// (80 entries, 64 MiB; rasters over 16 MiB are not kept), safely across threads.
+class GradientRenderer
+{
+public:
+    static QImage render(const QVector<Color>& colors, const BackgroundGradientStyle& style,
+                         const QSizeF& size, double pixelScale);
+    static QImage render(BackgroundGradientPreset preset, const QSizeF& size, double pixelScale);
+
+    // For tests and diagnostics.
+    static int renderCount();
+    static void clearCache();
+};
+
+} // namespace velmora
