@@ -13,6 +13,7 @@ using namespace velmora;
 using Encoder = PngOptions::Encoder;
 
 Q_DECLARE_METATYPE(PngOptions::Encoder)
+Q_DECLARE_METATYPE(PngOptions::RowFilter)
 
 namespace {
 
@@ -103,6 +104,7 @@ private Q_SLOTS:
     void bothEncodersDecodeIdentically();
     void opaqueImagesAreWrittenAsRgb_data();
     void opaqueImagesAreWrittenAsRgb();
+    void parallelStreamIsOneValidZlibStream_data();
     void parallelStreamIsOneValidZlibStream();
     void bandedDeflateJoinsAnyBands_data();
     void bandedDeflateJoinsAnyBands();
@@ -181,22 +183,25 @@ void TestPngEncoder::bothEncodersDecodeIdentically_data()
 void TestPngEncoder::bothEncodersDecodeIdentically()
 {
     QFETCH(QImage, image);
-    PngOptions spng;
-    spng.encoder = Encoder::Libspng;
-    PngOptions parallel;
-    parallel.encoder = Encoder::ParallelDeflate;
-    parallel.bands = 3;
-    const auto a = encodePng(image, spng);
-    const auto b = encodePng(image, parallel);
-    QVERIFY(a && b);
-    const QImage first = decode(*a);
-    const QImage second = decode(*b);
-    QVERIFY(!first.isNull());
-    QCOMPARE(first.size(), image.size()); // pixels, whatever the density
-    QCOMPARE(first, second);
     QImage expected = image.convertToFormat(QImage::Format_ARGB32);
     expected.setDevicePixelRatio(1); // the file holds pixels only
-    QCOMPARE(first.convertToFormat(QImage::Format_ARGB32), expected);
+    for (const auto filter : {PngOptions::RowFilter::None, PngOptions::RowFilter::Up}) {
+        PngOptions spng;
+        spng.encoder = Encoder::Libspng;
+        spng.filter = filter;
+        PngOptions parallel = spng;
+        parallel.encoder = Encoder::ParallelDeflate;
+        parallel.bands = 3;
+        const auto a = encodePng(image, spng);
+        const auto b = encodePng(image, parallel);
+        QVERIFY(a && b);
+        const QImage first = decode(*a);
+        const QImage second = decode(*b);
+        QVERIFY(!first.isNull());
+        QCOMPARE(first.size(), image.size()); // pixels, whatever the density
+        QCOMPARE(first, second);
+        QCOMPARE(first.convertToFormat(QImage::Format_ARGB32), expected);
+    }
 }
 
 void TestPngEncoder::opaqueImagesAreWrittenAsRgb_data()
@@ -235,12 +240,21 @@ void TestPngEncoder::opaqueImagesAreWrittenAsRgb()
     }
 }
 
+void TestPngEncoder::parallelStreamIsOneValidZlibStream_data()
+{
+    QTest::addColumn<PngOptions::RowFilter>("filter");
+    QTest::newRow("rows as they are") << PngOptions::RowFilter::None;
+    QTest::newRow("rows minus the row above") << PngOptions::RowFilter::Up;
+}
+
 void TestPngEncoder::parallelStreamIsOneValidZlibStream()
 {
+    QFETCH(PngOptions::RowFilter, filter);
     const QImage image = randomImage(203, 157, false, 31);
     PngOptions options;
     options.encoder = Encoder::ParallelDeflate;
     options.bands = 5;
+    options.filter = filter;
     const auto png = encodePng(image, options);
     QVERIFY(png);
 
@@ -255,12 +269,15 @@ void TestPngEncoder::parallelStreamIsOneValidZlibStream()
         if (chunk.type == "IDAT")
             stream += chunk.data;
 
-    // Every row: filter byte 0, then straight RGBA.
+    // Every row: its filter byte, then straight RGBA, as it is or minus the row above (the first
+    // row has none above it and goes as it is).
     const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
     QByteArray expected;
     for (int y = 0; y < rgba.height(); ++y) {
-        expected.append('\0');
-        expected.append(reinterpret_cast<const char*>(rgba.constScanLine(y)), rgba.width() * 4);
+        const bool up = filter == PngOptions::RowFilter::Up && y > 0;
+        expected.append(char(up ? 2 : 0));
+        for (int i = 0; i < rgba.width() * 4; ++i)
+            expected.append(char(rgba.constScanLine(y)[i] - (up ? rgba.constScanLine(y - 1)[i] : 0)));
     }
     // uncompress checks the zlib header and the combined Adler-32 as well.
     QCOMPARE(inflateAll(stream, expected.size()), expected);

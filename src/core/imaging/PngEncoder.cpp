@@ -97,18 +97,37 @@ QImage convertedRows(const Layout& layout, int first, int count)
     return view.convertToFormat(layout.rowFormat);
 }
 
-// The same rows as the PNG's scanlines: each behind its filter byte 0, packed.
-bool appendFilteredRows(const Layout& layout, int first, int count, std::vector<uchar>& out)
+// Byte-wise difference from the row above (PNG filter type 2).
+void subtractRow(uchar* __restrict out, const uchar* __restrict row, const uchar* __restrict above,
+                 std::size_t length)
 {
-    const QImage converted = convertedRows(layout, first, count);
+    for (std::size_t i = 0; i < length; ++i)
+        out[i] = uchar(row[i] - above[i]);
+}
+
+// The same rows as the PNG's scanlines, packed, each behind its filter byte. The Up filter needs the
+// row above the piece too, so that one is converted along with it.
+bool appendFilteredRows(const Layout& layout, int first, int count, PngOptions::RowFilter filter,
+                        std::vector<uchar>& out)
+{
+    const bool up = filter == PngOptions::RowFilter::Up;
+    const int above = up && first > 0 ? 1 : 0;
+    const QImage converted = convertedRows(layout, first - above, count + above);
     if (converted.isNull())
         return false;
     const auto rowBytes = std::size_t(layout.rowBytes());
     out.resize(std::size_t(count) * (rowBytes + 1));
     uchar* cursor = out.data();
-    for (int y = 0; y < count; ++y) {
-        *cursor++ = 0;
-        std::copy_n(converted.constScanLine(y), rowBytes, cursor);
+    for (int y = above; y < count + above; ++y) {
+        const uchar* row = converted.constScanLine(y);
+        // The first row of the image has nothing above it: Up would equal None there.
+        if (up && y > 0) {
+            *cursor++ = 2;
+            subtractRow(cursor, row, converted.constScanLine(y - 1), rowBytes);
+        } else {
+            *cursor++ = 0;
+            std::copy_n(row, rowBytes, cursor);
+        }
         cursor += rowBytes;
     }
     return true;
@@ -142,7 +161,7 @@ std::optional<QByteArray> encodeParallel(const Layout& layout, const PngOptions&
             std::vector<uchar> piece;
             const int end = firstRow(band + 1);
             for (int y = firstRow(band); y < end; y += RowsPerPiece) {
-                if (!appendFilteredRows(layout, y, std::min(RowsPerPiece, end - y), piece))
+                if (!appendFilteredRows(layout, y, std::min(RowsPerPiece, end - y), options.filter, piece))
                     return false;
                 write(piece.data(), piece.size());
             }
@@ -187,7 +206,9 @@ std::optional<QByteArray> encodeWithLibspng(const Layout& layout, const PngOptio
     if (!error)
         error = spng_set_option(ctx, SPNG_IMG_COMPRESSION_LEVEL, options.compressionLevel);
     if (!error)
-        error = spng_set_option(ctx, SPNG_FILTER_CHOICE, SPNG_FILTER_CHOICE_NONE);
+        error = spng_set_option(ctx, SPNG_FILTER_CHOICE,
+                                options.filter == PngOptions::RowFilter::Up ? SPNG_FILTER_CHOICE_UP
+                                                                            : SPNG_FILTER_CHOICE_NONE);
     if (error)
         return fail("options", error);
 
