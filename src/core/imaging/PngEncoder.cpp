@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace velmora {
@@ -255,23 +256,31 @@ std::optional<QByteArray> encodePng(const QImage& image, PngOptions options)
     if (image.isNull())
         return std::nullopt;
     options.compressionLevel = std::clamp(options.compressionLevel, 0, 9);
-    const Layout layout = layoutFor(image, options);
-    if (layout.source.isNull()) {
-        qCWarning(lcImaging) << "PNG encoding failed: cannot convert an image of format" << image.format();
+    // A huge image can fail to find memory for its conversion or its file bytes; that is a failed
+    // save to report, not a crash.
+    try {
+        const Layout layout = layoutFor(image, options);
+        if (layout.source.isNull()) {
+            qCWarning(lcImaging) << "PNG encoding failed: cannot convert an image of format"
+                                 << image.format();
+            return std::nullopt;
+        }
+
+        bool parallel = options.encoder == PngOptions::Encoder::ParallelDeflate;
+        if (options.encoder == PngOptions::Encoder::Automatic)
+            parallel = QThreadPool::globalInstance()->maxThreadCount() > 1 &&
+                       qint64(image.width()) * image.height() >= ParallelPixels && image.height() > 1;
+        if (parallel) {
+            if (auto png = encodeParallel(layout, options))
+                return png;
+            if (options.encoder == PngOptions::Encoder::ParallelDeflate)
+                return std::nullopt;
+        }
+        return encodeWithLibspng(layout, options);
+    } catch (const std::bad_alloc&) {
+        qCWarning(lcImaging) << "PNG encoding failed: out of memory for a" << image.size() << "image";
         return std::nullopt;
     }
-
-    bool parallel = options.encoder == PngOptions::Encoder::ParallelDeflate;
-    if (options.encoder == PngOptions::Encoder::Automatic)
-        parallel = QThreadPool::globalInstance()->maxThreadCount() > 1 &&
-                   qint64(image.width()) * image.height() >= ParallelPixels && image.height() > 1;
-    if (parallel) {
-        if (auto png = encodeParallel(layout, options))
-            return png;
-        if (options.encoder == PngOptions::Encoder::ParallelDeflate)
-            return std::nullopt;
-    }
-    return encodeWithLibspng(layout, options);
 }
 
 } // namespace velmora
