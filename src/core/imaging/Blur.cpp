@@ -360,13 +360,10 @@ void ColorControls::apply(double& red, double& green, double& blue) const
     blue = adjust(blue);
 }
 
-QImage blurred(const QImage& image, double radius)
-{
-    if (image.isNull())
-        return {};
-    if (!(radius > 0) || !std::isfinite(radius))
-        return image;
+namespace {
 
+QImage blurredUnchecked(const QImage& image, double radius)
+{
     const QImage source = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QImage result = largeImage(source.size());
     if (source.isNull() || result.isNull())
@@ -404,6 +401,23 @@ QImage blurred(const QImage& image, double radius)
         });
     upscaleInto(smooth, factor, result);
     return result;
+}
+
+} // namespace
+
+QImage blurred(const QImage& image, double radius)
+{
+    if (image.isNull())
+        return {};
+    if (!(radius > 0) || !std::isfinite(radius))
+        return image;
+    // Scratch rows are allocated inside the pool's threads; if memory runs out there, the picture
+    // unblurred is still a background.
+    try {
+        return blurredUnchecked(image, radius);
+    } catch (...) {
+        return image;
+    }
 }
 
 } // namespace velmora
