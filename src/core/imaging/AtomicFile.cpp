@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <unistd.h>
 
 namespace velmora {
 
@@ -35,6 +38,41 @@ WriteResult writeFileAtomically(const QString& path, const QByteArray& bytes)
     if (!file.commit())
         return WriteResult::failure(
             QStringLiteral("Cannot finish %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    return WriteResult::success();
+}
+
+WriteResult createFileAtomically(const QString& path, const QByteArray& bytes, bool* existed)
+{
+    if (existed) {
+        *existed = false;
+    }
+    const QFileInfo info(path);
+    if (info.exists() || info.isSymLink()) {
+        if (existed) {
+            *existed = true;
+        }
+        return WriteResult::failure(QStringLiteral("%1 already exists").arg(QDir::toNativeSeparators(path)));
+    }
+    if (!QFileInfo(info.absolutePath()).isDir())
+        return WriteResult::failure(
+            QStringLiteral("Folder %1 does not exist").arg(QDir::toNativeSeparators(info.absolutePath())));
+    QTemporaryFile temporary(info.absolutePath() + QStringLiteral("/.velmora-XXXXXX.part"));
+    if (!temporary.open())
+        return WriteResult::failure(QStringLiteral("Cannot create %1: %2")
+                                        .arg(QDir::toNativeSeparators(path), temporary.errorString()));
+    if (temporary.write(bytes) != bytes.size() || !temporary.flush() || ::fsync(temporary.handle()) != 0)
+        return WriteResult::failure(QStringLiteral("Cannot write %1: %2")
+                                        .arg(QDir::toNativeSeparators(path), temporary.errorString()));
+    temporary.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    // QFile::rename never replaces an existing file (it renames with RENAME_NOREPLACE or links).
+    if (!temporary.rename(path)) {
+        if (existed && QFileInfo::exists(path)) {
+            *existed = true;
+        }
+        return WriteResult::failure(QStringLiteral("Cannot create %1: %2")
+                                        .arg(QDir::toNativeSeparators(path), temporary.errorString()));
+    }
+    temporary.setAutoRemove(false);
     return WriteResult::success();
 }
 

@@ -28,6 +28,11 @@ struct WriteResult
 // and its target replaced.
 WriteResult writeFileAtomically(const QString& path, const QByteArray& bytes);
 
+// Like writeFileAtomically, but never replaces anything: the complete file appears under `path` only
+// if no file of that name exists at that moment (the rename refuses to overwrite, so a file created
+// by someone else meanwhile is safe too). `existed` tells the caller to pick another name.
+WriteResult createFileAtomically(const QString& path, const QByteArray& bytes, bool* existed = nullptr);
+
 // encodePng, then writeFileAtomically.
 WriteResult writePngAtomically(const QString& path, const QImage& image, PngOptions options = {});
 
