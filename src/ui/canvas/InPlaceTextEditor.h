@@ -43,18 +43,22 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void updateGeometryFromContent();
     void requestCommit(bool explicitly);
 
     TextEditorField* m_field = nullptr;
+    QUuid m_id;
     TextStyle m_style = TextStyle::standard;
     QColor m_color;
     QPointF m_centre;
     double m_fieldWidth = defaultFieldWidth;
     double m_pixelSize = 32;
+    // Changes made by setAnnotation() are not the user's edits and are not reported back.
     bool m_settingText = false;
+    bool m_updatingGeometry = false;
     // Set once a commit has been asked for, so the focus loss that follows (the canvas hiding or
     // deleting the editor) does not ask again; cleared when the field gets focus back.
     bool m_commitRequested = false;

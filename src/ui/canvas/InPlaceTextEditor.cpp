@@ -1,0 +1,175 @@
+#include "canvas/InPlaceTextEditor.h"
+
+#include "annotation/TextLayout.h"
+#include "canvas/TextEditorField.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScopedValueRollback>
+
+#include <cmath>
+
+namespace velmora {
+
+namespace {
+
+bool isBoxStyle(TextStyle style)
+{
+    return style == TextStyle::box || style == TextStyle::roundedBox;
+}
+
+} // namespace
+
+InPlaceTextEditor::InPlaceTextEditor(QWidget* canvas) : QWidget(canvas), m_field(new TextEditorField(this))
+{
+    setFocusProxy(m_field);
+    m_field->move(padding, padding);
+    QPalette palette = m_field->palette();
+    palette.setColor(QPalette::Base, Qt::transparent);
+    m_field->setPalette(palette);
+
+    connect(m_field, &QTextEdit::textChanged, this, [this] {
+        if (!m_settingText) {
+            Q_EMIT textEdited(text());
+        }
+    });
+    // The field grows line by line as the text does; the layout reports every change of height.
+    connect(m_field->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            &InPlaceTextEditor::updateGeometryFromContent);
+    connect(m_field, &TextEditorField::commitKeyPressed, this, [this] { requestCommit(true); });
+    connect(m_field, &TextEditorField::focusLost, this, [this] { requestCommit(false); });
+    connect(m_field, &TextEditorField::focusGained, this, [this] { m_commitRequested = false; });
+    updateGeometryFromContent();
+}
+
+InPlaceTextEditor::~InPlaceTextEditor() = default;
+
+QString InPlaceTextEditor::text() const
+{
+    return m_field->toPlainText();
+}
+
+QFont InPlaceTextEditor::fieldFont() const
+{
+    // Annotation fonts are sized in canvas units (points at 72 dpi). The field is laid out at the
+    // screen's logical dpi, so convert: glyphs fontSize × zoom device-independent pixels tall.
+    QFont font = annotationFont(m_style, 12);
+    const double dpi = m_field->logicalDpiY() > 0 ? m_field->logicalDpiY() : 96.0;
+    font.setPointSizeF(std::max(m_pixelSize, 1.0) * 72.0 / dpi);
+    return font;
+}
+
+void InPlaceTextEditor::setAnnotation(const TextAnnotation& annotation, double zoom)
+{
+    const QScopedValueRollback settingText(m_settingText, true);
+    if (annotation.id != m_id) {
+        m_id = annotation.id;
+        m_commitRequested = false;
+    }
+    m_style = annotation.style;
+    m_color = annotation.color.toQColor();
+    m_centre = annotation.position * zoom;
+    m_pixelSize = annotation.fontSize * zoom;
+    // A text without a wrap width is typed in a field of the same width at every zoom; its drawn
+    // form has its natural width.
+    const std::optional<double> wrap = annotation.wrapWidth();
+    m_fieldWidth = wrap ? *wrap * zoom : defaultFieldWidth;
+
+    const QFont font = fieldFont();
+    if (m_field->font() != font) {
+        m_field->setFont(font);
+    }
+    QPalette palette = m_field->palette();
+    palette.setColor(QPalette::Text, isBoxStyle(m_style) ? QColor(Qt::white) : m_color);
+    m_field->setPalette(palette);
+    QTextOption option = m_field->document()->defaultTextOption();
+    if (option.alignment() != Qt::AlignHCenter) {
+        option.setAlignment(Qt::AlignHCenter);
+        m_field->document()->setDefaultTextOption(option);
+    }
+
+    // The canvas echoes every keystroke back; replacing equal text would put the caret at the end.
+    if (annotation.text != text()) {
+        m_field->setPlainText(annotation.text);
+        m_field->moveCursor(QTextCursor::End);
+    }
+    updateGeometryFromContent();
+    update();
+}
+
+void InPlaceTextEditor::updateGeometryFromContent()
+{
+    if (m_updatingGeometry) {
+        return;
+    }
+    m_updatingGeometry = true;
+    // Width first: the height of the text depends on where it wraps.
+    const int width = std::max(1, int(std::lround(m_fieldWidth)));
+    if (m_field->width() != width) {
+        m_field->resize(width, m_field->height());
+    }
+    const int height = std::max(1, int(std::ceil(m_field->document()->size().height())));
+    m_field->resize(width, height);
+    const QSize total(width + 2 * padding, height + 2 * padding);
+    const QPoint topLeft(int(std::lround(m_centre.x() - total.width() / 2.0)),
+                         int(std::lround(m_centre.y() - total.height() / 2.0)));
+    setGeometry(QRect(topLeft, total));
+    m_updatingGeometry = false;
+}
+
+void InPlaceTextEditor::requestCommit(bool explicitly)
+{
+    // The canvas ends editing by hiding or deleting the editor, which takes the focus away once
+    // more: that must not ask a second time.
+    if (!explicitly && m_commitRequested) {
+        return;
+    }
+    m_commitRequested = true;
+    Q_EMIT commitRequested();
+}
+
+void InPlaceTextEditor::paintEvent(QPaintEvent* event)
+{
+    Q_UNUSED(event);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    const QRectF bounds = rect();
+    const double clipRadius = m_style == TextStyle::box ? 0.0 : 4.0;
+    QPainterPath clip;
+    clip.addRoundedRect(bounds, clipRadius, clipRadius);
+    painter.setClipPath(clip);
+    switch (m_style) {
+    case TextStyle::box:
+        painter.fillRect(bounds, m_color);
+        break;
+    case TextStyle::roundedBox: {
+        const double radius = std::min(bounds.width(), bounds.height()) / 2;
+        painter.setBrush(m_color);
+        painter.drawRoundedRect(bounds, radius, radius);
+        break;
+    }
+    default:
+        painter.fillRect(bounds, QColor(255, 255, 255, 26));
+        break;
+    }
+}
+
+void InPlaceTextEditor::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    m_commitRequested = false;
+    m_field->setFocus(Qt::OtherFocusReason);
+}
+
+void InPlaceTextEditor::mousePressEvent(QMouseEvent* event)
+{
+    // A press on the padding belongs to the field; left alone it would reach the canvas, which
+    // commits on any click.
+    event->accept();
+    m_field->setFocus(Qt::MouseFocusReason);
+}
+
+} // namespace velmora
