@@ -6,6 +6,7 @@
 #include "imaging/ShadowLayer.h"
 
 #include <QPainter>
+#include <QRegion>
 
 #include <cmath>
 
@@ -43,6 +44,65 @@ void drawAspectFill(QPainter& painter, const QImage& picture, const QSize& canva
     QImage source = picture;
     source.setDevicePixelRatio(1);
     painter.drawImage(target, source);
+    painter.restore();
+}
+
+bool isOpaque(const QImage& image)
+{
+    if (!image.hasAlphaChannel()) {
+        return true;
+    }
+    const QImage argb =
+        image.format() == QImage::Format_ARGB32_Premultiplied || image.format() == QImage::Format_ARGB32
+            ? image
+            : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < argb.width(); ++x) {
+            if (qAlpha(line[x]) != 255) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The parts of a rounded rectangle that are certainly covered: the rectangle without its corner
+// squares, as two overlapping bands.
+QRegion roundedInterior(const QRect& rect, double radius)
+{
+    const int corner = int(std::ceil(2 * std::min(radius, 0.25 * std::min(rect.width(), rect.height())))) + 1;
+    if (radius <= 0) {
+        return QRegion(rect);
+    }
+    QRegion interior(rect.adjusted(corner, 0, -corner, 0));
+    interior += QRegion(rect.adjusted(0, corner, 0, -corner));
+    return interior;
+}
+
+// Draws opaque content pixel for pixel with its corners rounded: the bulk is copied as is, and only
+// the four corner squares go through the antialiased outline.
+void drawRoundedOpaqueContent(QPainter& painter, const QImage& content, const QRect& rect, double radius)
+{
+    QImage source = content;
+    source.setDevicePixelRatio(1);
+    const QRegion interior = roundedInterior(rect, radius);
+    painter.save();
+    painter.setClipRegion(interior);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(rect.topLeft(), source);
+    painter.restore();
+    if (radius <= 0) {
+        return;
+    }
+    painter.save();
+    painter.setClipRegion(QRegion(rect) - interior);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(Qt::NoPen);
+    QBrush brush(source);
+    brush.setTransform(QTransform::fromTranslate(rect.left(), rect.top()));
+    painter.setBrush(brush);
+    painter.drawPath(FigmaSquircle::path(QRectF(rect), radius));
     painter.restore();
 }
 
@@ -141,35 +201,48 @@ QImage renderComposite(const CompositeInputs& in)
 
     // Content and plate share one smoothed outline.
     const QRect contentRect(QPoint(margin, margin), content.size());
-    const QRectF plateRect = QRectF(contentRect).adjusted(-ins, -ins, ins, ins);
+    const QRect plateRect = contentRect.adjusted(-ins, -ins, ins, ins);
     const double radiusPixels = in.cornerRadius * k;
     const double maskRadius = ins > 0 ? std::max(radiusPixels - ins, 0.0) : radiusPixels;
-    QImage masked = maskedContentImage(content, maskRadius);
-    if (masked.isNull()) {
-        masked = content;
+    const QPainterPath platePath = FigmaSquircle::path(QRectF(plateRect), radiusPixels);
+    const bool opaque = isOpaque(content);
+    QImage masked;
+    if (!opaque) {
+        masked = maskedContentImage(content, maskRadius);
+        if (masked.isNull()) {
+            masked = content;
+        }
+        masked.setDevicePixelRatio(1);
     }
-    masked.setDevicePixelRatio(1);
-    const QPainterPath platePath = FigmaSquircle::path(plateRect, radiusPixels);
-    const QColor edge = in.edgeColor.toQColor();
 
     if (in.drawsShadow && in.shadow > 0) {
         const ShadowParameters shadow = shadowParameters(in.shadow, k);
-        ShadowLayer layer(canvasSize);
-        if (ins < 1) {
-            layer.addImageAlpha(masked, contentRect.topLeft());
-        } else {
-            layer.addPath(platePath);
-        }
         // A shadow's blur is twice its Gaussian's standard deviation.
-        layer.paint(painter, shadow.blurPixels / 2, shadow.opacity, shadow.offsetPixels);
+        ShadowLayer layer(canvasSize, shadow.blurPixels / 2);
+        QRegion visible(canvas.rect());
+        if (ins >= 1) {
+            layer.addPath(platePath);
+            visible -= roundedInterior(plateRect, radiusPixels);
+        } else if (opaque) {
+            layer.addPath(FigmaSquircle::path(QRectF(contentRect), maskRadius));
+            visible -= roundedInterior(contentRect, maskRadius);
+        } else {
+            layer.addImageAlpha(masked, contentRect.topLeft());
+        }
+        // What the plate or an opaque picture covers needs no shadow drawn under it.
+        layer.paint(painter, shadow.opacity, shadow.offsetPixels, visible);
     }
     if (ins > 0) {
         painter.setPen(Qt::NoPen);
-        painter.setBrush(edge);
+        painter.setBrush(in.edgeColor.toQColor());
         painter.drawPath(platePath);
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(contentRect.topLeft(), masked);
+    if (opaque) {
+        drawRoundedOpaqueContent(painter, content, contentRect, maskRadius);
+    } else {
+        painter.drawImage(contentRect.topLeft(), masked);
+    }
     painter.end();
 
     canvas.setDevicePixelRatio(k);

@@ -6,6 +6,7 @@
 #include <QMutexLocker>
 #include <QPainter>
 #include <QRadialGradient>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <atomic>
 #include <cmath>
@@ -90,6 +91,43 @@ int pixelExtent(double points, double scale)
     return std::max(1, int(std::round(points * scale)));
 }
 
+// Fills the image with a linear gradient through a colour table, in row bands on all cores; it is
+// several times faster than a general gradient brush on a 5K background.
+void fillLinear(QImage& image, const QGradientStops& stops, const QPointF& start, const QPointF& end)
+{
+    constexpr int tableSize = 1024;
+    std::vector<QRgb> table(tableSize);
+    QImage strip(tableSize, 1, QImage::Format_ARGB32_Premultiplied);
+    {
+        QLinearGradient g(0, 0, tableSize, 0);
+        g.setStops(stops);
+        QPainter p(&strip);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.fillRect(strip.rect(), g);
+    }
+    std::copy_n(reinterpret_cast<const QRgb*>(strip.constScanLine(0)), tableSize, table.begin());
+
+    const QPointF d = end - start;
+    const double lengthSquared = std::max(d.x() * d.x() + d.y() * d.y(), 1e-12);
+    const double dx = d.x() / lengthSquared * (tableSize - 1);
+    const double dy = d.y() / lengthSquared * (tableSize - 1);
+    const int width = image.width();
+    std::vector<int> bands;
+    for (int y = 0; y < image.height(); y += 64) {
+        bands.push_back(y);
+    }
+    QtConcurrent::blockingMap(bands, [&](int top) {
+        const int bottom = std::min(top + 64, image.height());
+        for (int y = top; y < bottom; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            double t = (0.5 - start.x()) * dx + (y + 0.5 - start.y()) * dy;
+            for (int x = 0; x < width; ++x, t += dx) {
+                line[x] = table[std::size_t(std::clamp(int(t + 0.5), 0, tableSize - 1))];
+            }
+        }
+    });
+}
+
 } // namespace
 
 QImage GradientRenderer::render(const QVector<Color>& colors, const BackgroundGradientStyle& style,
@@ -122,10 +160,8 @@ QImage GradientRenderer::render(const QVector<Color>& colors, const BackgroundGr
         // The angle is measured with y up; pixels run y down.
         const QPointF centre(w / 2, h / 2);
         const QPointF direction(r * std::cos(theta), -r * std::sin(theta));
-        QLinearGradient gradient(centre - direction, centre + direction);
-        gradient.setStops(stops);
-        gradient.setSpread(QGradient::PadSpread);
-        painter.fillRect(QRectF(0, 0, w, h), gradient);
+        painter.end();
+        fillLinear(image, stops, centre - direction, centre + direction);
     } else {
         const QPointF centre(style.centre.x() * w, style.centre.y() * h);
         const double radius = std::max(w, h);

@@ -81,8 +81,12 @@ void gaussianBlurAlpha(QImage& alpha, double sigma)
     }
 }
 
-ShadowLayer::ShadowLayer(const QSize& size) : m_mask(size, QImage::Format_Alpha8)
+ShadowLayer::ShadowLayer(const QSize& size, double sigma)
+    : m_size(size), m_sigma(sigma), m_scale(sigma > 4 ? 4 / sigma : 1.0)
 {
+    // A margin keeps the blur from being cut at the layer's edges.
+    m_mask = QImage(std::max(1, int(std::ceil(size.width() * m_scale))),
+                    std::max(1, int(std::ceil(size.height() * m_scale))), QImage::Format_Alpha8);
     m_mask.fill(0);
 }
 
@@ -90,39 +94,41 @@ void ShadowLayer::addPath(const QPainterPath& path)
 {
     QPainter painter(&m_mask);
     painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.scale(m_scale, m_scale);
     painter.fillPath(path, Qt::black);
 }
 
 void ShadowLayer::addImageAlpha(const QImage& image, const QPoint& at)
 {
     QPainter painter(&m_mask);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.scale(m_scale, m_scale);
     QImage source = image;
     source.setDevicePixelRatio(1);
-    painter.drawImage(at, source);
+    painter.drawImage(QRectF(at, QSizeF(source.size())), source);
 }
 
 QImage ShadowLayer::blurredMask(double sigma) const
 {
-    // Work at a scale where the blur is about four pixels wide: the result is smooth anyway.
-    const double scale = sigma > 4 ? 4 / sigma : 1.0;
-    QImage small = scale < 1 ? m_mask.scaled(std::max(1, int(std::round(m_mask.width() * scale))),
-                                             std::max(1, int(std::round(m_mask.height() * scale))),
-                                             Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                             : m_mask.copy();
-    if (small.format() != QImage::Format_Alpha8) {
-        small = small.convertToFormat(QImage::Format_Alpha8);
-    }
-    gaussianBlurAlpha(small, sigma * scale);
-    return small;
+    QImage blurredCopy = m_mask.copy();
+    gaussianBlurAlpha(blurredCopy, sigma * m_scale);
+    return blurredCopy;
 }
 
 void ShadowLayer::paint(QPainter& painter, double sigma, double opacity, double offsetY) const
 {
+    ShadowLayer copy = *this;
+    copy.m_sigma = sigma;
+    copy.paint(painter, opacity, offsetY);
+}
+
+void ShadowLayer::paint(QPainter& painter, double opacity, double offsetY, const QRegion& clip) const
+{
     if (opacity <= 0) {
         return;
     }
-    const QImage mask = blurredMask(sigma);
-    // Tint the coverage black: alpha-only images draw as black with their alpha.
+    const QImage mask = blurredMask();
+    // Alpha-only images would draw in the pen colour; tint the coverage black explicitly.
     QImage tinted(mask.size(), QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < mask.height(); ++y) {
         const uchar* in = mask.constScanLine(y);
@@ -132,9 +138,12 @@ void ShadowLayer::paint(QPainter& painter, double sigma, double opacity, double 
         }
     }
     painter.save();
+    if (!clip.isEmpty()) {
+        painter.setClipRegion(clip, Qt::IntersectClip);
+    }
     painter.setOpacity(painter.opacity() * opacity);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter.drawImage(QRectF(QPointF(0, offsetY), QSizeF(m_mask.size())), tinted);
+    painter.drawImage(QRectF(QPointF(0, offsetY), QSizeF(mask.size()) / m_scale), tinted);
     painter.restore();
 }
 
