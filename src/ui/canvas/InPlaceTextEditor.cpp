@@ -44,7 +44,11 @@ InPlaceTextEditor::InPlaceTextEditor(QWidget* canvas) : QWidget(canvas), m_field
     updateGeometryFromContent();
 }
 
-InPlaceTextEditor::~InPlaceTextEditor() = default;
+InPlaceTextEditor::~InPlaceTextEditor()
+{
+    // The field outlives this part of the object while the widget base tears it down.
+    disconnect(m_field, nullptr, this, nullptr);
+}
 
 QString InPlaceTextEditor::text() const
 {

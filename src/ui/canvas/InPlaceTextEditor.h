@@ -20,7 +20,9 @@ public:
     // Width of the field when the annotation has no wrap width, in view points at any zoom.
     static constexpr double defaultFieldWidth = 250;
 
-    // Created as a child of the canvas; geometry is in the canvas's (view) coordinates.
+    // Created as a child of the canvas; geometry is in the canvas's (view) coordinates. Call
+    // setAnnotation() and then show(): showing takes the keyboard focus. Hiding or deleting the
+    // editor emits nothing, since the canvas is then ending the editing itself.
     explicit InPlaceTextEditor(QWidget* canvas);
     ~InPlaceTextEditor() override;
 
@@ -37,7 +39,8 @@ public:
 Q_SIGNALS:
     // Every change the user makes: the canvas writes it into the annotation live.
     void textEdited(const QString& text);
-    // Return or keypad Enter, Escape, or focus moving elsewhere in the window.
+    // Return or keypad Enter, Escape, or the focus moving to another widget of the window (a
+    // popup or another window taking it leaves the text open).
     void commitRequested();
 
 protected:

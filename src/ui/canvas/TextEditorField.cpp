@@ -71,7 +71,12 @@ void TextEditorField::focusInEvent(QFocusEvent* event)
 void TextEditorField::focusOutEvent(QFocusEvent* event)
 {
     QTextEdit::focusOutEvent(event);
-    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason) {
+    // The user left the text for another widget. Not when a popup (the field's own context menu)
+    // or another window takes the focus, and not when the field goes because its editor is hidden
+    // or deleted: whoever does that ends the editing already.
+    const bool leftForPopupOrWindow =
+        event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason;
+    if (!leftForPopupOrWindow && isVisible()) {
         Q_EMIT focusLost();
     }
 }

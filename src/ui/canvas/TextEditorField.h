@@ -15,8 +15,7 @@ public:
 Q_SIGNALS:
     // Return or keypad Enter without Shift, or Escape.
     void commitKeyPressed();
-    // Focus went to another widget of the window. Not sent when a popup (the field's own context
-    // menu) or another window takes it: the user has not left the text then.
+    // Focus went to another widget of the window while the field stays on screen.
     void focusLost();
     void focusGained();
 

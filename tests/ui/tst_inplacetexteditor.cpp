@@ -1,0 +1,373 @@
+#include "canvas/InPlaceTextEditor.h"
+
+#include "annotation/TextLayout.h"
+#include "support/TestSupport.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTextLayout>
+
+using namespace velmora;
+
+namespace {
+
+const QColor canvasGrey(58, 64, 72);
+
+TextAnnotation makeText(TextStyle style, const QString& text = {}, std::optional<double> maxWidth = {})
+{
+    TextAnnotation annotation;
+    annotation.id = QUuid::createUuid();
+    annotation.position = QPointF(300, 200);
+    annotation.text = text;
+    annotation.fontSize = 32;
+    annotation.color = Color::fromRgb8(230, 40, 40);
+    annotation.isEditing = true;
+    annotation.maxWidth = maxWidth;
+    annotation.style = style;
+    return annotation;
+}
+
+// A window with a plain canvas and one other focusable widget, as in the editor.
+struct Canvas
+{
+    QWidget window;
+    QWidget* canvas = new QWidget(&window);
+    QLineEdit* other = new QLineEdit(&window);
+    InPlaceTextEditor* editor = new InPlaceTextEditor(canvas);
+
+    Canvas()
+    {
+        window.resize(1000, 760);
+        canvas->setGeometry(0, 0, 1000, 700);
+        canvas->setAutoFillBackground(true);
+        QPalette palette = canvas->palette();
+        palette.setColor(QPalette::Window, canvasGrey);
+        canvas->setPalette(palette);
+        other->setGeometry(10, 715, 200, 30);
+        editor->hide();
+    }
+    QTextEdit* field() const { return editor->findChild<QTextEdit*>(); }
+    // Opens the editor for an annotation the way the canvas does; true once it has the focus.
+    bool open(const TextAnnotation& annotation, double zoom = 1)
+    {
+        editor->setAnnotation(annotation, zoom);
+        window.show();
+        window.activateWindow();
+        if (!QTest::qWaitForWindowActive(&window)) {
+            return false;
+        }
+        editor->show();
+        return QTest::qWaitFor([this] { return field()->hasFocus(); });
+    }
+    QImage grabEditor() const { return canvas->grab(editor->geometry()).toImage(); }
+};
+
+bool near(QColor a, QColor b, int tolerance = 6)
+{
+    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance &&
+           qAbs(a.blue() - b.blue()) <= tolerance;
+}
+
+int countNear(const QImage& image, QColor colour, const QRect& area)
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            count += near(image.pixelColor(x, y), colour, 20) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+class TestInPlaceTextEditor : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { registerBundledFonts(); }
+    void looksLikeTheStyle_data();
+    void looksLikeTheStyle();
+    void widthAndPlacement_data();
+    void widthAndPlacement();
+    void glyphsMatchTheCanvasMeasure_data();
+    void glyphsMatchTheCanvasMeasure();
+    void shiftReturnAddsOneLine();
+    void commitKeys_data();
+    void commitKeys();
+    void focusLossCommits();
+    void otherWindowKeepsEditing();
+    void hidingOrDeletingEmitsNothing_data();
+    void hidingOrDeletingEmitsNothing();
+    void typingIsReportedLive();
+    void canvasEchoKeepsTheCaret();
+};
+
+void TestInPlaceTextEditor::looksLikeTheStyle_data()
+{
+    QTest::addColumn<TextStyle>("style");
+    for (TextStyle style : {TextStyle::standard, TextStyle::rounded, TextStyle::outlined, TextStyle::mono,
+                            TextStyle::box, TextStyle::roundedBox}) {
+        QTest::newRow(qPrintable(rawValue(style))) << style;
+    }
+}
+
+void TestInPlaceTextEditor::looksLikeTheStyle()
+{
+    QFETCH(TextStyle, style);
+    Canvas c;
+    const TextAnnotation annotation = makeText(style, QStringLiteral("Hello Velmora\nsecond line"));
+    QVERIFY(c.open(annotation));
+    c.field()->setCursorWidth(0); // no blinking caret in the picture
+    const QImage image = c.grabEditor();
+    test::dump(image, QStringLiteral("text-editor-") + rawValue(style));
+
+    const QColor colour = annotation.color.toQColor();
+    const bool onBox = style == TextStyle::box || style == TextStyle::roundedBox;
+    const QColor tint(qRound(canvasGrey.red() * 0.9 + 25.5), qRound(canvasGrey.green() * 0.9 + 25.5),
+                      qRound(canvasGrey.blue() * 0.9 + 25.5));
+    // Middle of the left padding: the background of the style.
+    const QColor padding = image.pixelColor(1, image.height() / 2);
+    QVERIFY2(near(padding, onBox ? colour : tint), qPrintable(padding.name()));
+    // Top-left corner: only the square box reaches it; every other style is rounded off there.
+    const QColor corner = image.pixelColor(0, 0);
+    QVERIFY2(near(corner, style == TextStyle::box ? colour : canvasGrey), qPrintable(corner.name()));
+    // The glyphs: white on the boxes, the annotation colour elsewhere.
+    const QRect text = image.rect().adjusted(InPlaceTextEditor::padding, InPlaceTextEditor::padding,
+                                             -InPlaceTextEditor::padding, -InPlaceTextEditor::padding);
+    QVERIFY(countNear(image, onBox ? QColor(Qt::white) : colour, text) > 500);
+    QCOMPARE(c.field()->font().family(), annotationFontFamily(style));
+}
+
+void TestInPlaceTextEditor::widthAndPlacement_data()
+{
+    QTest::addColumn<std::optional<double>>("maxWidth");
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<int>("fieldWidth");
+    QTest::newRow("natural width, zoom 1") << std::optional<double>() << 1.0 << 250;
+    QTest::newRow("natural width, zoom 2.5") << std::optional<double>() << 2.5 << 250;
+    QTest::newRow("natural width, zoom 0.5") << std::optional<double>() << 0.5 << 250;
+    QTest::newRow("wrap width, zoom 1") << std::optional<double>(180) << 1.0 << 180;
+    QTest::newRow("wrap width, zoom 2") << std::optional<double>(120) << 2.0 << 240;
+    QTest::newRow("zero wrap width is none") << std::optional<double>(0) << 2.0 << 250;
+}
+
+void TestInPlaceTextEditor::widthAndPlacement()
+{
+    QFETCH(std::optional<double>, maxWidth);
+    QFETCH(double, zoom);
+    QFETCH(int, fieldWidth);
+    Canvas c;
+    const TextAnnotation annotation = makeText(TextStyle::standard, QStringLiteral("Hi"), maxWidth);
+    QVERIFY(c.open(annotation, zoom));
+    QCOMPARE(c.field()->width(), fieldWidth);
+    QCOMPARE(c.editor->width(), fieldWidth + 2 * InPlaceTextEditor::padding);
+    QCOMPARE(c.field()->geometry().topLeft(), QPoint(InPlaceTextEditor::padding, InPlaceTextEditor::padding));
+    const QPointF centre = QRectF(c.editor->geometry()).center();
+    const QPointF expected = annotation.position * zoom;
+    QVERIFY2(qAbs(centre.x() - expected.x()) <= 1 && qAbs(centre.y() - expected.y()) <= 1,
+             qPrintable(QStringLiteral("centre %1,%2").arg(centre.x()).arg(centre.y())));
+}
+
+void TestInPlaceTextEditor::glyphsMatchTheCanvasMeasure_data()
+{
+    QTest::addColumn<double>("fontSize");
+    QTest::addColumn<double>("zoom");
+    QTest::newRow("32 at zoom 1") << 32.0 << 1.0;
+    QTest::newRow("20 at zoom 2") << 20.0 << 2.0;
+    QTest::newRow("48 at zoom 0.4") << 48.0 << 0.4;
+}
+
+// The field types at the size the canvas will draw: its text is as wide as the measured text
+// times the zoom (a font resolved at the wrong dpi would be a third off).
+void TestInPlaceTextEditor::glyphsMatchTheCanvasMeasure()
+{
+    QFETCH(double, fontSize);
+    QFETCH(double, zoom);
+    Canvas c;
+    TextAnnotation annotation = makeText(TextStyle::standard, QStringLiteral("Velmora 42"));
+    annotation.fontSize = fontSize;
+    QVERIFY(c.open(annotation, zoom));
+    const QTextLayout* layout = c.field()->document()->firstBlock().layout();
+    QCOMPARE(layout->lineCount(), 1);
+    const double typed = layout->lineAt(0).naturalTextWidth();
+    const double measured = measuredTextSize(annotation).width() * zoom;
+    QVERIFY2(qAbs(typed - measured) <= std::max(1.5, 0.02 * measured),
+             qPrintable(QStringLiteral("typed %1, measured %2").arg(typed).arg(measured)));
+}
+
+void TestInPlaceTextEditor::shiftReturnAddsOneLine()
+{
+    Canvas c;
+    QVERIFY(c.open(makeText(TextStyle::box)));
+    QSignalSpy commits(c.editor, &InPlaceTextEditor::commitRequested);
+    QTest::keyClicks(c.field(), QStringLiteral("Hi"));
+    const int oneLine = c.editor->height();
+    const QPointF centre = QRectF(c.editor->geometry()).center();
+
+    QTest::keyClick(c.field(), Qt::Key_Return, Qt::ShiftModifier);
+    const double lineHeight = QFontMetricsF(c.editor->fieldFont()).lineSpacing();
+    QVERIFY2(qAbs(c.editor->height() - oneLine - lineHeight) <= 1.5,
+             qPrintable(QStringLiteral("%1 -> %2").arg(oneLine).arg(c.editor->height())));
+    QCOMPARE(c.editor->text(), QStringLiteral("Hi\n"));
+    QCOMPARE(commits.count(), 0);
+    // It grows about its centre, where the canvas draws the text.
+    QVERIFY(qAbs(QRectF(c.editor->geometry()).center().y() - centre.y()) <= 1);
+
+    QTest::keyClicks(c.field(), QStringLiteral("there"));
+    QVERIFY(qAbs(c.editor->height() - oneLine - lineHeight) <= 1.5);
+    // Every line stays visible: nothing scrolled out of the field.
+    QCOMPARE(c.field()->verticalScrollBar()->value(), 0);
+
+    // Wrapping at the field's width grows it as well.
+    const int twoLines = c.editor->height();
+    QTest::keyClicks(c.field(), QStringLiteral(" and a much longer line that has to wrap"));
+    QVERIFY(c.editor->height() > twoLines);
+    QCOMPARE(c.editor->text(), QStringLiteral("Hi\nthere and a much longer line that has to wrap"));
+}
+
+void TestInPlaceTextEditor::commitKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::newRow("Return") << int(Qt::Key_Return) << Qt::KeyboardModifiers();
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier);
+    QTest::newRow("Escape keeps the text") << int(Qt::Key_Escape) << Qt::KeyboardModifiers();
+}
+
+void TestInPlaceTextEditor::commitKeys()
+{
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    Canvas c;
+    // The editor window binds these keys too; the text must get them first.
+    QShortcut windowShortcut(QKeySequence(key), &c.window);
+    QSignalSpy shortcutSpy(&windowShortcut, &QShortcut::activated);
+    QVERIFY(c.open(makeText(TextStyle::standard)));
+    QSignalSpy commits(c.editor, &InPlaceTextEditor::commitRequested);
+    // The canvas ends editing by hiding the editor, which takes its focus away.
+    connect(c.editor, &InPlaceTextEditor::commitRequested, c.editor, [&c] { c.editor->hide(); });
+
+    QTest::keyClicks(c.field(), QStringLiteral("Done"));
+    QTest::keyClick(c.field(), Qt::Key(key), modifiers);
+    QCOMPARE(commits.count(), 1);
+    QCOMPARE(c.editor->text(), QStringLiteral("Done"));
+    QCOMPARE(shortcutSpy.count(), 0);
+}
+
+void TestInPlaceTextEditor::focusLossCommits()
+{
+    Canvas c;
+    QVERIFY(c.open(makeText(TextStyle::rounded, QStringLiteral("kept"))));
+    QSignalSpy commits(c.editor, &InPlaceTextEditor::commitRequested);
+    QTest::mouseClick(c.other, Qt::LeftButton);
+    QVERIFY(c.other->hasFocus());
+    QCOMPARE(commits.count(), 1);
+    QCOMPARE(c.editor->text(), QStringLiteral("kept"));
+
+    // The padding is part of the field: a press there stays with the editor.
+    QTest::mouseClick(c.editor, Qt::LeftButton, {}, QPoint(1, 1));
+    QVERIFY(c.field()->hasFocus());
+    QCOMPARE(commits.count(), 1);
+
+    // Out again: a new focus loss is a new commit.
+    QTest::mouseClick(c.other, Qt::LeftButton);
+    QCOMPARE(commits.count(), 2);
+}
+
+void TestInPlaceTextEditor::otherWindowKeepsEditing()
+{
+    Canvas c;
+    QVERIFY(c.open(makeText(TextStyle::standard, QStringLiteral("typing"))));
+    QSignalSpy commits(c.editor, &InPlaceTextEditor::commitRequested);
+    QWidget elsewhere;
+    elsewhere.resize(200, 100);
+    elsewhere.show();
+    elsewhere.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+    QCOMPARE(commits.count(), 0);
+
+    c.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&c.window));
+    QVERIFY(c.field()->hasFocus());
+    QCOMPARE(commits.count(), 0);
+}
+
+void TestInPlaceTextEditor::hidingOrDeletingEmitsNothing_data()
+{
+    QTest::addColumn<bool>("deleteIt");
+    QTest::newRow("hidden") << false;
+    QTest::newRow("deleted") << true;
+}
+
+// The canvas takes the editor down when it ends editing for its own reasons (a click elsewhere);
+// a commit request from that would end the editing twice.
+void TestInPlaceTextEditor::hidingOrDeletingEmitsNothing()
+{
+    QFETCH(bool, deleteIt);
+    Canvas c;
+    QVERIFY(c.open(makeText(TextStyle::standard)));
+    int commits = 0;
+    connect(c.editor, &InPlaceTextEditor::commitRequested, &c.window, [&commits] { ++commits; });
+    QTest::keyClicks(c.field(), QStringLiteral("abc"));
+    if (deleteIt) {
+        delete c.editor;
+    } else {
+        c.editor->hide();
+    }
+    QCOMPARE(commits, 0);
+}
+
+void TestInPlaceTextEditor::typingIsReportedLive()
+{
+    Canvas c;
+    QVERIFY(c.open(makeText(TextStyle::mono)));
+    QSignalSpy edits(c.editor, &InPlaceTextEditor::textEdited);
+    QTest::keyClicks(c.field(), QStringLiteral("abc"));
+    QTest::keyClick(c.field(), Qt::Key_Backspace);
+    QTest::keyClick(c.field(), Qt::Key_Return, Qt::ShiftModifier);
+    QStringList reported;
+    for (const QList<QVariant>& arguments : edits) {
+        reported.append(arguments.at(0).toString());
+    }
+    QCOMPARE(reported, (QStringList{"a", "ab", "abc", "ab", "ab\n"}));
+
+    // What the canvas sets is not the user's edit.
+    edits.clear();
+    TextAnnotation changed = makeText(TextStyle::mono, QStringLiteral("from the canvas"));
+    c.editor->setAnnotation(changed, 1.5);
+    QCOMPARE(edits.count(), 0);
+    QCOMPARE(c.editor->text(), changed.text);
+}
+
+void TestInPlaceTextEditor::canvasEchoKeepsTheCaret()
+{
+    Canvas c;
+    TextAnnotation annotation = makeText(TextStyle::standard);
+    // The canvas writes each keystroke into the annotation and hands the annotation back.
+    connect(c.editor, &InPlaceTextEditor::textEdited, c.editor, [&](const QString& text) {
+        annotation.text = text;
+        c.editor->setAnnotation(annotation, 1);
+    });
+    QVERIFY(c.open(annotation));
+    QTest::keyClicks(c.field(), QStringLiteral("Hello"));
+    QTest::keyClick(c.field(), Qt::Key_Left);
+    QTest::keyClick(c.field(), Qt::Key_Left);
+    QTest::keyClicks(c.field(), QStringLiteral("XY"));
+    QCOMPARE(c.editor->text(), QStringLiteral("HelXYlo"));
+    QCOMPARE(annotation.text, QStringLiteral("HelXYlo"));
+    QCOMPARE(c.field()->textCursor().position(), 5);
+
+    c.editor->setAnnotation(annotation, 1);
+    QCOMPARE(c.field()->textCursor().position(), 5);
+    QVERIFY(!c.field()->textCursor().hasSelection());
+}
+
+QTEST_MAIN(TestInPlaceTextEditor)
+#include "tst_inplacetexteditor.moc"
