@@ -1,10 +1,12 @@
 #include "canvas/InPlaceTextEditor.h"
 
+#include "annotation/AnnotationPainter.h"
 #include "annotation/TextLayout.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSignalSpy>
@@ -74,15 +76,23 @@ bool near(QColor a, QColor b, int tolerance = 6)
            qAbs(a.blue() - b.blue()) <= tolerance;
 }
 
-int countNear(const QImage& image, QColor colour, const QRect& area)
+// The smallest rectangle holding every pixel of this colour.
+QRect boundsOf(const QImage& image, QColor colour)
 {
-    int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            count += near(image.pixelColor(x, y), colour, 20) ? 1 : 0;
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (near(image.pixelColor(x, y), colour, 20)) {
+                bounds |= QRect(x, y, 1, 1);
+            }
         }
     }
-    return count;
+    return bounds;
+}
+
+QString describe(const QRect& r)
+{
+    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
 }
 
 } // namespace
@@ -141,8 +151,31 @@ void TestInPlaceTextEditor::looksLikeTheStyle()
     // The glyphs: white on the boxes, the annotation colour elsewhere.
     const QRect text = image.rect().adjusted(InPlaceTextEditor::padding, InPlaceTextEditor::padding,
                                              -InPlaceTextEditor::padding, -InPlaceTextEditor::padding);
-    QVERIFY(countNear(image, onBox ? QColor(Qt::white) : colour, text) > 500);
+    const QColor glyphColour = onBox ? QColor(Qt::white) : colour;
+    const QRect typedGlyphs = boundsOf(image.copy(text), glyphColour);
+    QVERIFY(typedGlyphs.width() > 150 && typedGlyphs.height() > 40);
     QCOMPARE(c.field()->font().family(), annotationFontFamily(style));
+
+    // Committing changes nothing but the chrome: the canvas draws the glyphs where they were typed.
+    if (style == TextStyle::outlined) {
+        return; // the canvas swaps glyph and rim colours for this style
+    }
+    QImage drawn(image.size(), QImage::Format_ARGB32_Premultiplied);
+    drawn.fill(canvasGrey);
+    {
+        QPainter painter(&drawn);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.translate(-QPointF(c.editor->pos()));
+        AnnotationPainter::paint(painter, annotation, BlurSource{});
+    }
+    test::dump(drawn, QStringLiteral("text-drawn-") + rawValue(style));
+    const QRect drawnGlyphs = boundsOf(drawn.copy(text), glyphColour);
+    const auto close = [](int a, int b, int tolerance) { return qAbs(a - b) <= tolerance; };
+    QVERIFY2(close(typedGlyphs.left(), drawnGlyphs.left(), 2) &&
+                 close(typedGlyphs.right(), drawnGlyphs.right(), 2) &&
+                 close(typedGlyphs.top(), drawnGlyphs.top(), 3) &&
+                 close(typedGlyphs.bottom(), drawnGlyphs.bottom(), 3),
+             qPrintable(describe(typedGlyphs) + QStringLiteral(" typed, drawn ") + describe(drawnGlyphs)));
 }
 
 void TestInPlaceTextEditor::widthAndPlacement_data()

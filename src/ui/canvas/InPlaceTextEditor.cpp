@@ -25,6 +25,7 @@ bool isBoxStyle(TextStyle style)
 InPlaceTextEditor::InPlaceTextEditor(QWidget* canvas) : QWidget(canvas), m_field(new TextEditorField(this))
 {
     setFocusProxy(m_field);
+    setCursor(Qt::IBeamCursor);
     m_field->move(padding, padding);
     QPalette palette = m_field->palette();
     palette.setColor(QPalette::Base, Qt::transparent);
