@@ -1,0 +1,135 @@
+#include "toolbar/ColorPill.h"
+
+#include "toolbar/ColorSwatchGrid.h"
+#include "toolbar/PillOptionRow.h"
+#include "toolbar/PillPopover.h"
+#include "toolbar/ToolbarStyle.h"
+
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace velmora {
+
+namespace {
+
+// A one-point rule between the grid and the "Custom…" row.
+class Divider : public QWidget
+{
+public:
+    explicit Divider(QWidget* parent) : QWidget(parent) { setFixedHeight(9); }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.fillRect(QRectF(4, height() / 2.0, width() - 8, 1), toolbarstyle::hairline(palette()));
+    }
+};
+
+} // namespace
+
+ColorPill::ColorPill(QWidget* parent) : PillButton(190, parent)
+{
+    setToolTip(QStringLiteral("Color"));
+}
+
+ColorPill::~ColorPill() = default;
+
+const QVector<Color>& ColorPill::presets()
+{
+    static const QVector<Color> colors{
+        Color::fromRgb8(255, 59, 48),  // red
+        Color::fromRgb8(255, 149, 0),  // orange
+        Color::fromRgb8(255, 204, 0),  // yellow
+        Color::fromRgb8(52, 199, 89),  // green
+        Color::fromRgb8(0, 122, 255),  // blue
+        Color::fromRgb8(175, 82, 222), // purple
+        Color::fromRgb8(255, 45, 85),  // pink
+        Color::grey(0.1),              // near-black
+        Color::white(),
+    };
+    return colors;
+}
+
+void ColorPill::setColor(const Color& color)
+{
+    if (!(m_color == color)) {
+        m_color = color;
+        refresh();
+    }
+}
+
+void ColorPill::setCustomColor(const std::optional<Color>& color)
+{
+    if (m_customColor != color) {
+        m_customColor = color;
+        refresh();
+    }
+}
+
+void ColorPill::paintPreview(QPainter& painter, const QRectF& box)
+{
+    painter.setPen(QPen(toolbarstyle::primary(palette(), 0.25), 1));
+    painter.setBrush(m_color.toQColor());
+    painter.drawEllipse(box.adjusted(0.5, 0.5, -0.5, -0.5));
+}
+
+void ColorPill::populate(PillPopover& popover)
+{
+    m_grid = new ColorSwatchGrid(presets(), m_customColor, m_color, &popover);
+    connect(m_grid, &ColorSwatchGrid::colorChosen, this, [this](const Color& color) {
+        setOpen(false);
+        setColor(color);
+        Q_EMIT colorChosen(color);
+    });
+    popover.rows()->addSpacing(4);
+    popover.rows()->addWidget(m_grid, 0, Qt::AlignHCenter);
+    popover.rows()->addWidget(new Divider(&popover));
+
+    auto* custom = new PillOptionRow(
+        QStringLiteral("Custom…"),
+        [](QPainter& painter, const QRectF& box, const QPalette& pal) {
+            const QRectF icon(box.left(), box.top(), 11, box.height());
+            toolbarstyle::drawIcon(painter, icon, QStringLiteral("pipette"), toolbarstyle::primary(pal), 11);
+            QFont f = painter.font();
+            f.setPixelSize(12);
+            painter.setFont(f);
+            painter.setPen(toolbarstyle::primary(pal));
+            painter.drawText(box.adjusted(icon.width() + 8, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                             QStringLiteral("Custom…"));
+        },
+        false, &popover);
+    connect(custom, &QAbstractButton::clicked, this, [this] {
+        setOpen(false);
+        openCustomColorPanel();
+    });
+    popover.rows()->addWidget(custom);
+}
+
+void ColorPill::openCustomColorPanel()
+{
+    if (!m_dialog) {
+        QWidget* owner = m_parentWindow ? m_parentWindow.data() : window();
+        m_dialog = new QColorDialog(owner);
+        m_dialog->setWindowTitle(QStringLiteral("Colors"));
+        // No OK or Cancel: like a floating colour panel, each change applies at once.
+        m_dialog->setOptions(QColorDialog::NoButtons | QColorDialog::DontUseNativeDialog);
+        m_dialog->setModal(false);
+        connect(m_dialog, &QColorDialog::currentColorChanged, this, [this](const QColor& picked) {
+            if (picked.isValid()) {
+                Q_EMIT customColorPicked(Color::fromQColor(picked));
+            }
+        });
+    }
+    {
+        // Showing the starting colour is not a choice: it must not overwrite the annotation
+        // colour with its own rounded copy.
+        const QSignalBlocker blocker(m_dialog);
+        m_dialog->setCurrentColor((m_customColor ? *m_customColor : m_color).toQColor());
+    }
+    m_dialog->show();
+    m_dialog->raise();
+    m_dialog->activateWindow();
+}
+
+} // namespace velmora

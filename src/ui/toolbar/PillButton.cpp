@@ -1,0 +1,119 @@
+#include "toolbar/PillButton.h"
+
+#include "toolbar/PillPopover.h"
+#include "toolbar/ToolbarStyle.h"
+
+#include <QEvent>
+#include <QPainter>
+
+namespace velmora {
+
+namespace {
+constexpr int leadingPadding = 9;
+constexpr int chevronGap = 5;
+constexpr int chevronPoints = 11;
+constexpr int trailingPadding = 7;
+constexpr qreal cornerRadius = 8;
+} // namespace
+
+PillButton::PillButton(int popoverWidth, QWidget* parent)
+    : QAbstractButton(parent), m_popover(new PillPopover(this, popoverWidth))
+{
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_Hover);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    connect(this, &QAbstractButton::clicked, this, [this] { setOpen(!m_isOpen); });
+    connect(m_popover, &PillPopover::closed, this, [this] {
+        if (m_isOpen) {
+            m_isOpen = false;
+            update();
+            Q_EMIT openChanged(false);
+        }
+    });
+}
+
+QSize PillButton::sizeHint() const
+{
+    return {leadingPadding + previewSize().width() + chevronGap + chevronPoints + trailingPadding,
+            toolbarstyle::controlHeight};
+}
+
+void PillButton::setOpen(bool open)
+{
+    if (open == m_isOpen) {
+        return;
+    }
+    if (open) {
+        m_popover->clearRows();
+        populate(*m_popover);
+        m_isOpen = true;
+        m_popover->popup();
+        update();
+        Q_EMIT openChanged(true);
+    } else {
+        // Hiding reports back through PillPopover::closed.
+        m_popover->hide();
+    }
+}
+
+void PillButton::refresh()
+{
+    if (m_isOpen) {
+        m_popover->clearRows();
+        populate(*m_popover);
+        m_popover->adjustSize();
+    }
+    update();
+}
+
+void PillButton::paintEvent(QPaintEvent*)
+{
+    using namespace toolbarstyle;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPalette& pal = palette();
+
+    QColor fill = restFill(pal);
+    if (m_isOpen || isDown()) {
+        fill = pressedFill(pal);
+    } else if (m_isHovered) {
+        fill = hoverFill(pal);
+    }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
+
+    const QSize preview = previewSize();
+    const QRectF previewBox(leadingPadding, (height() - preview.height()) / 2.0, preview.width(),
+                            preview.height());
+    paintPreview(painter, previewBox);
+
+    const QRectF chevron(previewBox.right() + chevronGap, 0, chevronPoints, height());
+    drawIcon(painter, chevron, QStringLiteral("chevron-down"), primary(pal, 0.55), chevronPoints);
+}
+
+void PillButton::enterEvent(QEnterEvent* event)
+{
+    m_isHovered = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void PillButton::leaveEvent(QEvent* event)
+{
+    m_isHovered = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+void PillButton::changeEvent(QEvent* event)
+{
+    // Faces that depend on the font or palette change size or colour with them.
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange) {
+        updateGeometry();
+    }
+    QAbstractButton::changeEvent(event);
+}
+
+} // namespace velmora

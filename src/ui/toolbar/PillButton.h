@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QAbstractButton>
+
+namespace velmora {
+
+class PillPopover;
+
+// A 29-point pill showing a preview of the current choice and a chevron. A click toggles its
+// popover; the subclass fills the popover each time it opens and whenever its value changes while
+// it is open.
+class PillButton : public QAbstractButton
+{
+    Q_OBJECT
+
+public:
+    PillButton(int popoverWidth, QWidget* parent = nullptr);
+
+    bool isOpen() const { return m_isOpen; }
+    void setOpen(bool open);
+    PillPopover* popover() const { return m_popover; }
+    bool isHovered() const { return m_isHovered; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+Q_SIGNALS:
+    void openChanged(bool open);
+
+protected:
+    virtual QSize previewSize() const = 0;
+    virtual void paintPreview(QPainter& painter, const QRectF& box) = 0;
+    virtual void populate(PillPopover& popover) = 0;
+
+    // Rebuilds the popover's rows when it is showing, and repaints the face.
+    void refresh();
+
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    PillPopover* m_popover;
+    bool m_isOpen = false;
+    bool m_isHovered = false;
+};
+
+} // namespace velmora

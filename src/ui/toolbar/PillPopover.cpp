@@ -1,0 +1,89 @@
+#include "toolbar/PillPopover.h"
+
+#include "toolbar/ToolbarStyle.h"
+
+#include <QLayoutItem>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace velmora {
+
+namespace {
+constexpr int gapBelowOwner = 6;
+constexpr qreal cornerRadius = 10;
+} // namespace
+
+PillPopover::PillPopover(QWidget* owner, int width)
+    : QFrame(owner, Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint), m_owner(owner),
+      m_rows(new QVBoxLayout(this))
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    // A popup is a window of its own; it should still look like the toolbar that opened it.
+    setAttribute(Qt::WA_WindowPropagation);
+    setFixedWidth(width);
+    m_rows->setContentsMargins(6, 6, 6, 6);
+    m_rows->setSpacing(2);
+}
+
+void PillPopover::clearRows()
+{
+    while (QLayoutItem* item = m_rows->takeAt(0)) {
+        if (QWidget* widget = item->widget()) {
+            // Out of the tree at once, deleted once any click that got here has returned.
+            widget->hide();
+            widget->setParent(nullptr);
+            widget->deleteLater();
+        }
+        delete item;
+    }
+}
+
+void PillPopover::popup()
+{
+    m_rows->activate();
+    resize(width(), m_rows->sizeHint().height());
+    QPoint topLeft = m_owner->mapToGlobal(QPoint(0, m_owner->height() + gapBelowOwner));
+    if (const QScreen* screen = m_owner->screen()) {
+        const QRect available = screen->availableGeometry();
+        topLeft.setX(std::clamp(topLeft.x(), available.left(),
+                                std::max(available.left(), available.right() - width())));
+        if (topLeft.y() + height() > available.bottom()) {
+            // Not enough room below: open above the pill instead.
+            topLeft.setY(m_owner->mapToGlobal(QPoint(0, 0)).y() - gapBelowOwner - height());
+        }
+    }
+    move(topLeft);
+    show();
+}
+
+void PillPopover::paintEvent(QPaintEvent*)
+{
+    using namespace toolbarstyle;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPalette& pal = palette();
+    QColor background = pal.color(QPalette::Window);
+    background = isDark(pal) ? background.lighter(118) : pal.color(QPalette::Base);
+    painter.setPen(QPen(primary(pal, isDark(pal) ? 0.16 : 0.14), 1));
+    painter.setBrush(background);
+    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
+}
+
+void PillPopover::mousePressEvent(QMouseEvent* event)
+{
+    // A press outside closes the popup; when that press is on the owning pill it must not reach
+    // the pill as well, or the pill would open the panel again at once.
+    const QPoint inOwner = m_owner->mapFromGlobal(event->globalPosition().toPoint());
+    setAttribute(Qt::WA_NoMouseReplay, m_owner->rect().contains(inOwner));
+    QFrame::mousePressEvent(event);
+}
+
+void PillPopover::hideEvent(QHideEvent* event)
+{
+    QFrame::hideEvent(event);
+    Q_EMIT closed();
+}
+
+} // namespace velmora
