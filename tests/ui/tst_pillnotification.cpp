@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QEnterEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -33,24 +32,15 @@ void sendLeave(QWidget* window)
     QApplication::sendEvent(window, &leave);
 }
 
-QPixmap folderIcon(const QColor& tint, int size, qreal dpr)
+// Stands in for a vendored icon: a plain outlined square in the tint.
+QPixmap squareIcon(const QColor& tint, int size, qreal dpr)
 {
     QPixmap pixmap(QSize(size, size) * dpr);
     pixmap.setDevicePixelRatio(dpr);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(tint, 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    const qreal s = size;
-    QPainterPath folder;
-    folder.moveTo(0.1 * s, 0.25 * s);
-    folder.lineTo(0.4 * s, 0.25 * s);
-    folder.lineTo(0.5 * s, 0.35 * s);
-    folder.lineTo(0.9 * s, 0.35 * s);
-    folder.lineTo(0.9 * s, 0.8 * s);
-    folder.lineTo(0.1 * s, 0.8 * s);
-    folder.closeSubpath();
-    painter.drawPath(folder);
+    painter.setPen(QPen(tint, 1.5));
+    painter.drawRect(QRectF(1.5, 2.5, size - 3, size - 5));
     return pixmap;
 }
 
@@ -339,7 +329,7 @@ void TestPillNotification::drawsADarkCapsuleWithItsActions()
         requested << name;
         // The default provider draws the vendored icons when they are there.
         QPixmap pixmap = shellIconPixmap(name, tint, size, dpr);
-        return pixmap.isNull() ? folderIcon(tint, size, dpr) : pixmap;
+        return pixmap.isNull() ? squareIcon(tint, size, dpr) : pixmap;
     });
     pill.show(QStringLiteral("Saved to Downloads"), 5.0,
               {{QStringLiteral("Show in Folder"), QStringLiteral("folder-open"), [] {}, true}});
