@@ -22,6 +22,7 @@
 #include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <cmath>
 #include <memory>
@@ -175,6 +176,7 @@ private Q_SLOTS:
     void keysMoveTheBoundField();
     void draggingPaddingMovesAnnotations();
     void sessionChangesAreShownNotEchoed();
+    void wheelScrollsPastUnfocusedSliders();
     void resetRestoresDefaultsAndUndoes_data();
     void resetRestoresDefaultsAndUndoes();
     void clickingAThumbnailSelectsIt_data();
@@ -329,6 +331,32 @@ void TestImageEditorSidebar::sessionChangesAreShownNotEchoed()
     QCOMPARE(f.session->contentPadding(), 150.0);
     QCOMPARE(row->valueText(), QStringLiteral("150.0"));
     QCOMPARE(row->slider()->value(), row->slider()->maximum());
+}
+
+void TestImageEditorSidebar::wheelScrollsPastUnfocusedSliders()
+{
+    Fixture f(true);
+    QVERIFY(f.ok);
+    SidebarSlider* slider = f.row(QStringLiteral("Padding"))->slider();
+    // Returns whether the slider took the event; an ignored wheel event goes on to the scroll area.
+    const auto wheelOverSlider = [&] {
+        const QPointF at = slider->rect().center();
+        QWheelEvent wheel(at, slider->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(slider, &wheel);
+        return wheel.isAccepted();
+    };
+
+    QVERIFY(!wheelOverSlider());
+    QCOMPARE(f.session->contentPadding(), 50.0);
+
+    // Once the user has picked the slider, the wheel is for it.
+    f.sidebar->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.sidebar.get()));
+    slider->setFocus();
+    QTRY_VERIFY(slider->hasFocus());
+    QVERIFY(wheelOverSlider());
+    QVERIFY(f.session->contentPadding() < 50.0);
 }
 
 void TestImageEditorSidebar::resetRestoresDefaultsAndUndoes_data()
@@ -626,7 +654,8 @@ void TestImageEditorSidebar::lookInLightAndDark()
     }
     for (const bool dark : {false, true}) {
         QApplication::setPalette(dark ? darkPalette() : light);
-        Fixture f(true, CaptureKind::region, wallpaper);
+        // The dark one also shows the placeholder of a desktop picture that is not there yet.
+        Fixture f(true, CaptureKind::region, dark ? std::nullopt : std::optional(wallpaper));
         QVERIFY(f.ok);
         f.tools.setSelectedTool(AnnotationTool::blur);
         f.session->setCustomBackgroundColors(

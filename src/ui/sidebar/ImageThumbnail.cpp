@@ -4,6 +4,7 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace velmora {
@@ -29,6 +30,11 @@ void ImageThumbnail::paintContent(QPainter& painter, const QRectF& rect)
         QColor placeholder = palette().color(QPalette::WindowText);
         placeholder.setAlphaF(0.08f);
         painter.fillRect(rect, placeholder);
+        placeholder.setAlphaF(0.4f);
+        const double side = std::min(rect.height() * 0.5, 18.0);
+        SidebarGlyph::paint(painter, SidebarGlyph::Kind::picture,
+                            QRectF(rect.center().x() - side / 2, rect.center().y() - side / 2, side, side),
+                            placeholder);
         return;
     }
     const double dpr = devicePixelRatioF();

@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <QWheelEvent>
 
 namespace velmora {
 
@@ -43,6 +44,15 @@ void SidebarSlider::mousePressEvent(QMouseEvent* event)
         }
     }
     QSlider::mousePressEvent(event);
+}
+
+void SidebarSlider::wheelEvent(QWheelEvent* event)
+{
+    if (!hasFocus()) {
+        event->ignore();
+        return;
+    }
+    QSlider::wheelEvent(event);
 }
 
 } // namespace velmora

@@ -5,7 +5,9 @@
 namespace velmora {
 
 // A small horizontal slider without ticks. A press beside the handle moves the handle to the
-// pointer and starts dragging it from there, instead of stepping by a page.
+// pointer and starts dragging it from there, instead of stepping by a page. The wheel moves it only
+// once it has focus: the sidebar scrolls, and a scroll passing over a slider must not change a
+// setting.
 class SidebarSlider : public QSlider
 {
     Q_OBJECT
@@ -19,6 +21,7 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 };
 
 } // namespace velmora
