@@ -516,6 +516,14 @@ void TestAnnotationCanvas::hoverReportsAndCursors()
     QCoreApplication::sendEvent(h.canvas.get(), &leave);
     QCOMPARE(hovered.size(), 2);
     QVERIFY(!hovered.constLast().constFirst().value<std::optional<QPointF>>());
+
+    // While a text is typed, the canvas reports no hover and shows the plain arrow.
+    h.tools->setSelectedTool(AnnotationTool::text);
+    h.click(QPoint(200, 200));
+    QVERIFY(h.canvas->isEditingText());
+    h.hover(QPoint(20, 20));
+    QCOMPARE(hovered.size(), 2);
+    QCOMPARE(h.canvas->cursor().shape(), Qt::ArrowCursor);
 }
 
 void TestAnnotationCanvas::paintsAnnotationsProvisionalAndBlur()

@@ -276,7 +276,10 @@ void AnnotationCanvas::mouseMoveEvent(QMouseEvent* event)
         return;
     }
     m_hoverPoint = point;
-    Q_EMIT hovered(point);
+    // While a text is typed the canvas only waits for the click that ends it.
+    if (!isEditingText()) {
+        Q_EMIT hovered(point);
+    }
     refreshCursor();
 }
 
