@@ -27,9 +27,6 @@
 
 using namespace velmora;
 
-Q_DECLARE_METATYPE(velmora::AnnotationTool)
-Q_DECLARE_METATYPE(velmora::Color)
-
 namespace {
 
 // The rows of an open pill, in popover order.
@@ -170,10 +167,10 @@ void TestAnnotationToolbar::cleanup()
 
 void TestAnnotationToolbar::toolButtonsSelectOnlyTheirTool_data()
 {
-    QTest::addColumn<AnnotationTool>("tool");
+    QTest::addColumn<int>("index");
     QTest::addColumn<QString>("toolTip");
     for (const auto& info : AnnotationToolbar::tools()) {
-        QTest::newRow(info.label) << info.tool
+        QTest::newRow(info.label) << int(&info - AnnotationToolbar::tools().data())
                                   << QString::fromLatin1(info.label) + QStringLiteral("   ") +
                                          QString::fromLatin1(info.letter);
     }
@@ -181,7 +178,8 @@ void TestAnnotationToolbar::toolButtonsSelectOnlyTheirTool_data()
 
 void TestAnnotationToolbar::toolButtonsSelectOnlyTheirTool()
 {
-    QFETCH(AnnotationTool, tool);
+    QFETCH(int, index);
+    const AnnotationTool tool = AnnotationToolbar::tools()[std::size_t(index)].tool;
     QFETCH(QString, toolTip);
     // Start from a different tool so the click has something to change.
     m_state->setSelectedTool(tool == AnnotationTool::text ? AnnotationTool::rect : AnnotationTool::text);
@@ -339,24 +337,28 @@ void TestAnnotationToolbar::clickingTheOpenPillOnlyClosesIt()
 
 void TestAnnotationToolbar::swatchIsSelectedOnlyForTheExactColour_data()
 {
-    QTest::addColumn<Color>("color");
+    // Components red, green, blue, alpha.
+    QTest::addColumn<QList<double>>("components");
     QTest::addColumn<QVector<int>>("selected");
     const QVector<Color>& presets = ColorPill::presets();
     Color nudged = presets[0];
     nudged.green += 1e-9;
-    QTest::newRow("red preset") << presets[0] << QVector<int>{0};
-    QTest::newRow("near-black preset") << presets[7] << QVector<int>{7};
-    QTest::newRow("white preset") << presets[8] << QVector<int>{8};
+    auto row = [](const char* name, const Color& c, QVector<int> selected) {
+        QTest::newRow(name) << QList<double>{c.red, c.green, c.blue, c.alpha} << selected;
+    };
+    row("red preset", presets[0], {0});
+    row("near-black preset", presets[7], {7});
+    row("white preset", presets[8], {8});
     // Through a 16-bit QColor, 0.1 comes back as 6554 / 65535: a different colour.
-    QTest::newRow("near-black rounded by QColor")
-        << Color::fromQColor(presets[7].toQColor()) << QVector<int>{};
-    QTest::newRow("red off by rounding") << nudged << QVector<int>{};
-    QTest::newRow("not a preset") << Color{0.3, 0.6, 0.9, 1} << QVector<int>{};
+    row("near-black rounded by QColor", Color::fromQColor(presets[7].toQColor()), {});
+    row("red off by rounding", nudged, {});
+    row("not a preset", Color{0.3, 0.6, 0.9, 1}, {});
 }
 
 void TestAnnotationToolbar::swatchIsSelectedOnlyForTheExactColour()
 {
-    QFETCH(Color, color);
+    QFETCH(QList<double>, components);
+    const Color color{components[0], components[1], components[2], components[3]};
     QFETCH(QVector<int>, selected);
     m_state->setAnnotationColor(color);
     QTest::mouseClick(m_toolbar->colorPill(), Qt::LeftButton);
