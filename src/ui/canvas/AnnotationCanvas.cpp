@@ -193,8 +193,8 @@ void AnnotationCanvas::syncTextEditor()
 {
     const auto id = m_interaction.editingTextId();
     const TextAnnotation* text = nullptr;
-    if (id && m_session) {
-        const Annotation* annotation = findAnnotation(m_session->annotations(), *id);
+    if (id) {
+        const Annotation* annotation = m_session ? findAnnotation(m_session->annotations(), *id) : nullptr;
         text = annotation ? std::get_if<TextAnnotation>(annotation) : nullptr;
         if (!text || !text->isEditing) {
             // Gone underneath, by an undo for instance: editing just ends.
