@@ -1,5 +1,8 @@
 #include "BeautifyCommand.h"
+#include "DevCanvasCommand.h"
+#include "EditCommand.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -10,11 +13,12 @@ namespace {
 
 const char* const description = "A lightweight tray app for capturing screenshots with built-in annotation.";
 
-void describe(QCoreApplication& app)
+void describe()
 {
-    app.setApplicationName(QStringLiteral("Velmora"));
-    app.setApplicationVersion(QStringLiteral(VELMORA_VERSION));
-    app.setOrganizationName(QStringLiteral("Velmora"));
+    QCoreApplication::setApplicationName(QStringLiteral("Velmora"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
+    QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("velmora"));
 }
 
 } // namespace
@@ -29,20 +33,35 @@ int main(int argc, char* argv[])
             qputenv("QT_QPA_PLATFORM", "offscreen");
         }
         QGuiApplication app(argc, argv);
-        describe(app);
+        describe();
         return velmora::runBeautify(app.arguments());
+    }
+    if (command == QLatin1String("edit")) {
+        QApplication app(argc, argv);
+        describe();
+        QApplication::setQuitOnLastWindowClosed(false);
+        return velmora::runEdit(app.arguments());
+    }
+
+    if (command == QLatin1String("dev-canvas")) {
+        // A developer's window with only the canvas, for trying the drawing tools.
+        QApplication app(argc, argv);
+        describe();
+        return velmora::runDevCanvas(app.arguments());
     }
 
     QCoreApplication app(argc, argv);
-    describe(app);
+    describe();
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QString::fromLatin1(description) +
-        QStringLiteral("\n\nCommands:\n  beautify   Place an image on a background and "
-                       "write the PNG (see velmora beautify --help)."));
+        QStringLiteral("\n\nCommands:\n"
+                       "  edit FILE…   Open images in the editor.\n"
+                       "  beautify     Place an image on a background and write the "
+                       "PNG (see velmora beautify --help)."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("beautify"));
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("edit or beautify"));
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
         std::fprintf(stderr, "velmora: unknown command \"%s\"; see velmora --help\n",

@@ -116,13 +116,35 @@ void fillLinear(QImage& image, const QGradientStops& stops, const QPointF& start
     for (int y = 0; y < image.height(); y += 64) {
         bands.push_back(y);
     }
-    QtConcurrent::blockingMap(bands, [&](int top) {
+    const QRgb* lut = table.data();
+    const QRgb first = table.front();
+    const QRgb last = table.back();
+    constexpr double fixedOne = 65536.0;
+    const qint64 step = qint64(std::llround(dx * fixedOne));
+    QtConcurrent::blockingMap(bands, [&image, lut, first, last, step, width, start, dx, dy](int top) {
         const int bottom = std::min(top + 64, image.height());
+        const qint64 maxIndex = qint64(tableSize - 1) << 16;
         for (int y = top; y < bottom; ++y) {
             auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-            double t = (0.5 - start.x()) * dx + (y + 0.5 - start.y()) * dy;
-            for (int x = 0; x < width; ++x, t += dx) {
-                line[x] = table[std::size_t(std::clamp(int(t + 0.5), 0, tableSize - 1))];
+            // t runs linearly along the row: fixed point, with the clamped ends filled flat.
+            qint64 t = std::llround(((0.5 - start.x()) * dx + (y + 0.5 - start.y()) * dy + 0.5) * fixedOne);
+            int x = 0;
+            for (; x < width && (t < 0 || t > maxIndex); ++x, t += step) {
+                line[x] = t < 0 ? first : last;
+            }
+            // How many steps stay inside the table, so the hot loop tests nothing else.
+            qint64 inside = width - x;
+            if (step > 0) {
+                inside = std::min(inside, (maxIndex - t) / step + 1);
+            } else if (step < 0) {
+                inside = std::min(inside, t / -step + 1);
+            }
+            const int end = x + int(std::max<qint64>(inside, 0));
+            for (; x < end; ++x, t += step) {
+                line[x] = lut[t >> 16];
+            }
+            for (; x < width; ++x, t += step) {
+                line[x] = t < 0 ? first : last;
             }
         }
     });

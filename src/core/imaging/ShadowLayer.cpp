@@ -82,7 +82,7 @@ void gaussianBlurAlpha(QImage& alpha, double sigma)
 }
 
 ShadowLayer::ShadowLayer(const QSize& size, double sigma)
-    : m_size(size), m_sigma(sigma), m_scale(sigma > 4 ? 4 / sigma : 1.0)
+    : m_size(size), m_sigma(sigma), m_scale(sigma > 2.5 ? 2.5 / sigma : 1.0)
 {
     // A margin keeps the blur from being cut at the layer's edges.
     m_mask = QImage(std::max(1, int(std::ceil(size.width() * m_scale))),

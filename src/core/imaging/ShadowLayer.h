@@ -10,7 +10,7 @@ class QPainter;
 namespace velmora {
 
 // A soft black drop shadow. A shadow has no detail to lose, so its shapes are collected into a
-// coverage mask at a reduced resolution (where the blur is about four pixels wide), blurred there
+// coverage mask at a reduced resolution (where the blur is a few pixels wide), blurred there
 // with a Gaussian (three box passes), and painted back scaled up with an opacity and a downward
 // offset.
 class ShadowLayer

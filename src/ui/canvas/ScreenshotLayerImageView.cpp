@@ -76,6 +76,12 @@ void ScreenshotLayerImageView::updateContents()
     }
     const ResampleKey key{m_image.cacheKey(), m_targetSize};
     if (key == m_lastKey) {
+        // Back to what is already shown: a request for another size that is still running must
+        // not replace it when it finishes.
+        if (m_pendingKey) {
+            m_pendingKey.reset();
+            ++*m_generation;
+        }
         return;
     }
     // At or above the capture's own resolution there is nothing to gain from a copy: the painter

@@ -1,0 +1,112 @@
+#include "EditCommand.h"
+
+#include "AppState.h"
+#include "ClipboardWriter.h"
+#include "app/AppearanceController.h"
+#include "editor/BackgroundAssetStore.h"
+#include "editor/EditorWindow.h"
+#include "imaging/ImageDecoder.h"
+#include "output/AppFolders.h"
+#include "output/DragExportStore.h"
+#include "preferences/GeneralPreferences.h"
+#include "preferences/HotkeyPreferences.h"
+#include "preferences/SettingsStore.h"
+#include "shell/PillNotification.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCommandLineParser>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace velmora {
+
+namespace {
+
+// Quits once nothing is left to serve: no editor, no pinned picture, no pending copy, and the
+// clipboard no longer ours.
+void quitWhenIdle(AppState& state)
+{
+    if (state.openEditorCount() > 0 || !state.pinnedWindows().isEmpty() ||
+        state.clipboard().hasPendingCopy()) {
+        return;
+    }
+    if (QGuiApplication::clipboard()->ownsClipboard()) {
+        return;
+    }
+    QCoreApplication::quit();
+}
+
+} // namespace
+
+int runEdit(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Open images in the editor."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("edit"), QStringLiteral("The command."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Images to open."),
+                                 QStringLiteral("FILE…"));
+    const QCommandLineOption saveAndQuit(
+        QStringLiteral("save-and-quit"),
+        QStringLiteral("Save each image to the save folder as the editor's save "
+                       "command does, print where it went, and quit."));
+    parser.addOption(saveAndQuit);
+    parser.process(arguments);
+    const QStringList files = parser.positionalArguments().mid(1);
+    if (files.isEmpty()) {
+        std::fprintf(stderr, "velmora edit: no FILE given\n");
+        return 2;
+    }
+
+    DragExportStore::removeAll();
+    SettingsStore& settings = SettingsStore::shared();
+    AppearanceController appearance(GeneralPreferences::shared());
+    AppState state({settings, BackgroundAssetStore::shared(), GeneralPreferences::shared(),
+                    HotkeyPreferences::shared(), PillNotification::shared(), AppFolders::temporary()});
+
+    QList<EditorWindow*> opened;
+    for (const QString& file : files) {
+        const auto image = decodeImageFile(file);
+        if (!image) {
+            std::fprintf(stderr, "velmora edit: cannot open %s: not a readable image\n", qPrintable(file));
+            continue;
+        }
+        AppState::OpenOptions options;
+        options.kind = CaptureKind::region;
+        options.assets = CaptureBackgroundAssets{*image, std::nullopt, 30, true};
+        options.backgroundEnabledByDefault = false;
+        opened.append(state.openEditor(*image, options));
+    }
+    if (opened.isEmpty()) {
+        return 2;
+    }
+
+    if (parser.isSet(saveAndQuit)) {
+        QObject::connect(&state, &AppState::imageSaved, [](const QString& path) {
+            std::printf("Saved %s\n", qPrintable(path));
+            std::fflush(stdout);
+        });
+        QTimer::singleShot(0, &state, [&state, opened] {
+            for (EditorWindow* window : opened) {
+                state.saveToFile(window);
+            }
+            // The saved pill is not needed once the process is done.
+            QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+        });
+        return QApplication::exec();
+    }
+
+    QObject::connect(
+        &state, &AppState::lastEditorClosed, &state, [&state] { quitWhenIdle(state); }, Qt::QueuedConnection);
+    QObject::connect(
+        &state.clipboard(), &ClipboardWriter::imageCopied, &state, [&state] { quitWhenIdle(state); },
+        Qt::QueuedConnection);
+    QObject::connect(
+        QGuiApplication::clipboard(), &QClipboard::changed, &state,
+        [&state](QClipboard::Mode) { quitWhenIdle(state); }, Qt::QueuedConnection);
+    return QApplication::exec();
+}
+
+} // namespace velmora

@@ -1,0 +1,295 @@
+#include "canvas/AnnotationCanvas.h"
+#include "editor/BackgroundAssetStore.h"
+#include "editor/EditorPills.h"
+#include "editor/EditorSession.h"
+#include "editor/EditorToolState.h"
+#include "editor/EditorView.h"
+#include "preferences/HotkeyPreferences.h"
+#include "preferences/SettingsStore.h"
+#include "sidebar/ImageEditorSidebar.h"
+#include "support/TestSupport.h"
+
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace velmora;
+
+namespace {
+
+QImage samplePicture()
+{
+    QImage image(400, 300, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.fillRect(20, 20, 100, 80, Qt::blue);
+    p.fillRect(200, 150, 150, 100, Qt::green);
+    return image;
+}
+
+struct Fixture
+{
+    QTemporaryDir dir;
+    MemorySettingsStore settings;
+    BackgroundAssetStore wallpapers{dir.filePath(QStringLiteral("wallpapers"))};
+    HotkeyPreferences hotkeys{settings};
+    std::unique_ptr<EditorSession> session;
+    std::unique_ptr<EditorView> view;
+
+    explicit Fixture(CaptureKind kind = CaptureKind::region, bool withAssets = true, bool composite = false)
+    {
+        const QImage image = samplePicture();
+        session = std::make_unique<EditorSession>(
+            image, kind,
+            withAssets ? std::optional(CaptureBackgroundAssets{image, std::nullopt, 30, true}) : std::nullopt,
+            composite, EditorSession::Services{settings, wallpapers});
+        view = std::make_unique<EditorView>(*session, settings, hotkeys, false);
+        view->resize(1000, 700);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+    }
+
+    QWidget* canvas() const { return view->canvas(); }
+};
+
+RectAnnotation rectAt(double x, double y)
+{
+    RectAnnotation r;
+    r.id = QUuid::createUuid();
+    r.origin = {x, y};
+    r.size = {50, 40};
+    return r;
+}
+
+} // namespace
+
+class TestEditorView : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void showsThePictureSharp();
+    void letterKeysPickTools_data();
+    void letterKeysPickTools();
+    void lettersTypeIntoAnOpenText();
+    void zoomKeysStayInRange();
+    void scrollAccumulatorZoomsInWholeSteps();
+    void hostRequestsFromKeys();
+    void returnCommitsOnlyALargeEnoughCrop();
+    void escapeClearsTheCropBeforeClosing();
+    void deleteAndSelectAll();
+    void compositeKeyTogglesTheSidebar();
+    void compositeKeyIgnoresBareWindowCaptures();
+    void zoomPillShowsOutputPixels();
+};
+
+void TestEditorView::showsThePictureSharp()
+{
+    Fixture f;
+    QTest::qWait(200);
+    const QImage shown = f.canvas()->grab().toImage();
+
+    test::dump(shown, QStringLiteral("editorview"));
+    const double zoom = f.view->canvas()->zoom();
+    const auto at = [&](double x, double y) { return shown.pixelColor(int(x * zoom), int(y * zoom)); };
+    QCOMPARE(at(70, 60), QColor(Qt::blue));
+    QCOMPARE(at(275, 200), QColor(Qt::green));
+    QCOMPARE(at(150, 50), QColor(Qt::white));
+}
+
+void TestEditorView::letterKeysPickTools_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("tool");
+    QTest::newRow("A") << int(Qt::Key_A) << int(AnnotationTool::arrow);
+    QTest::newRow("T") << int(Qt::Key_T) << int(AnnotationTool::text);
+    QTest::newRow("R") << int(Qt::Key_R) << int(AnnotationTool::rect);
+    QTest::newRow("E") << int(Qt::Key_E) << int(AnnotationTool::ellipse);
+    QTest::newRow("D") << int(Qt::Key_D) << int(AnnotationTool::draw);
+    QTest::newRow("B") << int(Qt::Key_B) << int(AnnotationTool::blur);
+    QTest::newRow("V") << int(Qt::Key_V) << int(AnnotationTool::select);
+    QTest::newRow("C") << int(Qt::Key_C) << int(AnnotationTool::crop);
+}
+
+void TestEditorView::letterKeysPickTools()
+{
+    QFETCH(int, key);
+    QFETCH(int, tool);
+    Fixture f;
+    f.view->toolState().setCropRect(QRectF(0, 0, 50, 50));
+    f.view->toolState().setSelectedTool(AnnotationTool::select);
+    QTest::keyClick(f.canvas(), Qt::Key(key));
+    QCOMPARE(int(f.view->toolState().selectedTool()), tool);
+    if (AnnotationTool(tool) != AnnotationTool::crop) {
+        QVERIFY(!f.view->toolState().cropRect());
+    }
+}
+
+void TestEditorView::lettersTypeIntoAnOpenText()
+{
+    Fixture f;
+    f.view->toolState().setSelectedTool(AnnotationTool::text);
+    const double zoom = f.view->canvas()->zoom();
+    QTest::mouseClick(f.canvas(), Qt::LeftButton, {}, QPoint(int(150 * zoom), int(120 * zoom)));
+    QTRY_VERIFY(f.view->canvas()->isEditingText());
+    QWidget* editor = QApplication::focusWidget();
+    QVERIFY(editor);
+    QTest::keyClicks(editor, QStringLiteral("ra"));
+    QCOMPARE(f.view->toolState().selectedTool(), AnnotationTool::text);
+    const auto& annotations = f.session->annotations();
+    QCOMPARE(annotations.size(), 1);
+    QCOMPARE(std::get<TextAnnotation>(annotations[0]).text, QStringLiteral("ra"));
+    // Ctrl shortcuts still reach the editor window: Ctrl+Z undoes the text's creation.
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(!f.view->canvas()->isEditingText());
+}
+
+void TestEditorView::zoomKeysStayInRange()
+{
+    Fixture f;
+    QTest::keyClick(f.canvas(), Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(f.view->zoom().percent(), 100.0);
+    for (int i = 0; i < 12; ++i) {
+        QTest::keyClick(f.canvas(), Qt::Key_Equal, Qt::ControlModifier);
+    }
+    QCOMPARE(f.view->zoom().percent(), 1000.0);
+    QTest::keyClick(f.canvas(), Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(f.view->zoom().percent(), 100.0);
+}
+
+void TestEditorView::scrollAccumulatorZoomsInWholeSteps()
+{
+    // The model first: a touchpad total of 25 is 2.5 steps.
+    EditorZoom zoom;
+    QVERIFY(zoom.scroll(0, 10, true));
+    QVERIFY(!zoom.scroll(0, 5, true));
+    QVERIFY(zoom.scroll(0, 10, true));
+    QCOMPARE(zoom.percent(), 300.0);
+    QCOMPARE(zoom.accumulator(), 0.5);
+    zoom.endScrollGesture();
+    QCOMPARE(zoom.accumulator(), 0.0);
+    // The larger of the two deltas counts: a sideways notch of -2 outweighs +1 down.
+    zoom.scroll(-2, 1, false);
+    QCOMPARE(zoom.percent(), 100.0);
+
+    // Then real wheel events with Ctrl held.
+    Fixture f;
+    QWidget* area = f.canvas()->parentWidget();
+    const QPoint centre = area->rect().center();
+    QWheelEvent wheel(centre, area->mapToGlobal(centre), QPoint(), QPoint(0, 240), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(area, &wheel);
+    QCOMPARE(f.view->zoom().percent(), 300.0);
+}
+
+void TestEditorView::hostRequestsFromKeys()
+{
+    Fixture f;
+    QSignalSpy copy(f.view.get(), &EditorView::copyRequested);
+    QSignalSpy save(f.view.get(), &EditorView::saveRequested);
+    QSignalSpy saveAs(f.view.get(), &EditorView::saveAsRequested);
+    QSignalSpy pin(f.view.get(), &EditorView::pinRequested);
+    QSignalSpy close(f.view.get(), &EditorView::closeRequested);
+    QTest::keyClick(f.canvas(), Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(f.canvas(), Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(f.canvas(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(f.canvas(), Qt::Key_P, Qt::ControlModifier);
+    QTest::keyClick(f.canvas(), Qt::Key_W, Qt::ControlModifier);
+    QCOMPARE(copy.size(), 1);
+    QCOMPARE(save.size(), 1);
+    QCOMPARE(saveAs.size(), 1);
+    QCOMPARE(pin.size(), 1);
+    QCOMPARE(close.size(), 1);
+    // A changed save shortcut moves the save key.
+    f.hotkeys.set(Hotkey{2, Hotkey::command}, HotkeyPreferences::Action::saveToDisk); // Ctrl+D
+    QTest::keyClick(f.canvas(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(save.size(), 1);
+    QTest::keyClick(f.canvas(), Qt::Key_D, Qt::ControlModifier);
+    QCOMPARE(save.size(), 2);
+    // Tab copies the hovered colour's hex.
+    QSignalSpy hex(f.view.get(), &EditorView::copyHexRequested);
+    f.session->sampleColor({70, 60});
+    QTest::keyClick(f.canvas(), Qt::Key_Tab);
+    QCOMPARE(hex.size(), 1);
+    QCOMPARE(hex.first().first().toString(), QStringLiteral("#0000FF"));
+}
+
+void TestEditorView::returnCommitsOnlyALargeEnoughCrop()
+{
+    Fixture f;
+    f.session->setAnnotations({rectAt(10, 10)});
+    f.view->toolState().setSelectedAnnotationIds({annotationId(f.session->annotations()[0])});
+    f.view->toolState().setCropRect(QRectF(10, 10, 5, 100));
+    QTest::keyClick(f.canvas(), Qt::Key_Return);
+    QCOMPARE(f.session->capturedImage().size(), QSize(400, 300));
+    QVERIFY(f.view->toolState().selectedAnnotationIds().isEmpty());
+
+    f.view->toolState().setCropRect(QRectF(10, 10, 6, 100));
+    QTest::keyClick(f.canvas(), Qt::Key_Return);
+    QCOMPARE(f.session->capturedImage().size(), QSize(6, 100));
+    QVERIFY(!f.view->toolState().cropRect());
+    QCOMPARE(f.view->toolState().selectedTool(), AnnotationTool::arrow);
+    QVERIFY(f.session->canUndo());
+    QTest::keyClick(f.canvas(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(f.session->capturedImage().size(), QSize(400, 300));
+}
+
+void TestEditorView::escapeClearsTheCropBeforeClosing()
+{
+    Fixture f;
+    QSignalSpy close(f.view.get(), &EditorView::closeRequested);
+    f.view->toolState().setCropRect(QRectF(10, 10, 50, 50));
+    QTest::keyClick(f.canvas(), Qt::Key_Escape);
+    QVERIFY(!f.view->toolState().cropRect());
+    QCOMPARE(close.size(), 0);
+    QTest::keyClick(f.canvas(), Qt::Key_Escape);
+    QCOMPARE(close.size(), 1);
+}
+
+void TestEditorView::deleteAndSelectAll()
+{
+    Fixture f;
+    f.session->setAnnotations({rectAt(10, 10), rectAt(100, 100), rectAt(200, 10)});
+    QTest::keyClick(f.canvas(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(f.view->toolState().selectedAnnotationIds().size(), 3);
+    f.view->toolState().setSelectedAnnotationIds({annotationId(f.session->annotations()[1])});
+    QTest::keyClick(f.canvas(), Qt::Key_Delete);
+    QCOMPARE(f.session->annotations().size(), 2);
+    QCOMPARE(std::get<RectAnnotation>(f.session->annotations()[1]).origin, QPointF(200, 10));
+    QTest::keyClick(f.canvas(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(f.session->annotations().size(), 3);
+}
+
+void TestEditorView::compositeKeyTogglesTheSidebar()
+{
+    Fixture f;
+    QVERIFY(!f.view->isSidebarVisible());
+    QTest::keyClick(f.canvas(), Qt::Key_G);
+    QVERIFY(f.session->isCompositeShown());
+    QVERIFY(f.view->isSidebarVisible());
+    QTRY_COMPARE(f.view->sidebar()->parentWidget()->width(), 250);
+    QTest::keyClick(f.canvas(), Qt::Key_G);
+    QVERIFY(!f.view->isSidebarVisible());
+    QTRY_COMPARE(f.view->sidebar()->parentWidget()->width(), 0);
+}
+
+void TestEditorView::compositeKeyIgnoresBareWindowCaptures()
+{
+    Fixture f(CaptureKind::window, false, false);
+    QTest::keyClick(f.canvas(), Qt::Key_G);
+    QVERIFY(!f.session->isBackgroundCompositeEnabled());
+    QVERIFY(!f.view->isSidebarVisible());
+}
+
+void TestEditorView::zoomPillShowsOutputPixels()
+{
+    QCOMPARE(EditorPills::zoomLabel(250.9, QSize(1920, 1080)), QStringLiteral("250% · 1920x1080"));
+    Fixture f(CaptureKind::region, true, true);
+    auto* pills = f.view->findChild<EditorPills*>();
+    QVERIFY(pills);
+    QCOMPARE(pills->zoomText(),
+             QStringLiteral("100% · 500x400")); // 400 × 300 plus the default padding of 50 each side
+}
+
+QTEST_MAIN(TestEditorView)
+#include "tst_editorview.moc"
