@@ -1,12 +1,13 @@
 #include "editor/GradientRenderer.h"
 
+#include "imaging/ParallelFor.h"
+
 #include <QHash>
 #include <QLinearGradient>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QPainter>
 #include <QRadialGradient>
-#include <QtConcurrent/QtConcurrentMap>
 
 #include <atomic>
 #include <cmath>
@@ -121,7 +122,8 @@ void fillLinear(QImage& image, const QGradientStops& stops, const QPointF& start
     const QRgb last = table.back();
     constexpr double fixedOne = 65536.0;
     const qint64 step = qint64(std::llround(dx * fixedOne));
-    QtConcurrent::blockingMap(bands, [&image, lut, first, last, step, width, start, dx, dy](int top) {
+    parallelFor(int(bands.size()), [&bands, &image, lut, first, last, step, width, start, dx, dy](int band) {
+        const int top = bands[std::size_t(band)];
         const int bottom = std::min(top + 64, image.height());
         const qint64 maxIndex = qint64(tableSize - 1) << 16;
         for (int y = top; y < bottom; ++y) {

@@ -1,7 +1,7 @@
 #include "imaging/Blur.h"
 
 #include <QThreadPool>
-#include <QtConcurrent/QtConcurrentMap>
+#include "imaging/ParallelFor.h"
 
 #include <sys/mman.h>
 
@@ -80,7 +80,7 @@ VELMORA_ROW_LOOP void bytesToFloats(float* __restrict out, const uchar* __restri
 // Runs body(first, last) over [0, count) in bands, on the global pool when the work is large.
 void forBands(int count, qint64 pixels, const std::function<void(int, int)>& body)
 {
-    const int threads = std::max(1, QThreadPool::globalInstance()->maxThreadCount());
+    const int threads = std::max(1, computePool().maxThreadCount());
     if (pixels < ParallelPixels || threads == 1 || count < 2) {
         body(0, count);
         return;
@@ -89,7 +89,7 @@ void forBands(int count, qint64 pixels, const std::function<void(int, int)>& bod
     std::vector<std::pair<int, int>> bands;
     for (int i = 0; i < bandCount; ++i)
         bands.emplace_back(int(qint64(count) * i / bandCount), int(qint64(count) * (i + 1) / bandCount));
-    QtConcurrent::blockingMap(bands, [&](const std::pair<int, int>& band) { body(band.first, band.second); });
+    parallelFor(bandCount, [&](int i) { body(bands[std::size_t(i)].first, bands[std::size_t(i)].second); });
 }
 
 std::vector<float> gaussianKernel(double sigma)

@@ -2,7 +2,7 @@
 
 #include "imaging/ImagingLog.h"
 
-#include <QtConcurrent/QtConcurrentMap>
+#include "imaging/ParallelFor.h"
 
 #include <zlib.h>
 
@@ -127,7 +127,7 @@ std::optional<QByteArray> deflateInBands(int bandCount, int level, const BandPro
         if (bandCount == 1)
             compressBand(bands.front(), level, produce);
         else
-            QtConcurrent::blockingMap(bands, [&](Band& band) { compressBand(band, level, produce); });
+            parallelFor(bandCount, [&](int i) { compressBand(bands[std::size_t(i)], level, produce); });
     } catch (...) {
         // Allocation failures inside the pool come back wrapped; any of them means no stream.
         qCWarning(lcImaging) << "Parallel deflate ran out of memory";

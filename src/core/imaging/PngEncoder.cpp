@@ -3,6 +3,8 @@
 #include "imaging/ImagingLog.h"
 #include "imaging/ParallelDeflate.h"
 
+#include "imaging/ParallelFor.h"
+
 #include <QThreadPool>
 
 #include <spng.h>
@@ -153,7 +155,7 @@ void appendChunk(QByteArray& out, const char* type, const char* data, qsizetype 
 std::optional<QByteArray> encodeParallel(const Layout& layout, const PngOptions& options)
 {
     const QImage& source = layout.source;
-    const int threads = std::max(1, QThreadPool::globalInstance()->maxThreadCount());
+    const int threads = std::max(1, computePool().maxThreadCount());
     const int bandCount = std::clamp(options.bands > 0 ? options.bands : threads, 1, source.height());
     const auto firstRow = [&](int band) { return int(qint64(source.height()) * band / bandCount); };
 
@@ -268,7 +270,7 @@ std::optional<QByteArray> encodePng(const QImage& image, PngOptions options)
 
         bool parallel = options.encoder == PngOptions::Encoder::ParallelDeflate;
         if (options.encoder == PngOptions::Encoder::Automatic)
-            parallel = QThreadPool::globalInstance()->maxThreadCount() > 1 &&
+            parallel = computePool().maxThreadCount() > 1 &&
                        qint64(image.width()) * image.height() >= ParallelPixels && image.height() > 1;
         if (parallel) {
             if (auto png = encodeParallel(layout, options))

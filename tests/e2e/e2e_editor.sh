@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# End to end: the real `velmora edit` in a headless X session, driven with xdotool. Draws a
+# rectangle and an arrow, copies with Ctrl+C and reads the PNG back from the clipboard; then saves
+# with Ctrl+S into the configured save folder.
+set -u
+velmora="$1"
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+work="$(mktemp -d "${TMPDIR:-/tmp}/velmora-e2e.XXXXXX")"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+source "$root/scripts/headless-session" 1600x1000
+cleanup() {
+    [ -n "${editor_pid:-}" ] && kill "$editor_pid" 2>/dev/null
+    headless_session_stop
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache"
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$XDG_CONFIG_HOME/Velmora" "$XDG_RUNTIME_DIR" "$work/saves"
+chmod 700 "$XDG_RUNTIME_DIR"
+printf '[General]\nsaveLocation=%s\n' "$work/saves" >"$XDG_CONFIG_HOME/Velmora/Velmora.conf"
+
+# A plain green picture, easy to find on the screen.
+convert -size 400x250 xc:'#00FF00' "$work/sample.png"
+
+open_editor() {
+    "$velmora" edit "$work/sample.png" >"$work/editor.log" 2>&1 &
+    editor_pid=$!
+    window=""
+    for _ in $(seq 1 100); do
+        window="$(xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | head -1)"
+        [ -n "$window" ] && break
+        sleep 0.1
+    done
+    [ -n "$window" ] || { fail "no editor window"; cat "$work/editor.log"; exit 1; }
+    xdotool windowactivate --sync "$window" 2>/dev/null
+    sleep 0.5
+    # Where the picture is on the screen, and at what scale.
+    import -window root "$work/screen.png"
+    read -r gw gh gx gy < <(convert "$work/screen.png" -fill black +opaque '#00FF00' -trim \
+        -format '%w %h %X %Y\n' info: | tr -d '+')
+    scale=$(awk "BEGIN { print $gw / 400 }")
+}
+
+at() { # screen coordinates of a picture point
+    awk "BEGIN { printf \"%d %d\", $gx + $1 * $scale, $gy + $2 * $scale }"
+}
+
+drag() { # x1 y1 x2 y2 in picture points
+    read -r sx sy < <(at "$1" "$2")
+    read -r ex ey < <(at "$3" "$4")
+    xdotool mousemove "$sx" "$sy" mousedown 1 mousemove $((sx + 5)) $((sy + 5)) mousemove "$ex" "$ey" mouseup 1
+    sleep 0.2
+}
+
+probe() { # file x y → "r g b"
+    convert "$1" -format "%[fx:int(255*u.p{$2,$3}.r)] %[fx:int(255*u.p{$2,$3}.g)] %[fx:int(255*u.p{$2,$3}.b)]" info:
+}
+
+# 1. Draw, copy, read the clipboard back.
+open_editor
+xdotool key r
+drag 100 80 300 200
+xdotool key a
+drag 60 220 340 40
+xdotool key ctrl+c
+for _ in $(seq 1 50); do
+    xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -q image/png && break
+    sleep 0.1
+done
+xclip -selection clipboard -t image/png -o >"$work/copied.png" 2>/dev/null
+if ! identify "$work/copied.png" >/dev/null 2>&1; then
+    fail "the clipboard holds no PNG"
+else
+    size=$(identify -format '%wx%h' "$work/copied.png")
+    [ "$size" = "400x250" ] || fail "copied image is $size, expected 400x250"
+    read -r r g b < <(probe "$work/copied.png" 100 140)   # on the rectangle's left stroke
+    { [ "$r" -gt 200 ] && [ "$g" -lt 120 ]; } || fail "no red stroke at (100,140): $r $g $b"
+    read -r r g b < <(probe "$work/copied.png" 200 100)   # inside: untouched green
+    { [ "$g" -gt 200 ] && [ "$r" -lt 60 ]; } || fail "rectangle interior changed at (200,100): $r $g $b"
+    read -r r g b < <(probe "$work/copied.png" 200 130)   # on the arrow's shaft
+    { [ "$r" -gt 200 ] && [ "$g" -lt 120 ]; } || fail "no arrow at (200,130): $r $g $b"
+fi
+# The editor closed, but the process serves the clipboard until someone else takes it.
+kill -0 "$editor_pid" 2>/dev/null || fail "velmora stopped serving the clipboard"
+echo replaced | xclip -selection clipboard
+for _ in $(seq 1 50); do
+    kill -0 "$editor_pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$editor_pid" 2>/dev/null && fail "velmora kept running after losing the clipboard"
+wait "$editor_pid" 2>/dev/null
+editor_pid=""
+
+# 2. Ctrl+S writes a PNG into the save folder.
+open_editor
+xdotool key ctrl+s
+for _ in $(seq 1 50); do
+    ls "$work/saves"/Screenshot-*.png >/dev/null 2>&1 && break
+    sleep 0.1
+done
+saved=$(ls "$work/saves"/Screenshot-*.png 2>/dev/null | head -1)
+if [ -z "$saved" ]; then
+    fail "Ctrl+S wrote nothing into the save folder"
+else
+    [ "$(identify -format '%wx%h' "$saved")" = "400x250" ] || fail "saved image has the wrong size"
+fi
+
+if [ "$failures" -eq 0 ]; then
+    echo "e2e editor: all checks passed"
+    exit 0
+fi
+exit 1
