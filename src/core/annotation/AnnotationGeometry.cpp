@@ -1,4 +1,5 @@
 #include "annotation/AnnotationGeometry.h"
+#include "Overloaded.h"
 
 #include "annotation/TextLayout.h"
 
@@ -8,11 +9,6 @@
 namespace velmora {
 
 namespace {
-
-template <class... Ts> struct Overloaded : Ts...
-{
-    using Ts::operator()...;
-};
 
 constexpr double segmentTolerance = 10;
 constexpr double rectBand = 8;

@@ -1,4 +1,5 @@
 #include "annotation/AnnotationPainter.h"
+#include "Overloaded.h"
 
 #include "annotation/AnnotationGeometry.h"
 #include "annotation/ArrowPath.h"
@@ -13,11 +14,6 @@
 namespace velmora {
 
 namespace {
-
-template <class... Ts> struct Overloaded : Ts...
-{
-    using Ts::operator()...;
-};
 
 const QColor outlineWhite(255, 255, 255);
 

@@ -1,4 +1,5 @@
 #include "editor/CompositeRenderer.h"
+#include "Overloaded.h"
 
 #include "editor/FigmaSquircle.h"
 #include "editor/GradientRenderer.h"
@@ -13,11 +14,6 @@
 namespace velmora {
 
 namespace {
-
-template <class... Ts> struct Overloaded : Ts...
-{
-    using Ts::operator()...;
-};
 
 QImage emptyImage(const QSizeF& points, double scale)
 {

@@ -1,5 +1,7 @@
 #include "canvas/CompositePreview.h"
 
+#include "editor/TransparentPreviewPattern.h"
+
 #include "editor/CompositeRenderer.h"
 #include "editor/FigmaSquircle.h"
 #include "imaging/ShadowLayer.h"
@@ -22,27 +24,6 @@ constexpr double shadowPixelBudget = 4'000'000;
 // The transparency checkerboard: 16-point cells, odd cells (column + row) in the second colour,
 // counted from the area's top-left corner. One two-by-two tile repeated by the brush, so it costs
 // the same at any zoom.
-void paintCheckerboard(QPainter& painter, const QRectF& area, bool dark)
-{
-    const QColor base = dark ? QColor::fromRgbF(0.12f, 0.12f, 0.13f) : QColor::fromRgbF(0.98f, 0.98f, 0.98f);
-    const QColor second =
-        dark ? QColor::fromRgbF(0.18f, 0.18f, 0.19f) : QColor::fromRgbF(0.92f, 0.92f, 0.92f);
-    constexpr int cell = 16;
-    QImage tile(2 * cell, 2 * cell, QImage::Format_RGB32);
-    tile.fill(base);
-    {
-        QPainter tilePainter(&tile);
-        tilePainter.fillRect(cell, 0, cell, cell, second);
-        tilePainter.fillRect(0, cell, cell, cell, second);
-    }
-    QBrush brush(tile);
-    brush.setTransform(QTransform::fromTranslate(area.left(), area.top()));
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.fillRect(area, brush);
-    painter.restore();
-}
-
 } // namespace
 
 bool CanvasPresentation::operator==(const CanvasPresentation& other) const
@@ -107,7 +88,7 @@ void CompositePreview::paint(QPainter& painter, const CanvasPresentation& presen
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     if (presentation.showsTransparencyBacking) {
-        paintCheckerboard(painter, content, dark);
+        paintTransparentPreviewPattern(painter, content, dark);
     }
     const double inset = zoom * std::max(presentation.contentInset, 0.0);
     const double radius = zoom * std::max(presentation.contentCornerRadius, 0.0);
