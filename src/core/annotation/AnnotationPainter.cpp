@@ -4,6 +4,7 @@
 #include "annotation/AnnotationGeometry.h"
 #include "annotation/ArrowPath.h"
 #include "annotation/TextLayout.h"
+#include "imaging/LargeImage.h"
 #include "imaging/Pixellate.h"
 
 #include <QPainter>
@@ -209,8 +210,7 @@ QImage renderAnnotated(const QImage& base, const AnnotationList& annotations, co
     if (annotations.isEmpty() || base.isNull()) {
         return base;
     }
-    QImage out = base.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    out.setDevicePixelRatio(base.devicePixelRatio());
+    QImage out = largeCopy(base);
     QPainter painter(&out); // draws in points: the painter honours the image's pixel density
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     for (const Annotation& annotation : annotations) {

@@ -4,6 +4,7 @@
 #include "editor/FigmaSquircle.h"
 #include "editor/GradientRenderer.h"
 #include "imaging/Blur.h"
+#include "imaging/LargeImage.h"
 #include "imaging/ShadowLayer.h"
 
 #include <QPainter>
@@ -37,6 +38,8 @@ void drawAspectFill(QPainter& painter, const QImage& picture, const QSize& canva
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.setClipRect(QRect(QPoint(0, 0), canvas));
+    // The picture covers the whole canvas, so it replaces the (uninitialised) pixels outright.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     QImage source = picture;
     source.setDevicePixelRatio(1);
     painter.drawImage(target, source);
@@ -157,7 +160,7 @@ QImage renderComposite(const CompositeInputs& in)
     const int ins = int(std::round(in.inset * k));
     const int margin = pad + ins;
     const QSize canvasSize(content.width() + 2 * margin, content.height() + 2 * margin);
-    QImage canvas(canvasSize, QImage::Format_ARGB32_Premultiplied);
+    QImage canvas = largeImage(canvasSize);
     if (canvas.isNull()) {
         return emptyImage(resultPoints, k);
     }
@@ -187,12 +190,10 @@ QImage renderComposite(const CompositeInputs& in)
         }
     }
     if (!picture.isNull() && picture.width() >= 1 && picture.height() >= 1) {
-        canvas.fill(Qt::transparent);
         drawAspectFill(painter, picture, canvasSize);
     } else {
         const Color* fill = std::get_if<Color>(&in.background);
-        canvas.fill(Qt::transparent);
-        painter.fillRect(canvas.rect(), fill ? fill->toQColor() : QColor(Qt::white));
+        canvas.fill(fill ? fill->toQColor() : QColor(Qt::white));
     }
 
     // Content and plate share one smoothed outline.

@@ -1,5 +1,6 @@
 #include "editor/GradientRenderer.h"
 
+#include "imaging/LargeImage.h"
 #include "imaging/ParallelFor.h"
 
 #include <QHash>
@@ -160,7 +161,7 @@ QImage GradientRenderer::render(const QVector<Color>& colors, const BackgroundGr
     ++g_renderCount;
     const int width = pixelExtent(size.width(), pixelScale);
     const int height = pixelExtent(size.height(), pixelScale);
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    QImage image = largeImage(QSize(width, height));
     if (image.isNull()) {
         return {};
     }

@@ -1,7 +1,9 @@
 #include "imaging/Blur.h"
 
-#include <QThreadPool>
+#include "imaging/LargeImage.h"
+
 #include "imaging/ParallelFor.h"
+#include <QThreadPool>
 
 #include <sys/mman.h>
 
@@ -107,36 +109,10 @@ std::vector<float> gaussianKernel(double sigma)
     return weights;
 }
 
-// Blur buffers are large and written once from start to end. Backing them with huge pages, where
-// the kernel allows it, saves a page fault every 4 KiB, which at 5K costs more than computing the
-// pixels. Small buffers come from the ordinary heap.
-void* allocateLarge(std::size_t bytes)
-{
-    constexpr std::size_t HugePage = 2u << 20;
-    if (bytes < 4 * HugePage)
-        return std::malloc(std::max<std::size_t>(bytes, 1));
-    const std::size_t rounded = (bytes + HugePage - 1) / HugePage * HugePage;
-    void* buffer = std::aligned_alloc(HugePage, rounded);
-    if (buffer)
-        madvise(buffer, rounded, MADV_HUGEPAGE);
-    return buffer;
-}
-
 struct FreeDeleter
 {
     void operator()(void* buffer) const { std::free(buffer); }
 };
-
-QImage largeImage(QSize size)
-{
-    const auto bytesPerLine = std::size_t(size.width()) * 4;
-    void* buffer = allocateLarge(bytesPerLine * std::size_t(size.height()));
-    if (!buffer)
-        return {};
-    return QImage(
-        static_cast<uchar*>(buffer), size.width(), size.height(), qsizetype(bytesPerLine),
-        QImage::Format_ARGB32_Premultiplied, [](void* data) { std::free(data); }, buffer);
-}
 
 // A plane of premultiplied floats (0…255), four per pixel in the memory order above. Not
 // initialised: every row is written before it is read.
