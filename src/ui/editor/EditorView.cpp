@@ -7,6 +7,7 @@
 #include "editor/EditorPills.h"
 #include "editor/EditorSession.h"
 #include "editor/EditorToolState.h"
+#include "icons/LucideIcon.h"
 #include "preferences/HotkeyPreferences.h"
 #include "sidebar/ImageEditorSidebar.h"
 #include "toolbar/AnnotationToolbar.h"
@@ -15,6 +16,7 @@
 #include <QEasingCurve>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
@@ -77,6 +79,7 @@ void EditorView::buildUi()
     column->setSpacing(0);
 
     m_toolbar = new AnnotationToolbar(&m_session, m_toolState, this);
+    m_toolbar->setHotkeyPreferences(&m_hotkeys);
     column->addWidget(m_toolbar);
 
     auto* row = new QHBoxLayout;
@@ -105,6 +108,19 @@ void EditorView::buildUi()
     m_sidebarAnimation->setEasingCurve(QEasingCurve::InOutQuad);
     connect(m_sidebarAnimation, &QVariantAnimation::valueChanged, this,
             [this](const QVariant& value) { m_sidebarHolder->setMaximumWidth(value.toInt()); });
+
+    // The drag button: press and drag it to drop the final image into another program.
+    auto* dragButton = new QToolButton(this);
+    dragButton->setAutoRaise(true);
+    dragButton->setIcon(LucideIcon::icon(QStringLiteral("hand"), palette().color(QPalette::ButtonText)));
+    dragButton->setIconSize(QSize(18, 18));
+    dragButton->setToolTip(QStringLiteral("Drag to export\nTip: hold Ctrl and drag the image"));
+    auto* buttonDrag =
+        new DragSource(dragButton, [this] { return m_dragImageProvider ? m_dragImageProvider() : QImage(); });
+    buttonDrag->setShowsDragCursor(true);
+    connect(buttonDrag, &DragSource::dragBegan, this, &EditorView::dragBegan);
+    connect(buttonDrag, &DragSource::dragEnded, this, &EditorView::dragEnded);
+    m_toolbar->setDragOutButton(dragButton);
 
     // Ctrl+drag on the picture drags the final image out.
     auto* drag =
