@@ -196,6 +196,9 @@ public:
     void releaseHeavyAssets();
 
     static double resolvedDefaultPadding(CaptureKind kind, const SettingsStore& settings);
+    // A window capture sits square and a little closer; a region gets rounder corners and more room.
+    static double defaultCornerRadius(CaptureKind kind) { return kind == CaptureKind::window ? 0 : 24; }
+    static double defaultPadding(CaptureKind kind) { return kind == CaptureKind::window ? 45 : 50; }
 
 Q_SIGNALS:
     void capturedImageChanged();

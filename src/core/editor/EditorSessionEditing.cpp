@@ -1,0 +1,214 @@
+// The editing half of EditorSession: crop, the composite switch, colour sampling, the sidebar's
+// reset, custom colours, wallpapers and the colours derived from the picture.
+#include "annotation/AnnotationGeometry.h"
+#include "editor/AutoPalette.h"
+#include "editor/BackgroundAssetStore.h"
+#include "editor/EditorSession.h"
+
+#include <cmath>
+
+namespace velmora {
+
+void EditorSession::translateAnnotations(double dx, double dy)
+{
+    setAnnotations(translatedAnnotations(m_annotations, QPointF(dx, dy)));
+}
+
+void EditorSession::crop(const QRectF& rect)
+{
+    const QImage source = m_capturedImage;
+    const QSizeF points = pointSize(source);
+    if (source.isNull() || points.isEmpty()) {
+        return;
+    }
+    const double sx = source.width() / points.width();
+    const double sy = source.height() / points.height();
+    const QRect pixels =
+        QRect(QPoint(int(std::floor(rect.left() * sx)), int(std::floor(rect.top() * sy))),
+              QPoint(int(std::ceil(rect.right() * sx)) - 1, int(std::ceil(rect.bottom() * sy)) - 1))
+            .intersected(source.rect());
+    if (pixels.isEmpty()) {
+        return;
+    }
+    QImage cut = source.copy(pixels);
+    if (cut.isNull()) {
+        return;
+    }
+    cut.setDevicePixelRatio(sx);
+    const QSizeF cutPoints(pixels.width() / sx, pixels.height() / sy);
+
+    setAnnotations(translatedAndKept(m_annotations, -rect.topLeft(), QRectF(QPointF(0, 0), cutPoints)));
+
+    const bool wasEnabled = m_isBackgroundCompositeEnabled;
+    setBackgroundCompositeEnabled(false);
+    const bool drawsShadow = m_backgroundAssets ? m_backgroundAssets->drawsShadow : true;
+    setBackgroundAssets(CaptureBackgroundAssets{cut, std::nullopt, m_contentPadding, drawsShadow});
+    setCapturedImage(cut);
+    // The wallpaper behind the old area no longer fits the new picture.
+    if (m_backgroundSelection.kind() == BackgroundSelection::Kind::desktopWallpaper) {
+        setBackgroundSelection(BackgroundSelection::preset(BackgroundColorPreset::white));
+    }
+    setBackgroundCompositeEnabled(wasEnabled);
+}
+
+void EditorSession::toggleBackgroundComposite()
+{
+    if (!m_backgroundAssets) {
+        if (m_captureKind == CaptureKind::window) {
+            return;
+        }
+        setBackgroundAssets(CaptureBackgroundAssets{m_capturedImage, std::nullopt, 30, true});
+    }
+    const double o = contentOffset();
+    translateAnnotations(m_isBackgroundCompositeEnabled ? -o : o, m_isBackgroundCompositeEnabled ? -o : o);
+    setBackgroundCompositeEnabled(!m_isBackgroundCompositeEnabled);
+}
+
+void EditorSession::sampleColor(const QPointF& point)
+{
+    const QImage& image = m_capturedImage;
+    const QSizeF points = pointSize(image);
+    if (image.isNull() || points.isEmpty()) {
+        setHoveredColor(std::nullopt);
+        return;
+    }
+    // Floor rather than truncate, so a point just left of or above the image is outside it.
+    const int x = int(std::floor(point.x() * image.width() / points.width()));
+    const int y = int(std::floor(point.y() * image.height() / points.height()));
+    if (!image.valid(x, y)) {
+        setHoveredColor(std::nullopt);
+        return;
+    }
+    setHoveredColor(Color::fromQColor(image.pixelColor(x, y)));
+}
+
+std::optional<QString> EditorSession::hoveredHex() const
+{
+    if (!m_hoveredColor) {
+        return std::nullopt;
+    }
+    return m_hoveredColor->hexRgb();
+}
+
+void EditorSession::resetSidebarSettings()
+{
+    pushUndo();
+    setContentCornerRadius(defaultCornerRadius(m_captureKind));
+    setContentPadding(defaultPadding(m_captureKind));
+    setContentInset(0);
+    setWindowCaptureShadow(7);
+    setWindowCaptureBackgroundBlur(0);
+    setBlurRadius(10);
+    setBackgroundSelection(BackgroundSelection::desktopWallpaper());
+}
+
+void EditorSession::normalizeSelection()
+{
+    setBackgroundSelection(
+        normalizedBackgroundSelection(m_backgroundSelection, m_customBackgroundColors, m_userWallpaperItems));
+}
+
+QString EditorSession::addCustomBackgroundColor(const Color& color)
+{
+    const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    auto colors = m_customBackgroundColors;
+    colors.append(BackgroundColorItem::make(id, color));
+    setCustomBackgroundColors(colors);
+    setBackgroundSelection(BackgroundSelection::customColor(id));
+    return id;
+}
+
+void EditorSession::updateCustomBackgroundColor(const QString& id, const Color& color)
+{
+    auto colors = m_customBackgroundColors;
+    for (BackgroundColorItem& item : colors) {
+        if (item.id == id) {
+            item = BackgroundColorItem::make(id, color);
+            setCustomBackgroundColors(colors);
+            return;
+        }
+    }
+}
+
+void EditorSession::removeCustomBackgroundColor(const QString& id)
+{
+    auto colors = m_customBackgroundColors;
+    colors.removeIf([&](const BackgroundColorItem& item) { return item.id == id; });
+    setCustomBackgroundColors(colors);
+    normalizeSelection();
+}
+
+void EditorSession::addWallpapers(const QList<QUrl>& urls)
+{
+    const auto result = m_services.wallpapers.importWallpapers(urls);
+    setUserWallpaperItems(result.items);
+    if (!result.importedIds.isEmpty()) {
+        setBackgroundSelection(BackgroundSelection::userWallpaper(result.importedIds.front()));
+    } else {
+        normalizeSelection();
+    }
+}
+
+void EditorSession::removeWallpaper(const QString& id)
+{
+    setUserWallpaperItems(m_services.wallpapers.removeWallpaper(id));
+    normalizeSelection();
+}
+
+void EditorSession::requestUserWallpapersIfNeeded()
+{
+    if (!m_userWallpaperItems.isEmpty() || m_isUserWallpapersLoading) {
+        return;
+    }
+    m_isUserWallpapersLoading = true;
+    m_services.wallpapers.prewarmWallpapers(this, [this](const QVector<BackgroundWallpaperItem>& items) {
+        m_isUserWallpapersLoading = false;
+        if (!items.isEmpty()) {
+            setUserWallpaperItems(items);
+            normalizeSelection();
+        }
+    });
+}
+
+void EditorSession::requestDesktopWallpaperIfNeeded()
+{
+    if (!m_isBackgroundCompositeEnabled || m_isDesktopWallpaperLoading || !m_desktopWallpaperLoader) {
+        return;
+    }
+    if (m_backgroundAssets && m_backgroundAssets->wallpaperBackgroundImage) {
+        return;
+    }
+    m_isDesktopWallpaperLoading = true;
+    m_desktopWallpaperLoader(*this);
+}
+
+void EditorSession::finishDesktopWallpaperLoad(const std::optional<QImage>& wallpaper)
+{
+    m_isDesktopWallpaperLoading = false;
+    if (wallpaper && m_backgroundAssets && m_isBackgroundCompositeEnabled) {
+        auto assets = *m_backgroundAssets;
+        assets.wallpaperBackgroundImage = wallpaper;
+        setBackgroundAssets(assets);
+        clearCompositeCache();
+    }
+}
+
+Color EditorSession::contentEdgeColor()
+{
+    const QImage& image = contentImage();
+    if (!m_cachedEdgeColor || m_cachedEdgeColor->first != image.cacheKey()) {
+        m_cachedEdgeColor = std::pair(image.cacheKey(), edgeColor(image));
+    }
+    return m_cachedEdgeColor->second;
+}
+
+QVector<Color> EditorSession::autoBackgroundColors()
+{
+    const QImage& image = contentImage();
+    if (!m_cachedAutoPalette || m_cachedAutoPalette->first != image.cacheKey()) {
+        m_cachedAutoPalette = std::pair(image.cacheKey(), makeAutoPalette(image));
+    }
+    return m_cachedAutoPalette->second;
+}
+
+} // namespace velmora
