@@ -21,6 +21,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QMutexLocker>
 #include <QScreen>
 #include <QThreadPool>
 #include <QUrl>
@@ -172,8 +173,16 @@ void AppState::editorClosing(EditorWindow* window)
     const QImage rendered = session->renderedImage();
     const QImage raw = session->capturedImage();
     const QString folder = m_services.workingFolder;
-    QThreadPool::globalInstance()->start(
-        [rendered, raw, folder] { OutputFiles::persistLastScreenshot(rendered, raw, folder); });
+    const quint64 sequence = ++m_persistOrder->queued;
+    QThreadPool::globalInstance()->start([order = m_persistOrder, sequence, rendered, raw, folder] {
+        // Writers take turns, and one that finds a newer editor already written leaves it alone.
+        QMutexLocker lock(&order->mutex);
+        if (sequence < order->written) {
+            return;
+        }
+        OutputFiles::persistLastScreenshot(rendered, raw, folder);
+        order->written = sequence;
+    });
 
     session->window = nullptr;
     if (m_lastClosedSession) {

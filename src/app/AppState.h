@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QImage>
 #include <QList>
+#include <QMutex>
 #include <QObject>
 #include <QPointer>
 
@@ -95,6 +96,15 @@ private:
     std::unique_ptr<EditorSession> m_lastClosedSession;
     QList<QPointer<PinnedImageWindow>> m_pinnedWindows;
     ClipboardWriter* m_clipboard = nullptr;
+    // Last-screenshot files are written in the background; they must always end up holding the
+    // editor closed last, whatever order the writes finish in.
+    struct PersistOrder
+    {
+        QMutex mutex;
+        quint64 queued = 0;
+        quint64 written = 0;
+    };
+    std::shared_ptr<PersistOrder> m_persistOrder = std::make_shared<PersistOrder>();
     SavePathChooser m_savePathChooser;
 };
 
