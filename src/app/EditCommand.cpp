@@ -35,6 +35,11 @@ void quitWhenIdle(AppState& state)
     if (QGuiApplication::clipboard()->ownsClipboard()) {
         return;
     }
+    // Let a notification ("Saved to …") finish before the process goes away with it.
+    if (PillNotification::shared().state() != PillNotification::State::Hidden) {
+        QTimer::singleShot(250, &state, [&state] { quitWhenIdle(state); });
+        return;
+    }
     QCoreApplication::quit();
 }
 
