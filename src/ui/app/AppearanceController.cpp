@@ -32,56 +32,62 @@ void AppearanceController::apply(AppAppearance appearance)
     }
 }
 
-QPalette AppearanceController::lightPalette()
+namespace {
+
+// One appearance's colours; both palettes are built from the same list of roles.
+struct PaletteColors
+{
+    QColor window, text, base, alternateBase, toolTipBase, button, link, mid, midlight, dark, placeholder,
+        disabled;
+};
+
+QPalette makePalette(const PaletteColors& c)
 {
     QPalette p;
-    p.setColor(QPalette::Window, QColor(246, 246, 248));
-    p.setColor(QPalette::WindowText, QColor(29, 29, 31));
-    p.setColor(QPalette::Base, QColor(255, 255, 255));
-    p.setColor(QPalette::AlternateBase, QColor(240, 240, 243));
-    p.setColor(QPalette::ToolTipBase, QColor(255, 255, 255));
-    p.setColor(QPalette::ToolTipText, QColor(29, 29, 31));
-    p.setColor(QPalette::Text, QColor(29, 29, 31));
-    p.setColor(QPalette::Button, QColor(250, 250, 252));
-    p.setColor(QPalette::ButtonText, QColor(29, 29, 31));
-    p.setColor(QPalette::BrightText, Qt::white);
-    p.setColor(QPalette::Highlight, QColor(10, 132, 255));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::Link, QColor(10, 100, 220));
-    p.setColor(QPalette::Mid, QColor(200, 200, 206));
-    p.setColor(QPalette::Midlight, QColor(228, 228, 232));
-    p.setColor(QPalette::Dark, QColor(160, 160, 166));
-    p.setColor(QPalette::PlaceholderText, QColor(140, 140, 146));
-    p.setColor(QPalette::Disabled, QPalette::Text, QColor(160, 160, 166));
-    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(160, 160, 166));
-    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(160, 160, 166));
+    const std::pair<QPalette::ColorRole, QColor> roles[] = {
+        {QPalette::Window, c.window},
+        {QPalette::WindowText, c.text},
+        {QPalette::Base, c.base},
+        {QPalette::AlternateBase, c.alternateBase},
+        {QPalette::ToolTipBase, c.toolTipBase},
+        {QPalette::ToolTipText, c.text},
+        {QPalette::Text, c.text},
+        {QPalette::Button, c.button},
+        {QPalette::ButtonText, c.text},
+        {QPalette::BrightText, Qt::white},
+        {QPalette::Highlight, QColor(10, 132, 255)},
+        {QPalette::HighlightedText, Qt::white},
+        {QPalette::Link, c.link},
+        {QPalette::Mid, c.mid},
+        {QPalette::Midlight, c.midlight},
+        {QPalette::Dark, c.dark},
+        {QPalette::PlaceholderText, c.placeholder},
+    };
+    for (const auto& [role, color] : roles) {
+        p.setColor(role, color);
+    }
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText}) {
+        p.setColor(QPalette::Disabled, role, c.disabled);
+    }
     return p;
+}
+
+} // namespace
+
+QPalette AppearanceController::lightPalette()
+{
+    return makePalette({QColor(246, 246, 248), QColor(29, 29, 31), QColor(255, 255, 255),
+                        QColor(240, 240, 243), QColor(255, 255, 255), QColor(250, 250, 252),
+                        QColor(10, 100, 220), QColor(200, 200, 206), QColor(228, 228, 232),
+                        QColor(160, 160, 166), QColor(140, 140, 146), QColor(160, 160, 166)});
 }
 
 QPalette AppearanceController::darkPalette()
 {
-    QPalette p;
-    p.setColor(QPalette::Window, QColor(32, 32, 35));
-    p.setColor(QPalette::WindowText, QColor(236, 236, 240));
-    p.setColor(QPalette::Base, QColor(24, 24, 27));
-    p.setColor(QPalette::AlternateBase, QColor(40, 40, 44));
-    p.setColor(QPalette::ToolTipBase, QColor(48, 48, 52));
-    p.setColor(QPalette::ToolTipText, QColor(236, 236, 240));
-    p.setColor(QPalette::Text, QColor(236, 236, 240));
-    p.setColor(QPalette::Button, QColor(44, 44, 48));
-    p.setColor(QPalette::ButtonText, QColor(236, 236, 240));
-    p.setColor(QPalette::BrightText, Qt::white);
-    p.setColor(QPalette::Highlight, QColor(10, 132, 255));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::Link, QColor(100, 170, 255));
-    p.setColor(QPalette::Mid, QColor(70, 70, 76));
-    p.setColor(QPalette::Midlight, QColor(58, 58, 63));
-    p.setColor(QPalette::Dark, QColor(20, 20, 22));
-    p.setColor(QPalette::PlaceholderText, QColor(130, 130, 136));
-    p.setColor(QPalette::Disabled, QPalette::Text, QColor(110, 110, 116));
-    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(110, 110, 116));
-    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(110, 110, 116));
-    return p;
+    return makePalette({QColor(32, 32, 35), QColor(236, 236, 240), QColor(24, 24, 27), QColor(40, 40, 44),
+                        QColor(48, 48, 52), QColor(44, 44, 48), QColor(100, 170, 255), QColor(70, 70, 76),
+                        QColor(58, 58, 63), QColor(20, 20, 22), QColor(130, 130, 136),
+                        QColor(110, 110, 116)});
 }
 
 bool AppearanceController::isDark()
