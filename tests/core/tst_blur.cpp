@@ -5,22 +5,24 @@
 #include <QTest>
 
 #include <cmath>
+#include <numeric>
 #include <vector>
 
 using namespace velmora;
 
 namespace {
 
-// Straight-alpha channels of a premultiplied pixel, rounded to 0…255.
-struct Straight
+// The straight-alpha colour of a premultiplied pixel, with its rounding at that alpha.
+QColor straightAt(const QImage& image, int x, int y)
 {
-    int r, g, b, a;
-};
+    return QColor::fromRgba(qUnpremultiply(image.pixel(x, y)));
+}
 
-Straight straightAt(const QImage& image, int x, int y)
+bool nearStraight(const QColor& s, int r, int g, int b)
 {
-    const QRgb p = qUnpremultiply(image.pixel(x, y));
-    return {qRed(p), qGreen(p), qBlue(p), qAlpha(p)};
+    const int tolerance = 1 + 255 / std::max(1, s.alpha());
+    return std::abs(s.red() - r) <= tolerance && std::abs(s.green() - g) <= tolerance &&
+           std::abs(s.blue() - b) <= tolerance;
 }
 
 // A plain, slow Gaussian (double precision, edges extended) followed by the colour controls, to
@@ -29,64 +31,39 @@ QImage referenceBlur(const QImage& input, double radius)
 {
     const QImage source = input.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const double sigma = radius * 1.35;
-    const int reach = int(std::ceil(4 * sigma));
-    std::vector<double> kernel(std::size_t(2 * reach + 1));
-    double total = 0;
+    const int reach = int(std::ceil(4 * sigma)), w = source.width(), h = source.height();
+    std::vector<double> kernel, in, pass(std::size_t(w * h * 4)), out(pass.size());
     for (int k = -reach; k <= reach; ++k)
-        total += kernel[std::size_t(k + reach)] = std::exp(-0.5 * k * k / (sigma * sigma));
-    for (double& w : kernel)
-        w /= total;
-
-    const int w = source.width(), h = source.height();
-    std::vector<double> pass(std::size_t(w * h * 4)), out(std::size_t(w * h * 4));
-    const auto channel = [&](int x, int y, int c) {
-        const QRgb p = source.pixel(std::clamp(x, 0, w - 1), std::clamp(y, 0, h - 1));
-        return double(c == 0 ? qRed(p) : c == 1 ? qGreen(p) : c == 2 ? qBlue(p) : qAlpha(p));
+        kernel.push_back(std::exp(-0.5 * k * k / (sigma * sigma)));
+    const double total = std::accumulate(kernel.begin(), kernel.end(), 0.0);
+    const auto at = [&](int x, int y) {
+        return std::size_t((std::clamp(y, 0, h - 1) * w + std::clamp(x, 0, w - 1)) * 4);
     };
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            for (int c = 0; c < 4; ++c) {
-                double sum = 0;
-                for (int k = -reach; k <= reach; ++k)
-                    sum += kernel[std::size_t(k + reach)] * channel(x + k, y, c);
-                pass[std::size_t((y * w + x) * 4 + c)] = sum;
-            }
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            for (int c = 0; c < 4; ++c) {
-                double sum = 0;
-                for (int k = -reach; k <= reach; ++k)
-                    sum += kernel[std::size_t(k + reach)] *
-                           pass[std::size_t((std::clamp(y + k, 0, h - 1) * w + x) * 4 + c)];
-                out[std::size_t((y * w + x) * 4 + c)] = sum;
-            }
-
+    for (int i = 0; i < w * h; ++i) {
+        const QRgb p = source.pixel(i % w, i / w);
+        in.insert(in.end(), {double(qRed(p)), double(qGreen(p)), double(qBlue(p)), double(qAlpha(p))});
+    }
+    for (const bool vertical : {false, true})
+        for (int i = 0; i < w * h * 4; ++i) {
+            const int x = i / 4 % w, y = i / 4 / w;
+            double sum = 0;
+            for (int k = -reach; k <= reach; ++k)
+                sum += kernel[std::size_t(k + reach)] / total *
+                       (vertical ? pass : in)[(vertical ? at(x, y + k) : at(x + k, y)) + std::size_t(i % 4)];
+            (vertical ? out : pass)[std::size_t(i)] = sum;
+        }
     QImage result(w, h, QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const double* p = &out[std::size_t((y * w + x) * 4)];
-            const double a = p[3];
-            if (a <= 0) {
-                result.setPixel(x, y, 0);
-                continue;
-            }
-            double r = p[0] / a, g = p[1] / a, b = p[2] / a;
+    for (int i = 0; i < w * h; ++i) {
+        const double* p = &out[std::size_t(i * 4)];
+        const double a = p[3];
+        double r = p[0] / a, g = p[1] / a, b = p[2] / a;
+        if (a > 0)
             ColorControls{}.apply(r, g, b);
-            result.setPixel(x, y, qRgba(int(r * a + 0.5), int(g * a + 0.5), int(b * a + 0.5), int(a + 0.5)));
-        }
+        result.setPixel(i % w, i / w,
+                        a <= 0 ? 0
+                               : qRgba(int(r * a + 0.5), int(g * a + 0.5), int(b * a + 0.5), int(a + 0.5)));
+    }
     return result;
-}
-
-int largestDifference(const QImage& a, const QImage& b)
-{
-    int largest = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                                std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
-        }
-    return largest;
 }
 
 // Where a left-to-right dark-to-light ramp along row y crosses `level` (0…255), interpolated.
@@ -108,14 +85,11 @@ class TestBlur : public QObject
 private Q_SLOTS:
     void flatImageStaysFlatToItsBorders_data();
     void flatImageStaysFlatToItsBorders();
-    void edgeBecomesRampGrowingWithRadius_data();
     void edgeBecomesRampGrowingWithRadius();
     void matchesFullResolutionGaussian_data();
     void matchesFullResolutionGaussian();
     void transparentNeighboursLeaveNoDarkFringe();
-    void noBlurReturnsTheImageItself_data();
-    void noBlurReturnsTheImageItself();
-    void keepsDensityAndAcceptsOtherFormats();
+    void noBlurReturnsInputOtherwiseKeepsDensityAndFormat();
 };
 
 void TestBlur::flatImageStaysFlatToItsBorders_data()
@@ -127,13 +101,12 @@ void TestBlur::flatImageStaysFlatToItsBorders_data()
 
     // (0.8, 0.2, 0.2): luminance 0.3275; saturation 1.08 → (0.8378, 0.1898); contrast 1.03 around 0.5.
     const QColor red(204, 51, 51), redOut(216, 46, 46);
-    // Mid grey is a fixed point of both controls.
-    const QColor grey(128, 128, 128), greyOut(128, 128, 128);
-    const QColor blue(40, 120, 200), blueOut(32, 121, 210);
     QTest::newRow("full resolution") << QSize(61, 37) << 1.5 << red << redOut;
     QTest::newRow("reduced resolution") << QSize(300, 170) << 20.0 << red << redOut;
-    QTest::newRow("radius larger than the image") << QSize(23, 9) << 40.0 << blue << blueOut;
-    QTest::newRow("grey is kept") << QSize(128, 64) << 6.0 << grey << greyOut;
+    QTest::newRow("radius larger than the image")
+        << QSize(23, 9) << 40.0 << QColor(40, 120, 200) << QColor(32, 121, 210);
+    // Mid grey is a fixed point of both controls.
+    QTest::newRow("grey is kept") << QSize(128, 64) << 6.0 << QColor(128, 128, 128) << QColor(128, 128, 128);
     QTest::newRow("translucent keeps alpha")
         << QSize(90, 50) << 9.0 << QColor(204, 51, 51, 128) << QColor(216, 46, 46, 128);
 }
@@ -147,29 +120,16 @@ void TestBlur::flatImageStaysFlatToItsBorders()
 
     const QImage result = blurred(test::solidImage(size.width(), size.height(), color), radius);
     QCOMPARE(result.size(), size);
-    const QRgb first = result.pixel(0, 0);
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            if (result.pixel(x, y) != first)
-                QFAIL(qPrintable(QStringLiteral("pixel %1,%2 differs from the corner").arg(x).arg(y)));
-    // Premultiplied storage is coarser in straight colour the lower the alpha.
-    const int tolerance = 1 + 255 / expected.alpha();
-    const Straight s = straightAt(result, size.width() / 2, size.height() / 2);
-    QVERIFY2(std::abs(s.r - expected.red()) <= tolerance && std::abs(s.g - expected.green()) <= tolerance &&
-                 std::abs(s.b - expected.blue()) <= tolerance,
-             qPrintable(QStringLiteral("got %1 %2 %3").arg(s.r).arg(s.g).arg(s.b)));
-    QCOMPARE(s.a, expected.alpha());
-}
-
-void TestBlur::edgeBecomesRampGrowingWithRadius_data()
-{
-    QTest::addColumn<QList<double>>("radii");
-    QTest::newRow("small to large") << QList<double>{1.5, 3, 6, 12, 24};
+    for (int i = 0; i < size.width() * size.height(); ++i)
+        QVERIFY2(result.pixel(i % size.width(), i / size.width()) == result.pixel(0, 0),
+                 qPrintable(QString::number(i)));
+    const QColor s = straightAt(result, size.width() / 2, size.height() / 2);
+    QVERIFY2(nearStraight(s, expected.red(), expected.green(), expected.blue()), qPrintable(s.name()));
+    QCOMPARE(s.alpha(), expected.alpha());
 }
 
 void TestBlur::edgeBecomesRampGrowingWithRadius()
 {
-    QFETCH(QList<double>, radii);
     // Dark grey to light grey, so the contrast lift does not clip the ends of the ramp.
     QImage image(480, 40, QImage::Format_ARGB32_Premultiplied);
     image.fill(QColor(40, 40, 40));
@@ -178,17 +138,16 @@ void TestBlur::edgeBecomesRampGrowingWithRadius()
             image.setPixel(x, y, qRgb(215, 215, 215));
 
     double previous = 0;
-    for (const double radius : radii) {
+    const int y = image.height() / 2;
+    for (const double radius : {1.5, 3.0, 6.0, 12.0, 24.0}) {
         const QImage result = blurred(image, radius);
-        const int y = image.height() / 2;
         const double low = qRed(result.pixel(0, y)), high = qRed(result.pixel(image.width() - 1, y));
         const double from = crossing(result, y, low + 0.1 * (high - low));
         const double to = crossing(result, y, low + 0.9 * (high - low));
         const double centre = crossing(result, y, (low + high) / 2);
         QVERIFY(from > 0 && to > from);
         // A Gaussian edge rises from 10 % to 90 % over 2.563 standard deviations.
-        const double expected = 2.563 * 1.35 * radius;
-        const double width = to - from;
+        const double expected = 2.563 * 1.35 * radius, width = to - from;
         QVERIFY2(std::abs(width - expected) <= 0.1 * expected + 1,
                  qPrintable(
                      QStringLiteral("radius %1: ramp %2, expected %3").arg(radius).arg(width).arg(expected)));
@@ -205,7 +164,6 @@ void TestBlur::matchesFullResolutionGaussian_data()
     // Within rounding at full resolution; a level or two more where the blur runs at reduced
     // resolution and is interpolated back up.
     QTest::newRow("full resolution") << 2.0 << 1;
-    QTest::newRow("full resolution, wider") << 4.0 << 1;
     QTest::newRow("half resolution") << 6.0 << 2;
     QTest::newRow("quarter resolution") << 9.0 << 2;
     QTest::newRow("ninth resolution") << 20.0 << 2;
@@ -221,17 +179,20 @@ void TestBlur::matchesFullResolutionGaussian()
     QRandomGenerator random(7);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
-            const quint32 block = quint32((x / 13) * 31 + (y / 9) * 17);
-            QRandomGenerator cell(block);
-            QRgb colour = qRgb(int(cell.bounded(256)), int(cell.bounded(256)), int(cell.bounded(256)));
-            if (x % 11 == 0 || y % 7 == 0)
-                colour = random.bounded(2) ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
-            image.setPixel(x, y, colour);
+            QRandomGenerator cell(quint32((x / 13) * 31 + (y / 9) * 17));
+            const QRgb colour = qRgb(int(cell.bounded(256)), int(cell.bounded(256)), int(cell.bounded(256)));
+            const bool line = x % 11 == 0 || y % 7 == 0;
+            image.setPixel(x, y, !line ? colour : random.bounded(2) ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
         }
-    const QImage fast = blurred(image, radius);
-    const QImage reference = referenceBlur(image, radius);
-    const int difference = largestDifference(fast, reference);
-    QVERIFY2(difference <= tolerance, qPrintable(QStringLiteral("largest difference %1").arg(difference)));
+    const QImage fast = blurred(image, radius), reference = referenceBlur(image, radius);
+    int largest = 0;
+    for (int i = 0; i < image.width() * image.height(); ++i) {
+        const QRgb p = fast.pixel(i % image.width(), i / image.width());
+        const QRgb q = reference.pixel(i % image.width(), i / image.width());
+        largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                            std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+    }
+    QVERIFY2(largest <= tolerance, qPrintable(QStringLiteral("largest difference %1").arg(largest)));
 }
 
 void TestBlur::transparentNeighboursLeaveNoDarkFringe()
@@ -247,40 +208,25 @@ void TestBlur::transparentNeighboursLeaveNoDarkFringe()
         const QImage result = blurred(image, radius);
         int probed = 0;
         for (int x = 0; x < 60; ++x) {
-            const Straight s = straightAt(result, x, 60);
-            if (s.a < 40 || s.a > 250)
+            const QColor s = straightAt(result, x, 60);
+            if (s.alpha() < 40 || s.alpha() > 250)
                 continue;
             ++probed;
-            const int tolerance = 1 + 255 / s.a;
-            QVERIFY2(
-                std::abs(s.r - 216) <= tolerance && std::abs(s.g - 46) <= tolerance,
-                qPrintable(
-                    QStringLiteral("x %1: %2 %3 %4 alpha %5").arg(x).arg(s.r).arg(s.g).arg(s.b).arg(s.a)));
+            QVERIFY2(nearStraight(s, 216, 46, s.blue()),
+                     qPrintable(QStringLiteral("x %1: %2 alpha %3").arg(x).arg(s.name()).arg(s.alpha())));
         }
         QVERIFY(probed >= 2);
         QCOMPARE(qAlpha(result.pixel(0, 0)), 0);
     }
 }
 
-void TestBlur::noBlurReturnsTheImageItself_data()
+void TestBlur::noBlurReturnsInputOtherwiseKeepsDensityAndFormat()
 {
-    QTest::addColumn<double>("radius");
-    QTest::newRow("zero") << 0.0;
-    QTest::newRow("negative") << -3.0;
-    QTest::newRow("not a number") << std::nan("");
-}
-
-void TestBlur::noBlurReturnsTheImageItself()
-{
-    QFETCH(double, radius);
     const QImage image = test::solidImage(10, 10, QColor(204, 51, 51));
-    const QImage result = blurred(image, radius);
-    QCOMPARE(result.cacheKey(), image.cacheKey()); // no colour lift, no copy
+    for (const double radius : {0.0, -3.0, std::nan("")})
+        QCOMPARE(blurred(image, radius).cacheKey(), image.cacheKey()); // no colour lift, no copy
     QVERIFY(blurred(QImage(), 5).isNull());
-}
 
-void TestBlur::keepsDensityAndAcceptsOtherFormats()
-{
     QImage rgb(64, 48, QImage::Format_RGB888);
     rgb.fill(QColor(128, 128, 128));
     rgb.setDevicePixelRatio(2);

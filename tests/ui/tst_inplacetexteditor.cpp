@@ -4,7 +4,6 @@
 #include "annotation/TextLayout.h"
 #include "support/TestSupport.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollBar>
@@ -61,13 +60,11 @@ struct Canvas
         editor->setAnnotation(annotation, zoom);
         window.show();
         window.activateWindow();
-        if (!QTest::qWaitForWindowActive(&window)) {
+        if (!QTest::qWaitForWindowActive(&window))
             return false;
-        }
         editor->show();
         return QTest::qWaitFor([this] { return field()->hasFocus(); });
     }
-    QImage grabEditor() const { return canvas->grab(editor->geometry()).toImage(); }
 };
 
 bool near(QColor a, QColor b, int tolerance = 6)
@@ -80,19 +77,11 @@ bool near(QColor a, QColor b, int tolerance = 6)
 QRect boundsOf(const QImage& image, QColor colour)
 {
     QRect bounds;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (near(image.pixelColor(x, y), colour, 20)) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (near(image.pixelColor(x, y), colour, 20))
                 bounds |= QRect(x, y, 1, 1);
-            }
-        }
-    }
     return bounds;
-}
-
-QString describe(const QRect& r)
-{
-    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
 }
 
 } // namespace
@@ -106,26 +95,19 @@ private Q_SLOTS:
     void looksLikeTheStyle();
     void widthAndPlacement_data();
     void widthAndPlacement();
-    void glyphsMatchTheCanvasMeasure_data();
-    void glyphsMatchTheCanvasMeasure();
     void shiftReturnAddsOneLine();
     void commitKeys_data();
     void commitKeys();
     void focusLossCommits();
-    void otherWindowKeepsEditing();
-    void hidingOrDeletingEmitsNothing_data();
-    void hidingOrDeletingEmitsNothing();
-    void typingIsReportedLive();
-    void canvasEchoKeepsTheCaret();
+    void typingIsReportedLiveAndEchoKeepsTheCaret();
 };
 
 void TestInPlaceTextEditor::looksLikeTheStyle_data()
 {
     QTest::addColumn<TextStyle>("style");
     for (TextStyle style : {TextStyle::standard, TextStyle::rounded, TextStyle::outlined, TextStyle::mono,
-                            TextStyle::box, TextStyle::roundedBox}) {
+                            TextStyle::box, TextStyle::roundedBox})
         QTest::newRow(qPrintable(rawValue(style))) << style;
-    }
 }
 
 void TestInPlaceTextEditor::looksLikeTheStyle()
@@ -135,8 +117,7 @@ void TestInPlaceTextEditor::looksLikeTheStyle()
     const TextAnnotation annotation = makeText(style, QStringLiteral("Hello Velmora\nsecond line"));
     QVERIFY(c.open(annotation));
     c.field()->setCursorWidth(0); // no blinking caret in the picture
-    const QImage image = c.grabEditor();
-    test::dump(image, QStringLiteral("text-editor-") + rawValue(style));
+    const QImage image = c.canvas->grab(c.editor->geometry()).toImage();
 
     const QColor colour = annotation.color.toQColor();
     const bool onBox = style == TextStyle::box || style == TextStyle::roundedBox;
@@ -157,9 +138,8 @@ void TestInPlaceTextEditor::looksLikeTheStyle()
     QCOMPARE(c.field()->font().family(), annotationFontFamily(style));
 
     // Committing changes nothing but the chrome: the canvas draws the glyphs where they were typed.
-    if (style == TextStyle::outlined) {
+    if (style == TextStyle::outlined)
         return; // the canvas swaps glyph and rim colours for this style
-    }
     QImage drawn(image.size(), QImage::Format_ARGB32_Premultiplied);
     drawn.fill(canvasGrey);
     {
@@ -168,68 +148,49 @@ void TestInPlaceTextEditor::looksLikeTheStyle()
         painter.translate(-QPointF(c.editor->pos()));
         AnnotationPainter::paint(painter, annotation, BlurSource{});
     }
-    test::dump(drawn, QStringLiteral("text-drawn-") + rawValue(style));
     const QRect drawnGlyphs = boundsOf(drawn.copy(text), glyphColour);
-    const auto close = [](int a, int b, int tolerance) { return qAbs(a - b) <= tolerance; };
-    QVERIFY2(close(typedGlyphs.left(), drawnGlyphs.left(), 2) &&
-                 close(typedGlyphs.right(), drawnGlyphs.right(), 2) &&
-                 close(typedGlyphs.top(), drawnGlyphs.top(), 3) &&
-                 close(typedGlyphs.bottom(), drawnGlyphs.bottom(), 3),
-             qPrintable(describe(typedGlyphs) + QStringLiteral(" typed, drawn ") + describe(drawnGlyphs)));
+    const QPoint offTopLeft = drawnGlyphs.topLeft() - typedGlyphs.topLeft();
+    const QPoint offBottomRight = drawnGlyphs.bottomRight() - typedGlyphs.bottomRight();
+    QVERIFY(qAbs(offTopLeft.x()) <= 2 && qAbs(offBottomRight.x()) <= 2 && qAbs(offTopLeft.y()) <= 3 &&
+            qAbs(offBottomRight.y()) <= 3);
 }
 
 void TestInPlaceTextEditor::widthAndPlacement_data()
 {
     QTest::addColumn<std::optional<double>>("maxWidth");
     QTest::addColumn<double>("zoom");
+    QTest::addColumn<double>("fontSize");
     QTest::addColumn<int>("fieldWidth");
-    QTest::newRow("natural width, zoom 1") << std::optional<double>() << 1.0 << 250;
-    QTest::newRow("natural width, zoom 2.5") << std::optional<double>() << 2.5 << 250;
-    QTest::newRow("natural width, zoom 0.5") << std::optional<double>() << 0.5 << 250;
-    QTest::newRow("wrap width, zoom 1") << std::optional<double>(180) << 1.0 << 180;
-    QTest::newRow("wrap width, zoom 2") << std::optional<double>(120) << 2.0 << 240;
-    QTest::newRow("zero wrap width is none") << std::optional<double>(0) << 2.0 << 250;
+    QTest::newRow("natural width, zoom 1") << std::optional<double>() << 1.0 << 32.0 << 250;
+    QTest::newRow("natural width, zoom 2.5") << std::optional<double>() << 2.5 << 10.0 << 250;
+    QTest::newRow("wrap width, zoom 1") << std::optional<double>(180) << 1.0 << 16.0 << 180;
+    QTest::newRow("wrap width, zoom 2") << std::optional<double>(120) << 2.0 << 12.0 << 240;
+    QTest::newRow("zero wrap width is none") << std::optional<double>(0) << 2.0 << 16.0 << 250;
 }
 
+// The field types at the size the canvas will draw: its text is as wide as the measured text
+// times the zoom (a font resolved at the wrong dpi would be a third off).
 void TestInPlaceTextEditor::widthAndPlacement()
 {
     QFETCH(std::optional<double>, maxWidth);
     QFETCH(double, zoom);
+    QFETCH(double, fontSize);
     QFETCH(int, fieldWidth);
     Canvas c;
-    const TextAnnotation annotation = makeText(TextStyle::standard, QStringLiteral("Hi"), maxWidth);
+    TextAnnotation annotation = makeText(TextStyle::standard, QStringLiteral("Velmora 42"), maxWidth);
+    annotation.fontSize = fontSize;
     QVERIFY(c.open(annotation, zoom));
     QCOMPARE(c.field()->width(), fieldWidth);
     QCOMPARE(c.editor->width(), fieldWidth + 2 * InPlaceTextEditor::padding);
     QCOMPARE(c.field()->geometry().topLeft(), QPoint(InPlaceTextEditor::padding, InPlaceTextEditor::padding));
     const QPointF centre = QRectF(c.editor->geometry()).center();
     const QPointF expected = annotation.position * zoom;
-    QVERIFY2(qAbs(centre.x() - expected.x()) <= 1 && qAbs(centre.y() - expected.y()) <= 1,
-             qPrintable(QStringLiteral("centre %1,%2").arg(centre.x()).arg(centre.y())));
-}
+    QVERIFY(qAbs(centre.x() - expected.x()) <= 1 && qAbs(centre.y() - expected.y()) <= 1);
 
-void TestInPlaceTextEditor::glyphsMatchTheCanvasMeasure_data()
-{
-    QTest::addColumn<double>("fontSize");
-    QTest::addColumn<double>("zoom");
-    QTest::newRow("32 at zoom 1") << 32.0 << 1.0;
-    QTest::newRow("20 at zoom 2") << 20.0 << 2.0;
-    QTest::newRow("48 at zoom 0.4") << 48.0 << 0.4;
-}
-
-// The field types at the size the canvas will draw: its text is as wide as the measured text
-// times the zoom (a font resolved at the wrong dpi would be a third off).
-void TestInPlaceTextEditor::glyphsMatchTheCanvasMeasure()
-{
-    QFETCH(double, fontSize);
-    QFETCH(double, zoom);
-    Canvas c;
-    TextAnnotation annotation = makeText(TextStyle::standard, QStringLiteral("Velmora 42"));
-    annotation.fontSize = fontSize;
-    QVERIFY(c.open(annotation, zoom));
     const QTextLayout* layout = c.field()->document()->firstBlock().layout();
     QCOMPARE(layout->lineCount(), 1);
     const double typed = layout->lineAt(0).naturalTextWidth();
+    annotation.maxWidth.reset(); // the natural width of the text, not the wrap width
     const double measured = measuredTextSize(annotation).width() * zoom;
     QVERIFY2(qAbs(typed - measured) <= std::max(1.5, 0.02 * measured),
              qPrintable(QStringLiteral("typed %1, measured %2").arg(typed).arg(measured)));
@@ -246,22 +207,16 @@ void TestInPlaceTextEditor::shiftReturnAddsOneLine()
 
     QTest::keyClick(c.field(), Qt::Key_Return, Qt::ShiftModifier);
     const double lineHeight = QFontMetricsF(c.editor->fieldFont()).lineSpacing();
-    QVERIFY2(qAbs(c.editor->height() - oneLine - lineHeight) <= 1.5,
-             qPrintable(QStringLiteral("%1 -> %2").arg(oneLine).arg(c.editor->height())));
+    QVERIFY(qAbs(c.editor->height() - oneLine - lineHeight) <= 1.5);
     QCOMPARE(c.editor->text(), QStringLiteral("Hi\n"));
     QCOMPARE(commits.count(), 0);
     // It grows about its centre, where the canvas draws the text.
     QVERIFY(qAbs(QRectF(c.editor->geometry()).center().y() - centre.y()) <= 1);
 
-    QTest::keyClicks(c.field(), QStringLiteral("there"));
-    QVERIFY(qAbs(c.editor->height() - oneLine - lineHeight) <= 1.5);
-    // Every line stays visible: nothing scrolled out of the field.
+    // Wrapping at the field's width grows it as well, and every line stays visible.
+    QTest::keyClicks(c.field(), QStringLiteral("there and a much longer line that has to wrap"));
+    QVERIFY(c.editor->height() > oneLine + lineHeight + 1.5);
     QCOMPARE(c.field()->verticalScrollBar()->value(), 0);
-
-    // Wrapping at the field's width grows it as well.
-    const int twoLines = c.editor->height();
-    QTest::keyClicks(c.field(), QStringLiteral(" and a much longer line that has to wrap"));
-    QVERIFY(c.editor->height() > twoLines);
     QCOMPARE(c.editor->text(), QStringLiteral("Hi\nthere and a much longer line that has to wrap"));
 }
 
@@ -294,11 +249,23 @@ void TestInPlaceTextEditor::commitKeys()
     QCOMPARE(shortcutSpy.count(), 0);
 }
 
+// Another window taking the activation keeps the editing; a click on another widget commits, and
+// hiding or deleting the editor does not.
 void TestInPlaceTextEditor::focusLossCommits()
 {
     Canvas c;
     QVERIFY(c.open(makeText(TextStyle::rounded, QStringLiteral("kept"))));
     QSignalSpy commits(c.editor, &InPlaceTextEditor::commitRequested);
+    QWidget elsewhere;
+    elsewhere.resize(200, 100);
+    elsewhere.show();
+    elsewhere.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+    c.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&c.window));
+    QVERIFY(c.field()->hasFocus());
+    QCOMPARE(commits.count(), 0);
+
     QTest::mouseClick(c.other, Qt::LeftButton);
     QVERIFY(c.other->hasFocus());
     QCOMPARE(commits.count(), 1);
@@ -308,83 +275,30 @@ void TestInPlaceTextEditor::focusLossCommits()
     QTest::mouseClick(c.editor, Qt::LeftButton, {}, QPoint(1, 1));
     QVERIFY(c.field()->hasFocus());
     QCOMPARE(commits.count(), 1);
-
     // Out again: a new focus loss is a new commit.
     QTest::mouseClick(c.other, Qt::LeftButton);
     QCOMPARE(commits.count(), 2);
-}
 
-void TestInPlaceTextEditor::otherWindowKeepsEditing()
-{
-    Canvas c;
-    QVERIFY(c.open(makeText(TextStyle::standard, QStringLiteral("typing"))));
-    QSignalSpy commits(c.editor, &InPlaceTextEditor::commitRequested);
-    QWidget elsewhere;
-    elsewhere.resize(200, 100);
-    elsewhere.show();
-    elsewhere.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
-    QCOMPARE(commits.count(), 0);
-
-    c.window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&c.window));
-    QVERIFY(c.field()->hasFocus());
-    QCOMPARE(commits.count(), 0);
-}
-
-void TestInPlaceTextEditor::hidingOrDeletingEmitsNothing_data()
-{
-    QTest::addColumn<bool>("deleteIt");
-    QTest::newRow("hidden") << false;
-    QTest::newRow("deleted") << true;
-}
-
-// The canvas takes the editor down when it ends editing for its own reasons (a click elsewhere);
-// a commit request from that would end the editing twice.
-void TestInPlaceTextEditor::hidingOrDeletingEmitsNothing()
-{
-    QFETCH(bool, deleteIt);
-    Canvas c;
-    QVERIFY(c.open(makeText(TextStyle::standard)));
-    int commits = 0;
-    connect(c.editor, &InPlaceTextEditor::commitRequested, &c.window, [&commits] { ++commits; });
-    QTest::keyClicks(c.field(), QStringLiteral("abc"));
-    if (deleteIt) {
-        delete c.editor;
-    } else {
-        c.editor->hide();
+    // The canvas takes the editor down when it ends editing for its own reasons; a commit request
+    // from that would end the editing twice.
+    for (const bool deleteIt : {false, true}) {
+        c.editor->show();
+        QTest::mouseClick(c.editor, Qt::LeftButton, {}, QPoint(1, 1));
+        QVERIFY(c.field()->hasFocus());
+        deleteIt ? delete c.editor : c.editor->hide();
     }
-    QCOMPARE(commits, 0);
+    QCOMPARE(commits.count(), 2);
 }
 
-void TestInPlaceTextEditor::typingIsReportedLive()
+// The canvas writes each keystroke into the annotation and hands the annotation back; that echo
+// must neither count as an edit nor move the caret.
+void TestInPlaceTextEditor::typingIsReportedLiveAndEchoKeepsTheCaret()
 {
     Canvas c;
-    QVERIFY(c.open(makeText(TextStyle::mono)));
-    QSignalSpy edits(c.editor, &InPlaceTextEditor::textEdited);
-    QTest::keyClicks(c.field(), QStringLiteral("abc"));
-    QTest::keyClick(c.field(), Qt::Key_Backspace);
-    QTest::keyClick(c.field(), Qt::Key_Return, Qt::ShiftModifier);
+    TextAnnotation annotation = makeText(TextStyle::mono);
     QStringList reported;
-    for (const QList<QVariant>& arguments : edits) {
-        reported.append(arguments.at(0).toString());
-    }
-    QCOMPARE(reported, (QStringList{"a", "ab", "abc", "ab", "ab\n"}));
-
-    // What the canvas sets is not the user's edit.
-    edits.clear();
-    TextAnnotation changed = makeText(TextStyle::mono, QStringLiteral("from the canvas"));
-    c.editor->setAnnotation(changed, 1.5);
-    QCOMPARE(edits.count(), 0);
-    QCOMPARE(c.editor->text(), changed.text);
-}
-
-void TestInPlaceTextEditor::canvasEchoKeepsTheCaret()
-{
-    Canvas c;
-    TextAnnotation annotation = makeText(TextStyle::standard);
-    // The canvas writes each keystroke into the annotation and hands the annotation back.
     connect(c.editor, &InPlaceTextEditor::textEdited, c.editor, [&](const QString& text) {
+        reported.append(text);
         annotation.text = text;
         c.editor->setAnnotation(annotation, 1);
     });
@@ -393,13 +307,21 @@ void TestInPlaceTextEditor::canvasEchoKeepsTheCaret()
     QTest::keyClick(c.field(), Qt::Key_Left);
     QTest::keyClick(c.field(), Qt::Key_Left);
     QTest::keyClicks(c.field(), QStringLiteral("XY"));
-    QCOMPARE(c.editor->text(), QStringLiteral("HelXYlo"));
-    QCOMPARE(annotation.text, QStringLiteral("HelXYlo"));
-    QCOMPARE(c.field()->textCursor().position(), 5);
+    QTest::keyClick(c.field(), Qt::Key_Backspace);
+    QCOMPARE(reported, (QStringList{"H", "He", "Hel", "Hell", "Hello", "HelXlo", "HelXYlo", "HelXlo"}));
+    QCOMPARE(c.editor->text(), QStringLiteral("HelXlo"));
+    QCOMPARE(c.field()->textCursor().position(), 4);
 
     c.editor->setAnnotation(annotation, 1);
-    QCOMPARE(c.field()->textCursor().position(), 5);
+    QCOMPARE(c.field()->textCursor().position(), 4);
     QVERIFY(!c.field()->textCursor().hasSelection());
+
+    // What the canvas sets is not the user's edit.
+    reported.clear();
+    const TextAnnotation changed = makeText(TextStyle::mono, QStringLiteral("from the canvas"));
+    c.editor->setAnnotation(changed, 1.5);
+    QVERIFY(reported.isEmpty());
+    QCOMPARE(c.editor->text(), changed.text);
 }
 
 QTEST_MAIN(TestInPlaceTextEditor)
