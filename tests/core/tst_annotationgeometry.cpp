@@ -141,19 +141,21 @@ void TestAnnotationGeometry::topmostAnnotationWins()
 
 void TestAnnotationGeometry::textMeasureIsStableAndWraps()
 {
-    const QSizeF one = measuredTextSize(QStringLiteral("Hello"), 32, std::nullopt);
+    const QSizeF one = measuredTextSize(QStringLiteral("Hello"), TextStyle::standard, 32, std::nullopt);
     QVERIFY(one.width() > 40 && one.width() < 200);
     QVERIFY(one.height() >= 32 && one.height() < 64);
     QCOMPARE(one.width(), std::ceil(one.width()));
     // Twice the size measures about twice as large: sizes are canvas units, not screen points.
-    const QSizeF two = measuredTextSize(QStringLiteral("Hello"), 64, std::nullopt);
+    const QSizeF two = measuredTextSize(QStringLiteral("Hello"), TextStyle::standard, 64, std::nullopt);
     QVERIFY(std::abs(two.width() - 2 * one.width()) <= 2);
     // A line break adds a line of the same height.
-    const QSizeF lines = measuredTextSize(QStringLiteral("Hello\nHello"), 32, std::nullopt);
+    const QSizeF lines =
+        measuredTextSize(QStringLiteral("Hello\nHello"), TextStyle::standard, 32, std::nullopt);
     QCOMPARE(lines.width(), one.width());
     QVERIFY(std::abs(lines.height() - 2 * one.height()) <= 1);
     // Wrapping: the width is the wrap width, the words fall onto several lines.
-    const QSizeF wrapped = measuredTextSize(QStringLiteral("Hello Hello Hello"), 32, 120.0);
+    const QSizeF wrapped =
+        measuredTextSize(QStringLiteral("Hello Hello Hello"), TextStyle::standard, 32, 120.0);
     QCOMPARE(wrapped.width(), 120.0);
     QVERIFY(wrapped.height() >= 3 * one.height() - 2);
     // A wrap width of 0 means natural width.

@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QGlyphRun>
 #include <QImage>
+#include <QLoggingCategory>
 #include <QPainterPath>
 #include <QRawFont>
 #include <QTextLine>
@@ -10,7 +11,17 @@
 #include <cmath>
 #include <mutex>
 
+// The faces are compiled into the core library, which is linked statically: without a reference
+// from code the linker drops the resource's initialiser, and every text would quietly fall back to
+// whatever face the machine happens to have.
+static void initBundledFontResources()
+{
+    Q_INIT_RESOURCE(fonts);
+}
+
 namespace velmora {
+
+Q_LOGGING_CATEGORY(lcFonts, "velmora.fonts")
 
 namespace {
 
@@ -29,15 +40,35 @@ const QPaintDevice* layoutDevice()
 
 } // namespace
 
-void registerBundledFonts()
+const std::vector<BundledFont>& bundledFonts()
 {
+    static const std::vector<BundledFont> fonts = {
+        {QStringLiteral(":/fonts/Inter-Bold.otf"), QStringLiteral("Inter")},
+        {QStringLiteral(":/fonts/Quicksand-Bold.ttf"), QStringLiteral("Quicksand")},
+        {QStringLiteral(":/fonts/JetBrainsMono-Bold.ttf"), QStringLiteral("JetBrains Mono")},
+    };
+    return fonts;
+}
+
+bool registerBundledFonts()
+{
+    static bool allRegistered = false;
     static std::once_flag once;
     std::call_once(once, [] {
-        for (const char* file :
-             {":/fonts/Inter-Bold.otf", ":/fonts/Quicksand-Bold.ttf", ":/fonts/JetBrainsMono-Bold.ttf"}) {
-            QFontDatabase::addApplicationFont(QString::fromLatin1(file));
+        initBundledFontResources();
+        allRegistered = true;
+        for (const BundledFont& font : bundledFonts()) {
+            const int id = QFontDatabase::addApplicationFont(font.resource);
+            const QStringList families = id < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(id);
+            if (!families.contains(font.family)) {
+                allRegistered = false;
+                qCCritical(lcFonts).noquote()
+                    << "The bundled face" << font.family << "could not be registered from" << font.resource
+                    << "- text in that style will be drawn in a fallback face";
+            }
         }
     });
+    return allRegistered;
 }
 
 QString annotationFontFamily(TextStyle style)
@@ -45,11 +76,11 @@ QString annotationFontFamily(TextStyle style)
     switch (style) {
     case TextStyle::rounded:
     case TextStyle::roundedBox:
-        return QStringLiteral("Quicksand");
+        return bundledFonts()[1].family;
     case TextStyle::mono:
-        return QStringLiteral("JetBrains Mono");
+        return bundledFonts()[2].family;
     default:
-        return QStringLiteral("Inter");
+        return bundledFonts()[0].family;
     }
 }
 
@@ -125,26 +156,16 @@ QPainterPath TextBlockLayout::glyphPath(double blockWidth) const
     return path;
 }
 
-QPainterPath textGlyphPath(const TextAnnotation& text, const QRectF& block)
+TextBlockLayout layoutAnnotationText(const QString& text, TextStyle style, double fontSize,
+                                     std::optional<double> wrapWidth)
 {
-    if (text.text.isEmpty()) {
-        return {};
-    }
-    const TextBlockLayout layout(text.text, annotationFont(text.style, text.fontSize), text.wrapWidth());
-    // Styles with another face may run a little wider or taller than the measured block; centre
-    // them on it rather than pinning them to its top-left corner.
-    const QSizeF natural = layout.naturalSize();
-    const double width = text.wrapWidth() ? block.width() : natural.width();
-    const QPointF origin(block.center().x() - width / 2, block.center().y() - natural.height() / 2);
-    return layout.glyphPath(width).translated(origin);
+    return TextBlockLayout(text, annotationFont(style, fontSize), wrapWidth);
 }
 
-QSizeF measuredTextSize(const QString& text, double fontSize, std::optional<double> wrapWidth)
+namespace {
+
+QSizeF measuredSize(const TextBlockLayout& layout, std::optional<double> wrapWidth)
 {
-    if (text.isEmpty()) {
-        return {0, 0};
-    }
-    const TextBlockLayout layout(text, annotationFont(TextStyle::standard, fontSize), wrapWidth);
     const QSizeF natural = layout.naturalSize();
     if (wrapWidth) {
         return {*wrapWidth, std::ceil(natural.height())};
@@ -152,9 +173,35 @@ QSizeF measuredTextSize(const QString& text, double fontSize, std::optional<doub
     return {std::ceil(natural.width()), std::ceil(natural.height())};
 }
 
+} // namespace
+
+QPainterPath textGlyphPath(const TextAnnotation& text, const QRectF& block)
+{
+    if (text.text.isEmpty()) {
+        return {};
+    }
+    const TextBlockLayout layout =
+        layoutAnnotationText(text.text, text.style, text.fontSize, text.wrapWidth());
+    // The block was measured from this same layout, so the glyphs fill it exactly; lines are centred
+    // in it the way the text field shows them.
+    const QSizeF natural = layout.naturalSize();
+    const double width = text.wrapWidth() ? block.width() : natural.width();
+    const QPointF origin(block.center().x() - width / 2, block.center().y() - natural.height() / 2);
+    return layout.glyphPath(width).translated(origin);
+}
+
+QSizeF measuredTextSize(const QString& text, TextStyle style, double fontSize,
+                        std::optional<double> wrapWidth)
+{
+    if (text.isEmpty()) {
+        return {0, 0};
+    }
+    return measuredSize(layoutAnnotationText(text, style, fontSize, wrapWidth), wrapWidth);
+}
+
 QSizeF measuredTextSize(const TextAnnotation& text)
 {
-    return measuredTextSize(text.text, text.fontSize, text.wrapWidth());
+    return measuredTextSize(text.text, text.style, text.fontSize, text.wrapWidth());
 }
 
 } // namespace velmora

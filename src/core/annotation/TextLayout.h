@@ -12,10 +12,19 @@
 
 namespace velmora {
 
+// One face compiled into the program: its resource path and the family it registers as.
+struct BundledFont
+{
+    QString resource;
+    QString family;
+};
+const std::vector<BundledFont>& bundledFonts();
+
 // Registers the bundled annotation faces with the font database (once per process). Needs a
 // QGuiApplication. Text is always measured and drawn with these faces so a layout is the same on
-// every machine, whatever fonts it has installed.
-void registerBundledFonts();
+// every machine, whatever fonts it has installed. A face that fails to register is logged once as
+// critical; returns whether all of them registered.
+bool registerBundledFonts();
 
 // The face each text style draws with; every face is bold.
 QString annotationFontFamily(TextStyle style);
@@ -49,11 +58,17 @@ private:
     QSizeF m_naturalSize;
 };
 
-// The measured size of a text annotation: always measured in the bold sans face at fontSize,
-// whatever the style. With a wrap width the width is that width and the height the rounded-up
-// wrapped height; otherwise both are the rounded-up natural extent. Empty text measures (0, 0).
+// The one layout of an annotation's text, in its style's face: measuring, hit areas, grips,
+// wrapping and the drawn glyphs all come from it, so the box always fits what is drawn.
+TextBlockLayout layoutAnnotationText(const QString& text, TextStyle style, double fontSize,
+                                     std::optional<double> wrapWidth);
+
+// The measured size of a text annotation, in its style's face at fontSize. With a wrap width the
+// width is that width and the height the rounded-up wrapped height; otherwise both are the
+// rounded-up natural extent. Empty text measures (0, 0).
 QSizeF measuredTextSize(const TextAnnotation& text);
-QSizeF measuredTextSize(const QString& text, double fontSize, std::optional<double> wrapWidth);
+QSizeF measuredTextSize(const QString& text, TextStyle style, double fontSize,
+                        std::optional<double> wrapWidth);
 
 // The glyph outlines of a text annotation in its style's face, laid out in `block` (the measured
 // rectangle centred on the position), each line centred in the block as the text editor shows it.
