@@ -125,6 +125,10 @@ void TestAnnotationPainter::arrowStyles()
     };
     QCOMPARE(spreads(260, 1), headAtEnd);
     QCOMPARE(spreads(40, -1), headAtStart);
+
+    // Dragged away and back to the start: no direction, so nothing at all is drawn.
+    const QImage blank = canvas();
+    QCOMPARE(draw(arrow(ArrowStyle(style), 6, {150, 100}, {150, 100}), blank), blank);
 }
 
 void TestAnnotationPainter::arrowHeadGeometry()

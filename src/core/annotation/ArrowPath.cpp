@@ -60,14 +60,17 @@ ArrowGeometry arrowGeometry(const ArrowAnnotation& arrow)
     const QPointF s = arrow.startPoint;
     const QPointF e = arrow.endPoint;
     const double w = arrow.lineWidth;
-    const double theta = std::atan2(e.y() - s.y(), e.x() - s.x());
     ArrowGeometry geometry;
+    // A zero-length arrow (dragged away and back to its start) has no direction: every style
+    // shows nothing rather than a head pointing nowhere in particular.
+    if (s == e) {
+        return geometry;
+    }
+    const double theta = std::atan2(e.y() - s.y(), e.x() - s.x());
 
     switch (arrow.style) {
     case ArrowStyle::filled:
-        if (s != e) { // a zero-length arrow has no direction and shows nothing
-            geometry.filledPolygon = filledArrow(s, e, w);
-        }
+        geometry.filledPolygon = filledArrow(s, e, w);
         break;
     case ArrowStyle::single:
     case ArrowStyle::double_:
