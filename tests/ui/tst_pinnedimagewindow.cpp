@@ -279,21 +279,25 @@ void TestPinnedImageWindow::copyHandsOverTheImageAndShowsThePill()
 void TestPinnedImageWindow::saveAsWritesAPngOrReportsFailure_data()
 {
     QTest::addColumn<QString>("where");
-    QTest::newRow("written") << QStringLiteral("pinned.png");
-    QTest::newRow("folder that does not exist") << QStringLiteral("missing/pinned.png");
-    QTest::newRow("name of a folder") << QStringLiteral("sub");
-    QTest::newRow("read-only folder") << QStringLiteral("locked/pinned.png");
+    QTest::addColumn<QString>("written"); // empty when the save fails
+    QTest::newRow("written") << QStringLiteral("pinned.png") << QStringLiteral("pinned.png");
+    QTest::newRow("typed without extension") << QStringLiteral("pinned") << QStringLiteral("pinned.png");
+    QTest::newRow("other extension kept") << QStringLiteral("pinned.image") << QStringLiteral("pinned.image");
+    QTest::newRow("folder that does not exist") << QStringLiteral("missing/pinned.png") << QString();
+    QTest::newRow("name of a folder") << QStringLiteral("sub.png") << QString();
+    QTest::newRow("read-only folder") << QStringLiteral("locked/pinned.png") << QString();
 }
 
 void TestPinnedImageWindow::saveAsWritesAPngOrReportsFailure()
 {
     QFETCH(QString, where);
+    QFETCH(QString, written);
     if (where.startsWith(QLatin1String("locked")) && ::geteuid() == 0)
         QSKIP("root writes into read-only folders");
-    const bool succeeds = where == QLatin1String("pinned.png");
+    const bool succeeds = !written.isEmpty();
     QTemporaryDir folder;
     const QDir dir(folder.path());
-    dir.mkdir(QStringLiteral("sub"));
+    dir.mkdir(QStringLiteral("sub.png"));
     dir.mkdir(QStringLiteral("locked"));
     QFile::setPermissions(dir.filePath(QStringLiteral("locked")), QFile::ReadOwner | QFile::ExeOwner);
 
@@ -313,17 +317,18 @@ void TestPinnedImageWindow::saveAsWritesAPngOrReportsFailure()
     QVERIFY(f.window.isVisible());
 
     // Only the chosen file is written, never a temporary file.
+    const QString expectedPath = succeeds ? dir.filePath(written) : QString();
     QDirIterator files(folder.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    QStringList written;
+    QStringList found;
     while (files.hasNext())
-        written << files.next();
-    QCOMPARE(written, succeeds ? QStringList{f.savePath} : QStringList());
+        found << files.next();
+    QCOMPARE(found, succeeds ? QStringList{expectedPath} : QStringList());
     QFile::setPermissions(dir.filePath(QStringLiteral("locked")),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     if (!succeeds)
         return;
-    QCOMPARE(saved.first().first().toString(), f.savePath);
-    QImageReader reader(f.savePath);
+    QCOMPARE(saved.first().first().toString(), expectedPath);
+    QImageReader reader(expectedPath);
     QCOMPARE(reader.format(), QByteArray("png"));
     const QImage image = reader.read();
     QCOMPARE(image.size(), QSize(120, 60));

@@ -3,6 +3,7 @@
 #include "imaging/PngEncoder.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QUuid>
 
 namespace velmora::OutputFiles {
@@ -16,6 +17,14 @@ QString screenshotFileName(const QDate& date)
 {
     return QStringLiteral("Screenshot-%1-%2.png")
         .arg(date.toString(QStringLiteral("yyyyMMdd")), randomSuffix());
+}
+
+QString withPngExtension(const QString& path)
+{
+    if (path.isEmpty() || path.endsWith(QLatin1Char('/')) || !QFileInfo(path).suffix().isEmpty()) {
+        return path;
+    }
+    return path + QStringLiteral(".png");
 }
 
 SavedFile saveNewScreenshot(const QByteArray& png, const QString& folder, const QDate& date)

@@ -26,6 +26,10 @@ struct SavedFile
     QString path; // where it was written, when it was
 };
 
+// The path a Save As writes to: a name typed without an extension gets ".png", so the file opens
+// as the PNG it is everywhere; a name with an extension is kept as typed.
+QString withPngExtension(const QString& path);
+
 // Writes the PNG into the folder under a new screenshot name. An existing file is never
 // overwritten: on a clash another name is picked.
 SavedFile saveNewScreenshot(const QByteArray& png, const QString& folder, const QDate& date);

@@ -3,15 +3,16 @@
 #include "UiLog.h"
 #include "imaging/AtomicFile.h"
 #include "imaging/PngEncoder.h"
+#include "output/OutputFiles.h"
 #include "preferences/GeneralPreferences.h"
 #include "shell/PillNotification.h"
 #include "shell/PinnedCloseButton.h"
+#include "shell/SaveAsDialog.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDateTime>
-#include <QFileDialog>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMimeData>
@@ -100,18 +101,7 @@ void PinnedImageWindow::copyToClipboard(const QImage& image)
 
 QString PinnedImageWindow::choosePathWithDialog(QWidget* parent, const QString& suggestedFileName)
 {
-    QFileDialog dialog(parent, QObject::tr("Save As"), GeneralPreferences::shared().saveLocation(),
-                       QObject::tr("PNG Image (*.png)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QStringLiteral("png"));
-    // Qt's own dialog, so that it can be kept above the pinned window it belongs to.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
-    dialog.selectFile(suggestedFileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return chooseSaveAsPath(parent, GeneralPreferences::shared().saveLocation(), suggestedFileName);
 }
 
 void PinnedImageWindow::paintEvent(QPaintEvent*)
@@ -288,7 +278,8 @@ void PinnedImageWindow::saveImageAs()
         return;
     // The window may close while the dialog is open; the save goes on with the image it showed.
     const QImage image = m_image;
-    const QString path = m_pathChooser(this, suggestedFileName(QDateTime::currentDateTimeUtc()));
+    const QString path = OutputFiles::withPngExtension(
+        m_pathChooser(this, suggestedFileName(QDateTime::currentDateTimeUtc())));
     if (path.isEmpty())
         return;
     const WriteResult written = writePngAtomically(path, image);
