@@ -10,6 +10,7 @@
 #include "preferences/GeneralPreferences.h"
 #include "shell/PillNotification.h"
 #include "shell/PinnedImageWindow.h"
+#include "shell/SaveAsDialog.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -17,7 +18,6 @@
 #include <QDBusMessage>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLoggingCategory>
@@ -45,8 +45,7 @@ QScreen* screenFor(QScreen* preferred)
 
 QString defaultSavePath(QWidget* parent, const QString& folder, const QString& name)
 {
-    return QFileDialog::getSaveFileName(parent, QString(), QDir(folder).filePath(name),
-                                        QStringLiteral("PNG image (*.png)"));
+    return chooseSaveAsPath(parent, folder, name);
 }
 
 } // namespace
@@ -193,6 +192,9 @@ void AppState::editorClosing(EditorWindow* window)
     window->deleteLater();
     if (m_editors.empty()) {
         Q_EMIT lastEditorClosed();
+        if (pinnedWindows().isEmpty()) {
+            Q_EMIT lastWindowClosed();
+        }
     }
 }
 
@@ -213,13 +215,13 @@ void AppState::saveToFile(EditorWindow* window)
     }
     const auto png = encodePng(window->session().renderedImage());
     if (!png) {
+        reportSaveFailure(QStringLiteral("Save"), QStringLiteral("the picture could not be encoded as PNG"));
         return;
     }
     const QString folder = m_services.general.saveLocation();
     const auto saved = OutputFiles::saveNewScreenshot(*png, folder, QDate::currentDate());
     if (!saved.result) {
-        qCWarning(lcApp).noquote() << "[Velmora] Save failed:" << saved.result.errorMessage;
-        QApplication::beep();
+        reportSaveFailure(QStringLiteral("Save"), saved.result.errorMessage);
         return;
     }
     Q_EMIT imageSaved(saved.path);
@@ -234,18 +236,19 @@ void AppState::saveAsToFile(EditorWindow* window)
     }
     const auto png = encodePng(window->session().renderedImage());
     if (!png) {
+        reportSaveFailure(QStringLiteral("Save As"),
+                          QStringLiteral("the picture could not be encoded as PNG"));
         return;
     }
     QPointer<EditorWindow> weak(window);
-    const QString path = m_savePathChooser(window, m_services.general.saveLocation(),
-                                           OutputFiles::screenshotFileName(QDate::currentDate()));
+    const QString path = OutputFiles::withPngExtension(m_savePathChooser(
+        window, m_services.general.saveLocation(), OutputFiles::screenshotFileName(QDate::currentDate())));
     if (path.isEmpty()) {
         return;
     }
     const WriteResult written = writeFileAtomically(path, *png);
     if (!written) {
-        qCWarning(lcApp).noquote() << "[Velmora] Save As failed:" << written.errorMessage;
-        QApplication::beep();
+        reportSaveFailure(QStringLiteral("Save As"), written.errorMessage);
         return;
     }
     Q_EMIT imageSaved(path);
@@ -253,6 +256,14 @@ void AppState::saveAsToFile(EditorWindow* window)
     if (weak && m_editors.count(weak)) {
         weak->close();
     }
+}
+
+void AppState::reportSaveFailure(const QString& operation, const QString& reason)
+{
+    qCWarning(lcApp).noquote() << "[Velmora] " + operation + " failed:" << reason;
+    QApplication::beep();
+    m_services.pill.show(operation + QStringLiteral(" failed"), 1.2);
+    Q_EMIT saveFailed(reason);
 }
 
 void AppState::showSavedPill(const QString& message, const QString& path)
@@ -293,6 +304,9 @@ void AppState::pinSession(EditorWindow* window)
     auto* pinned = new PinnedImageWindow(image, frame.toRect(), [this](PinnedImageWindow* closed) {
         m_pinnedWindows.removeAll(closed);
         closed->deleteLater();
+        if (m_editors.empty() && pinnedWindows().isEmpty()) {
+            Q_EMIT lastWindowClosed();
+        }
     });
     pinned->setCopier([this](const QImage& copied) { m_clipboard->copyImage(copied); });
     m_pinnedWindows.append(pinned);

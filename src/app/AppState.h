@@ -84,12 +84,17 @@ public:
 Q_SIGNALS:
     void editorOpened(velmora::EditorWindow* window);
     void lastEditorClosed();
+    // No editor and no pinned picture is left on screen.
+    void lastWindowClosed();
     void imageSaved(const QString& path);
+    // Save or Save As could not encode or write the picture; the editor stays open.
+    void saveFailed(const QString& reason);
 
 private:
     EditorWindow* present(std::unique_ptr<EditorSession> session, bool tightFit, QScreen* preferredScreen);
     void editorClosing(EditorWindow* window);
     void showSavedPill(const QString& message, const QString& path);
+    void reportSaveFailure(const QString& operation, const QString& reason);
 
     Services m_services;
     std::map<EditorWindow*, std::unique_ptr<EditorSession>> m_editors;

@@ -93,6 +93,11 @@ int runEdit(const QStringList& arguments)
             std::printf("Saved %s\n", qPrintable(path));
             std::fflush(stdout);
         });
+        int failures = 0;
+        QObject::connect(&state, &AppState::saveFailed, [&failures](const QString& reason) {
+            std::fprintf(stderr, "velmora edit: could not save: %s\n", qPrintable(reason));
+            ++failures;
+        });
         QTimer::singleShot(0, &state, [&state, opened] {
             for (EditorWindow* window : opened) {
                 state.saveToFile(window);
@@ -100,11 +105,12 @@ int runEdit(const QStringList& arguments)
             // The saved pill is not needed once the process is done.
             QTimer::singleShot(0, [] { QCoreApplication::quit(); });
         });
-        return QApplication::exec();
+        const int status = QApplication::exec();
+        return failures > 0 ? 1 : status;
     }
 
     QObject::connect(
-        &state, &AppState::lastEditorClosed, &state, [&state] { quitWhenIdle(state); }, Qt::QueuedConnection);
+        &state, &AppState::lastWindowClosed, &state, [&state] { quitWhenIdle(state); }, Qt::QueuedConnection);
     QObject::connect(
         &state.clipboard(), &ClipboardWriter::imageCopied, &state, [&state] { quitWhenIdle(state); },
         Qt::QueuedConnection);

@@ -42,7 +42,8 @@ struct Fixture
         QDir().mkpath(working);
         QDir().mkpath(dir.filePath(QStringLiteral("saves")));
         general.setSaveLocation(dir.filePath(QStringLiteral("saves")));
-        state = std::make_unique<AppState>(AppState::Services{settings, wallpapers, general, hotkeys, pill, working});
+        state = std::make_unique<AppState>(
+            AppState::Services{settings, wallpapers, general, hotkeys, pill, working});
     }
 
     EditorWindow* open(QColor colour = Qt::blue)
@@ -161,29 +162,37 @@ void TestAppState::saveAsFailureKeepsTheEditorOpen()
 {
     Fixture f;
     EditorWindow* window = f.open();
-    f.state->setSavePathChooser(
-        [&](QWidget*, const QString&, const QString&) { return f.dir.filePath(QStringLiteral("missing/x.png")); });
+    f.state->setSavePathChooser([&](QWidget*, const QString&, const QString&) {
+        return f.dir.filePath(QStringLiteral("missing/x.png"));
+    });
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^\\[Velmora\\] Save As failed: ")));
     f.state->saveAsToFile(window);
     QCOMPARE(f.state->openEditorCount(), 1);
-    const QString target = f.dir.filePath(QStringLiteral("chosen.png"));
-    f.state->setSavePathChooser([&](QWidget*, const QString&, const QString&) { return target; });
+    // A name typed without an extension is saved as the PNG it is.
+    const QString typed = f.dir.filePath(QStringLiteral("chosen"));
+    f.state->setSavePathChooser([&](QWidget*, const QString&, const QString&) { return typed; });
     f.state->saveAsToFile(window);
     QCOMPARE(f.state->openEditorCount(), 0);
-    QCOMPARE(QImageReader(target).read().size(), QSize(200, 120));
+    QVERIFY(!QFileInfo::exists(typed));
+    QImageReader reader(typed + QStringLiteral(".png"));
+    QCOMPARE(reader.format(), QByteArray("png"));
+    QCOMPARE(reader.read().size(), QSize(200, 120));
     QCOMPARE(f.pill.message(), QStringLiteral("Image saved"));
 }
 
 void TestAppState::pinReplacesTheEditor()
 {
     Fixture f;
+    QSignalSpy lastWindow(f.state.get(), &AppState::lastWindowClosed);
     f.state->pinSession(f.open(Qt::magenta));
     QCOMPARE(f.state->openEditorCount(), 0);
+    QCOMPARE(lastWindow.count(), 0); // the pinned picture is still up
     QCOMPARE(f.state->pinnedWindows().size(), 1);
     PinnedImageWindow* pinned = f.state->pinnedWindows().first();
     QCOMPARE(pinned->image().pixelColor(1, 1), QColor(Qt::magenta));
     pinned->close();
     QTRY_VERIFY(f.state->pinnedWindows().isEmpty());
+    QCOMPARE(lastWindow.count(), 1);
 }
 
 void TestAppState::dragImageFitsIn200Points()
@@ -192,7 +201,8 @@ void TestAppState::dragImageFitsIn200Points()
     QCOMPARE(DragSource::dragImageSize(QSize(100, 80)), QSize(100, 80));
     QVERIFY(!DragSource::passedThreshold(QPoint(0, 0), QPoint(2, 0)));
     QVERIFY(DragSource::passedThreshold(QPoint(0, 0), QPoint(3, 0)));
-    const std::unique_ptr<QMimeData> data(DragSource::mimeData("png-bytes", QStringLiteral("/tmp/x/image.png")));
+    const std::unique_ptr<QMimeData> data(
+        DragSource::mimeData("png-bytes", QStringLiteral("/tmp/x/image.png")));
     QCOMPARE(data->data(QStringLiteral("image/png")), QByteArray("png-bytes"));
     QCOMPARE(data->urls().value(0).toLocalFile(), QStringLiteral("/tmp/x/image.png"));
 }

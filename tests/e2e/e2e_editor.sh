@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End to end: the real `velmora edit` in a headless X session, driven with xdotool. Draws a
-# rectangle and an arrow, copies with Ctrl+C and reads the PNG back from the clipboard; then saves
-# with Ctrl+S into the configured save folder.
+# rectangle and an arrow, copies with Ctrl+C and reads the PNG back from the clipboard; saves with
+# Ctrl+S into the configured save folder; pins with Ctrl+P and checks the process ends with the pin.
 set -u
 velmora="$1"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -108,6 +108,36 @@ if [ -z "$saved" ]; then
 else
     [ "$(identify -format '%wx%h' "$saved")" = "400x250" ] || fail "saved image has the wrong size"
 fi
+
+wait_exit() { # seconds → whether the editor process ended
+    for _ in $(seq 1 $(($1 * 10))); do
+        kill -0 "$editor_pid" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    return 1
+}
+wait_exit 10 || fail "velmora kept running after saving"
+editor_pid=""
+
+# 3. Ctrl+P pins the picture; closing the pin with Escape ends the process.
+open_editor
+xdotool key ctrl+p
+pin=""
+for _ in $(seq 1 50); do
+    # The pin is the program's one visible window that is not the editor.
+    pin="$(xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | grep -vx "$window" | head -1)"
+    [ -n "$pin" ] && break
+    sleep 0.1
+done
+if [ -z "$pin" ]; then
+    fail "Ctrl+P showed no pinned window"
+else
+    kill -0 "$editor_pid" 2>/dev/null || fail "velmora ended while the pin was still up"
+    xdotool windowactivate --sync "$pin" 2>/dev/null
+    xdotool key --window "$pin" Escape
+    wait_exit 10 || fail "velmora kept running after its pinned window closed"
+fi
+editor_pid=""
 
 if [ "$failures" -eq 0 ]; then
     echo "e2e editor: all checks passed"
