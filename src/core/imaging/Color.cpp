@@ -10,14 +10,29 @@ std::optional<Color> Color::fromHex(const QString& text)
     if (!text.startsWith(QLatin1Char('#')) || (text.size() != 7 && text.size() != 9)) {
         return std::nullopt;
     }
+    // Hex digits only: a number parser would also take signs and spaces ("#-1-1-1", "# 1 2 3").
+    const auto digit = [](QChar c) -> int {
+        const char16_t u = c.unicode();
+        if (u >= u'0' && u <= u'9') {
+            return u - u'0';
+        }
+        if (u >= u'a' && u <= u'f') {
+            return u - u'a' + 10;
+        }
+        if (u >= u'A' && u <= u'F') {
+            return u - u'A' + 10;
+        }
+        return -1;
+    };
     int channels[4] = {0, 0, 0, 255};
     const int count = (int(text.size()) - 1) / 2;
     for (int i = 0; i < count; ++i) {
-        bool ok = false;
-        channels[i] = text.mid(1 + 2 * i, 2).toInt(&ok, 16);
-        if (!ok) {
+        const int high = digit(text[1 + 2 * i]);
+        const int low = digit(text[2 + 2 * i]);
+        if (high < 0 || low < 0) {
             return std::nullopt;
         }
+        channels[i] = high * 16 + low;
     }
     return fromRgb8(channels[0], channels[1], channels[2], channels[3]);
 }
