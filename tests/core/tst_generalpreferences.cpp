@@ -180,10 +180,13 @@ void TestGeneralPreferences::defaultFolderPrefersDownloads()
     QDir().mkpath(home + QStringLiteral("/.config"));
     QFile dirs(home + QStringLiteral("/.config/user-dirs.dirs"));
     QVERIFY(dirs.open(QIODevice::WriteOnly));
-    dirs.write("XDG_DOWNLOAD_DIR=\"$HOME/Dl\"\n");
+    dirs.write("XDG_DOWNLOAD_DIR=\"$HOME/Dl\"\nXDG_PICTURES_DIR=\"$HOME/Pics\"\n");
     dirs.close();
 
-    QCOMPARE(GeneralPreferences::defaultSaveLocation(), QDir::tempPath());
+    // Without a download folder: the pictures folder, then home; never the shared /tmp.
+    QCOMPARE(GeneralPreferences::defaultSaveLocation(), home);
+    QVERIFY(QDir().mkpath(home + QStringLiteral("/Pics")));
+    QCOMPARE(GeneralPreferences::defaultSaveLocation(), home + QStringLiteral("/Pics"));
     QVERIFY(QDir().mkpath(home + QStringLiteral("/Downloads")));
     QCOMPARE(GeneralPreferences::defaultSaveLocation(), home + QStringLiteral("/Downloads"));
     QVERIFY(QDir().mkpath(home + QStringLiteral("/Dl")));

@@ -110,7 +110,13 @@ void TestOutputFiles::temporaryFolderIsPrivate()
     const QString fallback = AppFolders::temporary();
     QVERIFY(fallback.startsWith(home.path()));
     QVERIFY(fallback.endsWith(QStringLiteral("/Velmora/tmp")));
-    QVERIFY(QFileInfo(AppFolders::dragExports()).isDir());
+    for (const QString& privateFolder : {fallback, AppFolders::dragExports()}) {
+        QVERIFY(QFileInfo(privateFolder).isDir());
+        QCOMPARE(QFileInfo(privateFolder).permissions() &
+                     ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser | QFile::ReadOwner |
+                       QFile::WriteOwner | QFile::ExeOwner),
+                 QFile::Permissions());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestOutputFiles)

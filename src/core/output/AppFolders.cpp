@@ -48,8 +48,9 @@ QString temporary()
 
 QString dragExports()
 {
+    // The dragged picture waits here for the drop target to read it: private, like the runtime folder.
     const QString folder = cacheRoot() + QStringLiteral("/DragExports");
-    QDir().mkpath(folder);
+    ensurePrivateFolder(folder);
     return folder;
 }
 

@@ -42,7 +42,12 @@ QString GeneralPreferences::defaultSaveLocation()
     if (isFolder(homeDownloads)) {
         return homeDownloads;
     }
-    return QDir::tempPath();
+    // Never the shared temporary folder: other users could read the screenshots there.
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (isFolder(pictures)) {
+        return QDir::cleanPath(pictures);
+    }
+    return QDir::homePath();
 }
 
 void GeneralPreferences::setSaveLocation(const QString& folder)
