@@ -69,6 +69,26 @@ std::optional<BackgroundSelection> parseBackground(const QString& value)
     }
 }
 
+// Why a file cannot be read at all (missing, a folder, no permission), before it is decoded, so the
+// user is not told that a file they may not open is not an image.
+std::optional<QString> unreadableFileProblem(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return QStringLiteral("no such file");
+    }
+    if (info.isDir()) {
+        return QStringLiteral("it is a folder");
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return file.error() == QFileDevice::OpenError && !info.isReadable()
+                   ? QStringLiteral("permission denied")
+                   : file.errorString();
+    }
+    return std::nullopt;
+}
+
 QString backgroundChoices()
 {
     return QStringLiteral("\"#RRGGBB\", \"transparent\", \"desktop-wallpaper\", \"auto-color\", "
@@ -86,7 +106,9 @@ int runBeautify(const QStringList& arguments)
     parser.addPositionalArgument(QStringLiteral("INPUT"), QStringLiteral("The image to place."));
     parser.addOptions({
         {{QStringLiteral("o"), QStringLiteral("output")},
-         QStringLiteral("The PNG to write."),
+         QStringLiteral("The PNG to write. An existing file (INPUT too) is replaced only once the new one "
+                        "is complete; a link keeps pointing where it did; a pipe or a device such as "
+                        "/dev/stdout is written into, never replaced."),
          QStringLiteral("OUTPUT")},
         {QStringLiteral("background"),
          QStringLiteral("Background: ") + backgroundChoices() + QStringLiteral("."), QStringLiteral("VALUE"),
@@ -165,6 +187,10 @@ int runBeautify(const QStringList& arguments)
         return 2;
     }
 
+    if (const auto problem = unreadableFileProblem(inputPath)) {
+        printError(QStringLiteral("cannot read INPUT %1: %2").arg(inputPath, *problem));
+        return 2;
+    }
     auto input = decodeImageFile(inputPath);
     if (!input) {
         printError(QStringLiteral("cannot read INPUT as an image: %1").arg(inputPath));
@@ -190,7 +216,8 @@ int runBeautify(const QStringList& arguments)
                 QStringLiteral("cannot read --annotations %1: %2").arg(file.fileName(), file.errorString()));
             return 2;
         }
-        auto parsed = parseAnnotationsJson(file.readAll());
+        // Read one byte past the limit, so an oversized file is refused without loading all of it.
+        auto parsed = parseAnnotationsJson(file.read(maxAnnotationsJsonBytes + 1));
         if (auto* parseError = std::get_if<AnnotationParseError>(&parsed)) {
             printError(QStringLiteral("--annotations %1: %2").arg(file.fileName(), parseError->message));
             return 2;

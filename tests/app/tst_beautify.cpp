@@ -147,7 +147,12 @@ void TestBeautify::badInputLeavesOutputUntouched_data()
     QTest::addColumn<QString>("expectedMessage");
     QTest::addColumn<int>("expectedStatus");
     const QString missing = QStringLiteral("/nonexistent/picture.png");
-    QTest::newRow("missing input") << QStringList{missing} << QStringLiteral("cannot read INPUT") << 2;
+    QTest::newRow("missing input") << QStringList{missing}
+                                   << QStringLiteral(
+                                          "cannot read INPUT /nonexistent/picture.png: no such file")
+                                   << 2;
+    QTest::newRow("input is a folder")
+        << QStringList{QStringLiteral("@dir")} << QStringLiteral(": it is a folder") << 2;
     QTest::newRow("negative padding")
         << QStringList{QStringLiteral("@input"), QStringLiteral("--padding"), QStringLiteral("-1")}
         << QStringLiteral("--padding") << 2;
@@ -178,7 +183,9 @@ void TestBeautify::badInputLeavesOutputUntouched()
     badFile.write(R"([{"kind":"arrow","startPoint":[0,0],"endPoint":[5,5]},{"kind":"rect","origin":[1,1]}])");
     badFile.close();
     for (QString& argument : arguments) {
-        argument.replace(QStringLiteral("@input"), m_input).replace(QStringLiteral("@bad"), bad);
+        argument.replace(QStringLiteral("@input"), m_input)
+            .replace(QStringLiteral("@bad"), bad)
+            .replace(QStringLiteral("@dir"), m_dir.path());
     }
     const QString out = path(QStringLiteral("untouched.png"));
     QFile existing(out);

@@ -5,9 +5,12 @@
 #include <QFile>
 #include <QImageReader>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace velmora;
@@ -43,6 +46,7 @@ private Q_SLOTS:
     void writesTheWholeFileAndNothingElse();
     void replacesAnExistingFileByRenaming();
     void followsSymbolicLinks();
+    void specialFilesAreWrittenThroughNeverReplaced();
     void failuresLeaveNothingBehind_data();
     void failuresLeaveNothingBehind();
     void readOnlyFolderFails();
@@ -95,6 +99,33 @@ void TestAtomicFile::followsSymbolicLinks()
     QVERIFY(writeFileAtomically(link, "new"));
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(contents(target), QByteArray("new"));
+}
+
+// A pipe given as the output (or a link to one) gets the bytes and stays a pipe; replacing it with
+// a regular file is what turned /dev/null into a file for a user running as root.
+void TestAtomicFile::specialFilesAreWrittenThroughNeverReplaced()
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("pipe"));
+    const QString link = dir.filePath(QStringLiteral("link-to-pipe"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QVERIFY(QFile::link(fifo, link));
+    // A reader is waiting, so opening the write end does not block.
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    QVERIFY(reader >= 0);
+    const auto closeReader = qScopeGuard([reader] { ::close(reader); });
+    for (const QString& path : {fifo, link}) {
+        const QByteArray bytes = "PNG bytes for " + path.toUtf8();
+        QVERIFY(writeFileAtomically(path, bytes));
+        struct stat info = {};
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
+        QVERIFY(S_ISFIFO(info.st_mode));
+        QByteArray received(bytes.size() + 16, '\0');
+        QCOMPARE(::read(reader, received.data(), received.size()), ssize_t(bytes.size()));
+        QCOMPARE(received.left(bytes.size()), bytes);
+    }
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(entries(dir.path()), (QStringList{QStringLiteral("link-to-pipe"), QStringLiteral("pipe")}));
 }
 
 void TestAtomicFile::failuresLeaveNothingBehind_data()

@@ -12,6 +12,16 @@ namespace {
 
 const Color defaultColor = Color::fromRgb8(255, 59, 48);
 
+// Far beyond anything the editor makes, near enough that sizes, layouts and rasters built from a
+// file stay finite and quick: a file from a script or a stranger is read, not trusted.
+constexpr double maxCoordinate = 1e6;
+constexpr double maxLineWidth = 1000;
+constexpr double maxFontSize = 1000;
+constexpr double maxPixelSize = 1000;
+constexpr qsizetype maxTextLength = 10000;
+constexpr qsizetype maxPoints = 100000;
+constexpr qsizetype maxAnnotations = 10000;
+
 // Reads the fields of one annotation object; the first problem wins and is kept in `error`.
 class FieldReader
 {
@@ -20,15 +30,15 @@ public:
 
     std::optional<QString> error;
 
-    double number(const char* name, std::optional<double> fallback, double minimum = -1e9)
+    double number(const char* name, std::optional<double> fallback, double minimum, double maximum)
     {
         const QJsonValue v = m_object.value(QLatin1String(name));
         if (v.isUndefined() && fallback) {
             return *fallback;
         }
-        if (!v.isDouble() || !std::isfinite(v.toDouble()) || v.toDouble() < minimum) {
-            fail(name, minimum > -1e9 ? QStringLiteral("a number of at least %1").arg(minimum)
-                                      : QStringLiteral("a number"));
+        if (!v.isDouble() || !std::isfinite(v.toDouble()) || v.toDouble() < minimum ||
+            v.toDouble() > maximum) {
+            fail(name, QStringLiteral("a number from %1 to %2").arg(minimum).arg(maximum));
             return fallback.value_or(0);
         }
         return v.toDouble();
@@ -38,10 +48,12 @@ public:
     {
         const QJsonValue v = m_object.value(QLatin1String(name));
         const QJsonArray a = v.toArray();
-        if (!v.isArray() || a.size() != 2 || !a[0].isDouble() || !a[1].isDouble() ||
-            !std::isfinite(a[0].toDouble()) || !std::isfinite(a[1].toDouble()) ||
-            (nonNegative && (a[0].toDouble() < 0 || a[1].toDouble() < 0))) {
-            fail(name, nonNegative ? QStringLiteral("[w, h] with w, h ≥ 0") : QStringLiteral("[x, y]"));
+        const double low = nonNegative ? 0 : -maxCoordinate;
+        if (!v.isArray() || a.size() != 2 || !inRange(a[0], low) || !inRange(a[1], low)) {
+            fail(name, nonNegative ? QStringLiteral("[w, h] with w, h from 0 to %1").arg(maxCoordinate)
+                                   : QStringLiteral("[x, y] with x, y from %1 to %2")
+                                         .arg(-maxCoordinate)
+                                         .arg(maxCoordinate));
             return {};
         }
         return {a[0].toDouble(), a[1].toDouble()};
@@ -55,11 +67,17 @@ public:
             fail(name, QStringLiteral("a list of [x, y]"));
             return result;
         }
+        if (v.toArray().size() > maxPoints) {
+            fail(name, QStringLiteral("a list of at most %1 points").arg(maxPoints));
+            return result;
+        }
         for (const QJsonValue& p : v.toArray()) {
             const QJsonArray a = p.toArray();
-            if (!p.isArray() || a.size() != 2 || !a[0].isDouble() || !a[1].isDouble() ||
-                !std::isfinite(a[0].toDouble()) || !std::isfinite(a[1].toDouble())) {
-                fail(name, QStringLiteral("a list of [x, y]"));
+            if (!p.isArray() || a.size() != 2 || !inRange(a[0], -maxCoordinate) ||
+                !inRange(a[1], -maxCoordinate)) {
+                fail(name, QStringLiteral("a list of [x, y] with x, y from %1 to %2")
+                               .arg(-maxCoordinate)
+                               .arg(maxCoordinate));
                 return {};
             }
             result.append({a[0].toDouble(), a[1].toDouble()});
@@ -96,8 +114,9 @@ public:
     QString text(const char* name)
     {
         const QJsonValue v = m_object.value(QLatin1String(name));
-        if (!v.isString()) {
-            fail(name, QStringLiteral("a string"));
+        if (!v.isString() || v.toString().size() > maxTextLength) {
+            fail(name, QStringLiteral("a string of at most %1 characters").arg(maxTextLength));
+            return {};
         }
         return v.toString();
     }
@@ -121,6 +140,12 @@ public:
     }
 
 private:
+    static bool inRange(const QJsonValue& v, double minimum)
+    {
+        return v.isDouble() && std::isfinite(v.toDouble()) && v.toDouble() >= minimum &&
+               v.toDouble() <= maxCoordinate;
+    }
+
     void fail(const char* name, const QString& expected)
     {
         if (!error) {
@@ -145,7 +170,7 @@ std::variant<Annotation, AnnotationParseError> parseOne(const QJsonObject& objec
                           r.pair("startPoint"),
                           r.pair("endPoint"),
                           r.color(),
-                          r.number("lineWidth", 8, 0),
+                          r.number("lineWidth", 8, 0, maxLineWidth),
                           r.flag("hasWhiteStroke"),
                           r.style(ArrowStyle::filled)};
         result = a;
@@ -154,10 +179,10 @@ std::variant<Annotation, AnnotationParseError> parseOne(const QJsonObject& objec
         t.id = id;
         t.position = r.pair("position");
         t.text = r.text("text");
-        t.fontSize = r.number("fontSize", 32, 1);
+        t.fontSize = r.number("fontSize", 32, 1, maxFontSize);
         t.color = r.color();
         if (object.contains(QLatin1String("maxWidth"))) {
-            t.maxWidth = r.number("maxWidth", std::nullopt, 0);
+            t.maxWidth = r.number("maxWidth", std::nullopt, 0, maxCoordinate);
         }
         t.hasWhiteStroke = r.flag("hasWhiteStroke");
         t.style = r.style(TextStyle::standard);
@@ -168,8 +193,8 @@ std::variant<Annotation, AnnotationParseError> parseOne(const QJsonObject& objec
                                 r.pair("origin"),
                                 QSizeF(size.x(), size.y()),
                                 r.color(),
-                                r.number("lineWidth", 8, 0),
-                                r.number("cornerRadius", 6, 0),
+                                r.number("lineWidth", 8, 0, maxLineWidth),
+                                r.number("cornerRadius", 6, 0, maxCoordinate),
                                 r.flag("hasWhiteStroke")};
     } else if (kind == QLatin1String("ellipse")) {
         const QPointF size = r.pair("size", true);
@@ -177,15 +202,15 @@ std::variant<Annotation, AnnotationParseError> parseOne(const QJsonObject& objec
                                    r.pair("origin"),
                                    QSizeF(size.x(), size.y()),
                                    r.color(),
-                                   r.number("lineWidth", 8, 0),
+                                   r.number("lineWidth", 8, 0, maxLineWidth),
                                    r.flag("hasWhiteStroke")};
     } else if (kind == QLatin1String("draw")) {
-        result = DrawAnnotation{id, r.points("points"), r.color(), r.number("lineWidth", 8, 0),
+        result = DrawAnnotation{id, r.points("points"), r.color(), r.number("lineWidth", 8, 0, maxLineWidth),
                                 r.flag("hasWhiteStroke")};
     } else if (kind == QLatin1String("blur")) {
         const QPointF size = r.pair("size", true);
-        result =
-            BlurAnnotation{id, r.pair("origin"), QSizeF(size.x(), size.y()), r.number("pixelSize", 10, 1)};
+        result = BlurAnnotation{id, r.pair("origin"), QSizeF(size.x(), size.y()),
+                                r.number("pixelSize", 10, 1, maxPixelSize)};
     } else {
         return AnnotationParseError{
             QStringLiteral("annotation %1: \"kind\" must be one of arrow, text, rect, ellipse, draw, blur")
@@ -201,6 +226,9 @@ std::variant<Annotation, AnnotationParseError> parseOne(const QJsonObject& objec
 
 std::variant<AnnotationList, AnnotationParseError> parseAnnotationsJson(const QByteArray& json)
 {
+    if (json.size() > maxAnnotationsJsonBytes) {
+        return AnnotationParseError{QStringLiteral("larger than %1 MiB").arg(maxAnnotationsJsonBytes >> 20)};
+    }
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
@@ -210,6 +238,9 @@ std::variant<AnnotationList, AnnotationParseError> parseAnnotationsJson(const QB
     }
     if (!document.isArray()) {
         return AnnotationParseError{QStringLiteral("expected a JSON list of annotations")};
+    }
+    if (document.array().size() > maxAnnotations) {
+        return AnnotationParseError{QStringLiteral("more than %1 annotations").arg(maxAnnotations)};
     }
     AnnotationList annotations;
     int index = 0;

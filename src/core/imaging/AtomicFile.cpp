@@ -5,14 +5,41 @@
 #include <QSaveFile>
 #include <QTemporaryFile>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velmora {
+
+namespace {
+
+// A FIFO or a character device (a pipe, a terminal, /dev/null) has no content to replace: renaming
+// a file over it would destroy the device node. The bytes are written into it instead.
+WriteResult writeThrough(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return WriteResult::failure(
+            QStringLiteral("Cannot open %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    if (file.write(bytes) != bytes.size())
+        return WriteResult::failure(
+            QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    return WriteResult::success();
+}
+
+} // namespace
 
 WriteResult writeFileAtomically(const QString& path, const QByteArray& bytes)
 {
     if (path.isEmpty())
         return WriteResult::failure(QStringLiteral("No file name given"));
+    struct stat target = {};
+    if (::stat(QFile::encodeName(path).constData(), &target) == 0 && !S_ISREG(target.st_mode) &&
+        !S_ISDIR(target.st_mode)) {
+        if (S_ISFIFO(target.st_mode) || S_ISCHR(target.st_mode))
+            return writeThrough(path, bytes);
+        return WriteResult::failure(
+            QStringLiteral("%1 is not a regular file").arg(QDir::toNativeSeparators(path)));
+    }
     const QFileInfo info(path);
     if (info.isDir())
         return WriteResult::failure(QStringLiteral("%1 is a folder").arg(QDir::toNativeSeparators(path)));

@@ -25,7 +25,8 @@ struct WriteResult
 // leaves a half-written file under that name, and a reader holding the old file keeps reading it
 // whole. The folder must exist; it is not created. On failure nothing is left behind and an existing
 // file keeps its old content. An existing file's permissions are kept; a symbolic link is followed
-// and its target replaced.
+// and its target replaced. A FIFO or character device (a pipe, a terminal, /dev/null) is written
+// through, never replaced; any other special file is refused.
 WriteResult writeFileAtomically(const QString& path, const QByteArray& bytes);
 
 // Like writeFileAtomically, but never replaces anything: the complete file appears under `path` only
