@@ -322,6 +322,12 @@ void TestInPlaceTextEditor::typingIsReportedLiveAndEchoKeepsTheCaret()
     c.editor->setAnnotation(changed, 1.5);
     QVERIFY(reported.isEmpty());
     QCOMPARE(c.editor->text(), changed.text);
+
+    // A huge paste is cut to what an annotation may hold; the canvas is told the cut text.
+    c.field()->selectAll();
+    c.field()->insertPlainText(QString(maxAnnotationTextLength + 500, QLatin1Char('w')));
+    QCOMPARE(c.editor->text().size(), maxAnnotationTextLength);
+    QCOMPARE(reported.constLast().size(), maxAnnotationTextLength);
 }
 
 QTEST_MAIN(TestInPlaceTextEditor)

@@ -61,6 +61,10 @@ struct ArrowAnnotation
     bool operator==(const ArrowAnnotation&) const = default;
 };
 
+// The longest text one annotation holds, typed, pasted or read from a file. Far more than a label
+// needs; beyond it a layout takes long enough to stall the editor.
+constexpr qsizetype maxAnnotationTextLength = 10000;
+
 struct TextAnnotation
 {
     QUuid id;

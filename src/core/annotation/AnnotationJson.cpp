@@ -18,7 +18,7 @@ constexpr double maxCoordinate = 1e6;
 constexpr double maxLineWidth = 1000;
 constexpr double maxFontSize = 1000;
 constexpr double maxPixelSize = 1000;
-constexpr qsizetype maxTextLength = 10000;
+constexpr qsizetype maxTextLength = maxAnnotationTextLength;
 constexpr qsizetype maxPoints = 100000;
 constexpr qsizetype maxAnnotations = 10000;
 

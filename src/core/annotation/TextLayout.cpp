@@ -9,6 +9,7 @@
 #include <QTextLine>
 
 #include <cmath>
+#include <list>
 #include <mutex>
 
 // The faces are compiled into the core library, which is linked statically: without a reference
@@ -164,13 +165,61 @@ TextBlockLayout layoutAnnotationText(const QString& text, TextStyle style, doubl
 
 namespace {
 
-QSizeF measuredSize(const TextBlockLayout& layout, std::optional<double> wrapWidth)
+// A text's size and glyph outlines, laid out once: the canvas measures a text for its box, its
+// hit area and its grips on every paint and every pointer move, and laying out thousands of
+// characters each time would make the editor crawl.
+struct LaidOutText
 {
-    const QSizeF natural = layout.naturalSize();
-    if (wrapWidth) {
-        return {*wrapWidth, std::ceil(natural.height())};
+    QSizeF natural;
+    QPainterPath glyphs; // lines centred in the block's width, block at (0, 0)
+};
+
+struct LayoutKey
+{
+    QString text;
+    TextStyle style;
+    double fontSize;
+    std::optional<double> wrapWidth;
+    bool operator==(const LayoutKey&) const = default;
+};
+
+class LayoutCache
+{
+public:
+    LaidOutText get(const LayoutKey& key)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+                if (it->first == key) {
+                    m_entries.splice(m_entries.begin(), m_entries, it);
+                    return it->second;
+                }
+            }
+        }
+        // Laid out outside the lock: another thread may lay out the same text meanwhile, which
+        // only costs time.
+        const TextBlockLayout layout = layoutAnnotationText(key.text, key.style, key.fontSize, key.wrapWidth);
+        const QSizeF natural = layout.naturalSize();
+        LaidOutText laidOut{natural, layout.glyphPath(key.wrapWidth ? *key.wrapWidth : natural.width())};
+        const std::lock_guard lock(m_mutex);
+        m_entries.emplace_front(key, laidOut);
+        if (m_entries.size() > capacity) {
+            m_entries.pop_back();
+        }
+        return laidOut;
     }
-    return {std::ceil(natural.width()), std::ceil(natural.height())};
+
+private:
+    static constexpr std::size_t capacity = 64;
+    std::mutex m_mutex;
+    std::list<std::pair<LayoutKey, LaidOutText>> m_entries; // most recently used first
+};
+
+LaidOutText laidOut(const QString& text, TextStyle style, double fontSize, std::optional<double> wrapWidth)
+{
+    static LayoutCache cache;
+    return cache.get({text, style, fontSize, wrapWidth});
 }
 
 } // namespace
@@ -180,14 +229,12 @@ QPainterPath textGlyphPath(const TextAnnotation& text, const QRectF& block)
     if (text.text.isEmpty()) {
         return {};
     }
-    const TextBlockLayout layout =
-        layoutAnnotationText(text.text, text.style, text.fontSize, text.wrapWidth());
+    const LaidOutText layout = laidOut(text.text, text.style, text.fontSize, text.wrapWidth());
     // The block was measured from this same layout, so the glyphs fill it exactly; lines are centred
     // in it the way the text field shows them.
-    const QSizeF natural = layout.naturalSize();
-    const double width = text.wrapWidth() ? block.width() : natural.width();
-    const QPointF origin(block.center().x() - width / 2, block.center().y() - natural.height() / 2);
-    return layout.glyphPath(width).translated(origin);
+    const double width = text.wrapWidth() ? *text.wrapWidth() : layout.natural.width();
+    const QPointF origin(block.center().x() - width / 2, block.center().y() - layout.natural.height() / 2);
+    return layout.glyphs.translated(origin);
 }
 
 QSizeF measuredTextSize(const QString& text, TextStyle style, double fontSize,
@@ -196,7 +243,11 @@ QSizeF measuredTextSize(const QString& text, TextStyle style, double fontSize,
     if (text.isEmpty()) {
         return {0, 0};
     }
-    return measuredSize(layoutAnnotationText(text, style, fontSize, wrapWidth), wrapWidth);
+    const QSizeF natural = laidOut(text, style, fontSize, wrapWidth).natural;
+    if (wrapWidth) {
+        return {*wrapWidth, std::ceil(natural.height())};
+    }
+    return {std::ceil(natural.width()), std::ceil(natural.height())};
 }
 
 QSizeF measuredTextSize(const TextAnnotation& text)

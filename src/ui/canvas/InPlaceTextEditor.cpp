@@ -4,6 +4,7 @@
 #include "canvas/TextEditorField.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -32,9 +33,20 @@ InPlaceTextEditor::InPlaceTextEditor(QWidget* canvas) : QWidget(canvas), m_field
     m_field->setPalette(palette);
 
     connect(m_field, &QTextEdit::textChanged, this, [this] {
-        if (!m_settingText) {
-            Q_EMIT textEdited(text());
+        if (m_settingText) {
+            return;
         }
+        // A huge paste is cut to what an annotation holds, rather than stalling every layout.
+        if (text().size() > maxAnnotationTextLength) {
+            const QScopedValueRollback settingText(m_settingText, true);
+            QTextCursor cursor(m_field->document());
+            cursor.setPosition(int(maxAnnotationTextLength));
+            cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+            m_field->moveCursor(QTextCursor::End);
+            QApplication::beep();
+        }
+        Q_EMIT textEdited(text());
     });
     // The field grows line by line as the text does; the layout reports every change of height.
     connect(m_field->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
