@@ -118,11 +118,12 @@ private:
         presentation.image = m_session.capturedImage();
         presentation.canvasSize = m_session.displaySize();
         if (composite) {
-            const double offset = m_session.contentOffset();
+            const CompositeGeometry geometry = m_session.compositeGeometry();
+            const double offset = geometry.contentOffset();
             const double shadow = m_session.windowCaptureShadow();
             presentation.imageOrigin = QPointF(offset, offset);
             presentation.contentCornerRadius = m_session.contentCornerRadius();
-            presentation.contentInset = m_session.contentInset();
+            presentation.contentInset = geometry.insetPoints();
             presentation.contentShadowRadius = shadow;
             presentation.contentShadowOpacity = std::min(std::max(shadow / 24, 0.0), 1.5) * 0.8;
             presentation.showsTransparencyBacking = false;

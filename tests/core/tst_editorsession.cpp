@@ -282,9 +282,10 @@ void TestEditorSession::displayAndOutputSizesAgree()
     const QImage retina = test::solidImage(100, 60, Qt::white, 2.0);
     auto s = f.session(retina, CaptureKind::region, true, true);
     s->setContentPadding(20.25);
-    QCOMPARE(s->displaySize(), QSizeF(140.5, 100.5));
-    // 2 × 20.25 = 40.5 rounds away from zero to 41 on each side.
+    // 2 × 20.25 = 40.5 rounds away from zero to 41 pixels on each side, which are 20.5 points.
     QCOMPARE(s->outputPixelDimensions(), QSize(200 + 82, 120 + 82));
+    QCOMPARE(s->displaySize(), QSizeF(141, 101));
+    QCOMPARE(s->contentOffset(), 20.5);
     s->setBackgroundCompositeEnabled(false);
     QCOMPARE(s->displaySize(), QSizeF(100, 60));
     QCOMPARE(s->outputPixelDimensions(), QSize(200, 120));

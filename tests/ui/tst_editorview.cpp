@@ -81,6 +81,8 @@ private Q_SLOTS:
     void compositeKeyTogglesTheSidebar();
     void compositeKeyIgnoresBareWindowCaptures();
     void zoomPillShowsOutputPixels();
+    void canvasShowsTheExportAtAnyDensity_data();
+    void canvasShowsTheExportAtAnyDensity();
 };
 
 void TestEditorView::showsThePictureSharp()
@@ -289,6 +291,76 @@ void TestEditorView::zoomPillShowsOutputPixels()
     QVERIFY(pills);
     QCOMPARE(pills->zoomText(),
              QStringLiteral("100% · 500x400")); // 400 × 300 plus the default padding of 50 each side
+}
+
+void TestEditorView::canvasShowsTheExportAtAnyDensity_data()
+{
+    QTest::addColumn<double>("density");
+    QTest::addColumn<double>("inset");
+    QTest::newRow("0.5") << 0.5 << 0.0;
+    QTest::newRow("1") << 1.0 << 0.0;
+    QTest::newRow("1.25") << 1.25 << 0.0;
+    QTest::newRow("1.25 inset") << 1.25 << 3.0;
+    QTest::newRow("1.5 inset") << 1.5 << 5.0;
+    QTest::newRow("2") << 2.0 << 0.0;
+}
+
+void TestEditorView::canvasShowsTheExportAtAnyDensity()
+{
+    QFETCH(double, density);
+    QFETCH(double, inset);
+    QTemporaryDir dir;
+    MemorySettingsStore settings;
+    BackgroundAssetStore wallpapers{dir.filePath(QStringLiteral("wallpapers"))};
+    HotkeyPreferences hotkeys{settings};
+    QImage picture = samplePicture();
+    picture.setDevicePixelRatio(density);
+    EditorSession session(picture, CaptureKind::window,
+                          CaptureBackgroundAssets{picture, std::nullopt, 45, false}, true,
+                          {settings, wallpapers});
+    session.setContentPadding(45);
+    session.setContentInset(inset);
+    session.setContentCornerRadius(0);
+    session.setWindowCaptureShadow(0);
+    const Color background = Color::fromRgb8(40, 160, 90);
+    session.addCustomBackgroundColor(background);
+    // A one-pixel frame through the middle of content pixels, and a blur box over the blue block's
+    // edge, both placed over the content as the editor places them.
+    const double o = session.contentOffset();
+    const auto at = [&](double x, double y) { return QPointF(o + x / density, o + y / density); };
+    session.setAnnotations(
+        {RectAnnotation{QUuid::createUuid(), at(150.5, 40.5), QSizeF(39, 29) / density,
+                        Color::fromRgb8(255, 0, 0), 1 / density, 0, false},
+         BlurAnnotation{QUuid::createUuid(), at(100, 60), QSizeF(40, 30) / density, 7 / density}});
+    const QImage exported = session.renderedImage().convertToFormat(QImage::Format_ARGB32);
+
+    EditorView view(session, settings, hotkeys, false);
+    view.resize(1000, 700);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    // At a zoom of the capture's density one view point is one exported pixel.
+    auto* canvas = view.canvas();
+    canvas->setZoom(density);
+    QCOMPARE(canvas->size(), exported.size());
+    QImage shown(exported.size(), QImage::Format_ARGB32);
+    shown.fill(background.toQColor()); // the live background behind the canvas
+    canvas->render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
+    test::dump(shown, QStringLiteral("editorview-density"));
+    int differing = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            const QColor a = shown.pixelColor(x, y);
+            const QColor b = exported.pixelColor(x, y);
+            differing += std::abs(a.red() - b.red()) > 4 || std::abs(a.green() - b.green()) > 4 ||
+                         std::abs(a.blue() - b.blue()) > 4;
+        }
+    }
+    QVERIFY2(!differing, qPrintable(QStringLiteral("%1 pixels differ").arg(differing)));
+    // The zoom pill reports the size that is exported.
+    auto* pills = view.findChild<EditorPills*>();
+    QVERIFY(pills);
+    QVERIFY2(pills->zoomText().endsWith(QStringLiteral("%1x%2").arg(exported.width()).arg(exported.height())),
+             qPrintable(pills->zoomText()));
 }
 
 QTEST_MAIN(TestEditorView)

@@ -216,7 +216,9 @@ void TestImageEditorSidebar::keysMoveTheBoundField()
     for (const QString& other : QStringList{"Pixel Size"} + backgroundRows) {
         QCOMPARE(sessionValue(*f.session, other), f.row(other)->value());
     }
-    const double shift = f.session->contentPadding() - 50 + f.session->contentInset();
+    // They move with the content, which the composite places on whole pixels.
+    const double shift = f.session->contentOffset() - 50;
+    QCOMPARE(shift, std::round(f.session->contentPadding()) - 50 + std::round(f.session->contentInset()));
     QCOMPARE(firstOrigin(*f.session), QPointF(100 + shift, 100 + shift));
     // Slider moves are settings, not edits: nothing was recorded for undo.
     QVERIFY(!f.session->canUndo());
@@ -254,7 +256,8 @@ void TestImageEditorSidebar::paddingFollowsDragWheelAndSession()
     const double padding = f.session->contentPadding();
     QVERIFY2(std::abs(padding - 62.5) <= 100 / span + 0.1, qPrintable(QString::number(padding)));
     QCOMPARE(row->valueText(), QString::asprintf("%.1f", padding));
-    QCOMPARE(firstOrigin(*f.session), QPointF(100 + padding - 50, 100 + padding - 50));
+    const double moved = std::round(padding) - 50; // the content moves by whole pixels
+    QCOMPARE(firstOrigin(*f.session), QPointF(100 + moved, 100 + moved));
 
     // Once the user has picked the slider, the wheel is for it.
     f.sidebar->activateWindow();

@@ -5,6 +5,7 @@
 #include "annotation/ArrowPath.h"
 #include "annotation/TextLayout.h"
 #include "imaging/LargeImage.h"
+#include "imaging/PixelMetrics.h"
 #include "imaging/Pixellate.h"
 
 #include <QPainter>
@@ -186,8 +187,7 @@ std::optional<PixellatedPatch> pixellatedPatch(const BlurAnnotation& blur, const
     if (image.isNull()) {
         return std::nullopt;
     }
-    const double dpr = image.devicePixelRatio();
-    const QRectF imageBounds(QPointF(0, 0), QSizeF(image.size()) / dpr);
+    const QRectF imageBounds(QPointF(0, 0), pointSize(image));
     const QRectF region = blur.rect().translated(-source.origin).intersected(imageBounds);
     if (region.isEmpty()) {
         return std::nullopt;
@@ -211,12 +211,19 @@ QImage renderAnnotated(const QImage& base, const AnnotationList& annotations, co
         return base;
     }
     QImage out = largeCopy(base);
-    QPainter painter(&out); // draws in points: the painter honours the image's pixel density
+    // Drawn in points, scaled by the image's own pixel scale. QPainter would apply the density by
+    // itself, but never one below 1, which would put annotations on a low-density capture off its
+    // pixels.
+    const double scale = nativePixelScale(out);
+    out.setDevicePixelRatio(1);
+    QPainter painter(&out);
+    painter.scale(scale, scale);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     for (const Annotation& annotation : annotations) {
         AnnotationPainter::paint(painter, annotation, blur, false);
     }
     painter.end();
+    out.setDevicePixelRatio(scale);
     return out;
 }
 

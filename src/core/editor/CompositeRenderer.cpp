@@ -1,6 +1,7 @@
 #include "editor/CompositeRenderer.h"
 #include "Overloaded.h"
 
+#include "editor/CompositeGeometry.h"
 #include "editor/FigmaSquircle.h"
 #include "editor/GradientRenderer.h"
 #include "imaging/Blur.h"
@@ -16,10 +17,10 @@ namespace velmora {
 
 namespace {
 
-QImage emptyImage(const QSizeF& points, double scale)
+QImage emptyImage(const QSize& pixels, double scale)
 {
-    QImage image(std::max(1, int(std::round(points.width() * scale))),
-                 std::max(1, int(std::round(points.height() * scale))), QImage::Format_ARGB32_Premultiplied);
+    QImage image(std::max(1, pixels.width()), std::max(1, pixels.height()),
+                 QImage::Format_ARGB32_Premultiplied);
     if (!image.isNull()) {
         image.fill(Qt::transparent);
         image.setDevicePixelRatio(scale);
@@ -107,11 +108,6 @@ void drawRoundedOpaqueContent(QPainter& painter, const QImage& content, const QR
 
 } // namespace
 
-double nativePixelScale(const QImage& image)
-{
-    return image.isNull() ? 2.0 : image.devicePixelRatio();
-}
-
 ShadowParameters shadowParameters(double shadow, double k)
 {
     const double ratio = shadow / 24;
@@ -148,21 +144,18 @@ QImage maskedContentImage(const QImage& raster, double radius)
 QImage renderComposite(const CompositeInputs& in)
 {
     const QImage& content = in.content;
-    const double k = nativePixelScale(content);
-    const double offset = in.padding + in.inset;
-    const QSizeF contentPoints = content.isNull() ? QSizeF(0, 0) : QSizeF(content.size()) / k;
-    const QSizeF resultPoints(contentPoints.width() + 2 * offset, contentPoints.height() + 2 * offset);
+    const CompositeGeometry geometry = compositeGeometry(content, in.padding, in.inset);
+    const double k = geometry.scale;
+    const QSizeF resultPoints = geometry.pointSize();
+    const QSize canvasSize = geometry.canvasPixels;
     if (content.isNull()) {
-        return emptyImage(resultPoints, k);
+        return emptyImage(canvasSize, k);
     }
 
-    const int pad = int(std::round(in.padding * k));
-    const int ins = int(std::round(in.inset * k));
-    const int margin = pad + ins;
-    const QSize canvasSize(content.width() + 2 * margin, content.height() + 2 * margin);
+    const int ins = geometry.insetPixels;
     QImage canvas = largeImage(canvasSize);
     if (canvas.isNull()) {
-        return emptyImage(resultPoints, k);
+        return emptyImage(canvasSize, k);
     }
 
     QPainter painter(&canvas);
@@ -197,7 +190,7 @@ QImage renderComposite(const CompositeInputs& in)
     }
 
     // Content and plate share one smoothed outline.
-    const QRect contentRect(QPoint(margin, margin), content.size());
+    const QRect contentRect = geometry.contentRect();
     const QRect plateRect = contentRect.adjusted(-ins, -ins, ins, ins);
     const double radiusPixels = in.cornerRadius * k;
     const double maskRadius = ins > 0 ? std::max(radiusPixels - ins, 0.0) : radiusPixels;

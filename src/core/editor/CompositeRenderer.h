@@ -2,6 +2,7 @@
 
 #include "editor/BackgroundPresets.h"
 #include "imaging/Color.h"
+#include "imaging/PixelMetrics.h"
 
 #include <QImage>
 #include <QVector>
@@ -37,11 +38,9 @@ struct CompositeInputs
     Color edgeColor = Color::white();
 };
 
-// Pixels per point of an image's raster.
-double nativePixelScale(const QImage& image);
-
 // Places the content on its background with padding, inset plate, smoothed corners and a drop
-// shadow, at the content's own pixel density. The content is copied pixel for pixel.
+// shadow, at the content's own pixel density, laid out by compositeGeometry. The content is copied
+// pixel for pixel.
 QImage renderComposite(const CompositeInputs& inputs);
 
 // The content clipped to the smoothed outline with the given corner radius in pixels, with

@@ -16,20 +16,7 @@ namespace {
 
 const QString sharedShadowKey = QStringLiteral("shared.backgroundShadow");
 
-double roundHalfAwayFromZero(double value)
-{
-    return std::round(value); // std::round rounds halves away from zero
-}
-
 } // namespace
-
-PixelMetrics pixelMetrics(const QImage& image)
-{
-    if (image.isNull()) {
-        return {QSize(0, 0), std::max(1.0, image.devicePixelRatio())};
-    }
-    return {image.size(), std::max(1.0, image.devicePixelRatio())};
-}
 
 QRect pixelRectRoundedOutward(const QRectF& points, double sx, double sy)
 {
@@ -38,14 +25,6 @@ QRect pixelRectRoundedOutward(const QRectF& points, double sx, double sy)
     const int right = int(std::ceil(points.right() * sx));
     const int bottom = int(std::ceil(points.bottom() * sy));
     return {left, top, right - left, bottom - top};
-}
-
-QSizeF pointSize(const QImage& image)
-{
-    if (image.isNull()) {
-        return {0, 0};
-    }
-    return QSizeF(image.size()) / image.devicePixelRatio();
 }
 
 EditorSession::EditorSession(const QImage& image, CaptureKind kind,
@@ -213,11 +192,14 @@ void EditorSession::setContentCornerRadius(double value)
 void EditorSession::setPaddingOrInset(double& field, double value, const QString& keyName, bool translate)
 {
     const double old = field;
+    const double oldOffset = contentOffset();
     field = value;
     writeNumber(keyName, value);
-    // Annotations live in composite points while the composite shows: keep them over the content.
+    // Annotations live in composite points while the composite shows: keep them over the content,
+    // which moves by the whole pixels the composite lays the new value out in.
     if (translate && isCompositeShown() && value != old) {
-        translateAnnotations(value - old, value - old);
+        const double moved = contentOffset() - oldOffset;
+        translateAnnotations(moved, moved);
     }
     clearCompositeCache();
 }
@@ -347,23 +329,19 @@ void EditorSession::restore(const Snapshot& snapshot)
 
 // MARK: geometry
 
+CompositeGeometry EditorSession::compositeGeometry() const
+{
+    return velmora::compositeGeometry(contentImage(), m_contentPadding, m_contentInset);
+}
+
 QSizeF EditorSession::displaySize() const
 {
-    if (!isCompositeShown()) {
-        return pointSize(m_capturedImage);
-    }
-    const double grow = 2 * contentOffset();
-    return pointSize(contentImage()) + QSizeF(grow, grow);
+    return isCompositeShown() ? compositeGeometry().pointSize() : pointSize(m_capturedImage);
 }
 
 QSize EditorSession::outputPixelDimensions() const
 {
-    if (!isCompositeShown()) {
-        return pixelMetrics(m_capturedImage).pixelSize;
-    }
-    const PixelMetrics metrics = pixelMetrics(contentImage());
-    const int grow = 2 * int(roundHalfAwayFromZero(metrics.scale * contentOffset()));
-    return metrics.pixelSize + QSize(grow, grow);
+    return isCompositeShown() ? compositeGeometry().canvasPixels : pixelMetrics(m_capturedImage).pixelSize;
 }
 
 // MARK: composite cache

@@ -5,7 +5,9 @@
 #include "editor/BackgroundSelection.h"
 #include "editor/CaptureBackgroundAssets.h"
 #include "editor/CaptureKind.h"
+#include "editor/CompositeGeometry.h"
 #include "editor/CompositeRenderer.h"
+#include "imaging/PixelMetrics.h"
 
 #include <QImage>
 #include <QMutex>
@@ -35,14 +37,6 @@ struct CompositeCache
     quint64 generation = 0;
 };
 
-// Pixel size and pixels-per-point of an image; the scale is never below 1.
-struct PixelMetrics
-{
-    QSize pixelSize;
-    double scale = 1;
-};
-PixelMetrics pixelMetrics(const QImage& image);
-QSizeF pointSize(const QImage& image);
 // A rectangle in points scaled to pixels and rounded outward to whole pixels.
 QRect pixelRectRoundedOutward(const QRectF& points, double sx, double sy);
 
@@ -126,8 +120,11 @@ public:
     bool isCompositeShown() const { return m_isBackgroundCompositeEnabled && m_backgroundAssets.has_value(); }
     // The picture placed on the background.
     const QImage& contentImage() const;
-    // Offset of the content's top-left corner in composite points.
-    double contentOffset() const { return m_contentPadding + m_contentInset; }
+    // Where the content lies on the composite, in whole pixels and in points (see compositeGeometry).
+    CompositeGeometry compositeGeometry() const;
+    // Offset of the content's top-left corner in composite points: the padding and inset as the
+    // composite lays them out in whole pixels, so annotations stay on the pixels they cover.
+    double contentOffset() const { return compositeGeometry().contentOffset(); }
 
     // History.
     void pushUndo();

@@ -4,6 +4,7 @@
 
 #include "editor/CompositeRenderer.h"
 #include "editor/FigmaSquircle.h"
+#include "imaging/PixelMetrics.h"
 #include "imaging/ShadowLayer.h"
 
 #include <QPainter>
@@ -38,11 +39,7 @@ bool CanvasPresentation::operator==(const CanvasPresentation& other) const
 
 QSizeF CanvasPresentation::imagePointSize() const
 {
-    if (image.isNull()) {
-        return {0, 0};
-    }
-    const double ratio = image.devicePixelRatio() > 0 ? image.devicePixelRatio() : 1;
-    return QSizeF(image.size()) / ratio;
+    return pointSize(image);
 }
 
 QSizeF CanvasPresentation::resolvedCanvasSize() const

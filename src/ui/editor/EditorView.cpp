@@ -163,11 +163,13 @@ void EditorView::connectSession()
     auto refresh = [this] {
         CanvasPresentation p;
         const bool shown = m_session.isCompositeShown();
+        // The composite's own layout in whole pixels, so the preview lines up with the export.
+        const CompositeGeometry geometry = m_session.compositeGeometry();
         p.image = m_session.capturedImage();
         p.canvasSize = m_session.displaySize();
-        p.imageOrigin = shown ? QPointF(m_session.contentOffset(), m_session.contentOffset()) : QPointF();
+        p.imageOrigin = shown ? QPointF(geometry.contentOffset(), geometry.contentOffset()) : QPointF();
         p.contentCornerRadius = shown ? m_session.contentCornerRadius() : 0;
-        p.contentInset = shown ? m_session.contentInset() : 0;
+        p.contentInset = shown ? geometry.insetPoints() : 0;
         p.contentInsetColor = m_session.contentEdgeColor();
         const double d = m_session.windowCaptureShadow();
         const bool drawsShadow = m_session.backgroundAssets() && m_session.backgroundAssets()->drawsShadow;
