@@ -223,6 +223,8 @@ Q_SIGNALS:
     void backgroundAssetsChanged();
     void userWallpaperItemsChanged();
     void historyChanged();
+    // Files given to addWallpapers() that were not imported because their format cannot be read.
+    void wallpapersRefused(const QStringList& fileNames);
 
 private:
     QString key(const QString& field) const;

@@ -148,6 +148,9 @@ void EditorSession::addWallpapers(const QList<QUrl>& urls)
     } else {
         normalizeSelection();
     }
+    if (!result.refusedFiles.isEmpty()) {
+        Q_EMIT wallpapersRefused(result.refusedFiles);
+    }
 }
 
 void EditorSession::removeWallpaper(const QString& id)
