@@ -142,50 +142,45 @@ QImage BackgroundPreview::renderPicture(const QImage& picture, double blur, cons
 // The part of the picture that falls on `region` once it covers `placed`, in the area's pixels.
 QImage BackgroundPreview::scaledRegion(const QImage& picture, const QRectF& placed, const QRect& region)
 {
-    const QString key = QStringLiteral("%1|%2,%3,%4,%5|%6,%7,%8,%9")
-                            .arg(picture.cacheKey())
-                            .arg(placed.x(), 0, 'g', 17)
-                            .arg(placed.y(), 0, 'g', 17)
-                            .arg(placed.width(), 0, 'g', 17)
-                            .arg(placed.height(), 0, 'g', 17)
-                            .arg(region.x())
-                            .arg(region.y())
-                            .arg(region.width())
-                            .arg(region.height());
-    if (key == m_scaledKey) {
-        return m_scaled;
-    }
-    const double scale = placed.width() / picture.width();
-    // The picture's pixels under the region, with one more on each side for the interpolation.
-    const QRectF wanted(QPointF(region.topLeft()) - placed.topLeft(), QSizeF(region.size()));
-    const QRect source =
-        QRectF(wanted.topLeft() / scale, wanted.size() / scale).toAlignedRect().adjusted(-1, -1, 1, 1) &
-        picture.rect();
-    QImage part = source == picture.rect() ? picture : picture.copy(source);
-    part.setDevicePixelRatio(1);
-    if (scale < 1) {
-        // Averaged down in one step first: sampling a picture several times larger than its
-        // destination would alias where the export (which blurs it first) stays smooth.
-        part = part.scaled(std::max(1, int(std::lround(source.width() * scale))),
-                           std::max(1, int(std::lround(source.height() * scale))), Qt::IgnoreAspectRatio,
-                           Qt::SmoothTransformation);
-    }
+    const QImage& source = level(picture, placed.width() / picture.width());
     QImage result(region.size(), QImage::Format_ARGB32_Premultiplied);
-    if (result.isNull() || part.isNull()) {
+    if (result.isNull() || source.isNull()) {
         return {};
     }
     result.fill(Qt::transparent);
-    {
-        QPainter painter(&result);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-        const QRectF target(placed.topLeft() + QPointF(source.topLeft()) * scale - QPointF(region.topLeft()),
-                            QSizeF(source.size()) * scale);
-        painter.drawImage(target, part);
-    }
-    m_scaledKey = key;
-    m_scaled = result;
+    QPainter painter(&result);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    // Only the pixels of the region are computed, however large the whole picture is drawn.
+    painter.drawImage(placed.translated(-QPointF(region.topLeft())), source);
     return result;
+}
+
+// The picture halved, by averaging, as often as it can be while still at least as large as it is
+// drawn, so the final interpolation never reduces it by half or more: sampling a picture several
+// times larger than its destination would alias where the export (which blurs it first) stays
+// smooth. Halvings are kept, so zooming, panning and moving the blur slider reuse them.
+const QImage& BackgroundPreview::level(const QImage& picture, double scale)
+{
+    if (m_levelsKey != picture.cacheKey()) {
+        m_levelsKey = picture.cacheKey();
+        m_levels = {picture};
+        m_levels.front().setDevicePixelRatio(1);
+    }
+    int index = 0;
+    for (double s = scale * 2; s <= 1 && m_levels[index].width() > 1 && m_levels[index].height() > 1;
+         s *= 2) {
+        if (++index == int(m_levels.size())) {
+            const QImage& larger = m_levels.back();
+            QImage halved = larger.scaled(std::max(1, larger.width() / 2), std::max(1, larger.height() / 2),
+                                          Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            if (halved.isNull()) {
+                return m_levels[index - 1];
+            }
+            m_levels.push_back(halved);
+        }
+    }
+    return m_levels[index];
 }
 
 } // namespace velmora

@@ -7,6 +7,8 @@
 #include <QRectF>
 #include <QSize>
 
+#include <vector>
+
 namespace velmora {
 
 // What the editor needs to show the composite's background around and behind the canvas.
@@ -27,8 +29,9 @@ struct BackgroundPreviewInputs
 // given the same blur and colour lift. Beyond the composite the picture continues as a mirror
 // image of itself, so the area around the canvas carries on the same background without a seam.
 //
-// Only the visible part is rendered, so a deep zoom costs no more than the fitted view. The
-// picture scaled to the area is kept between calls: moving the blur slider re-blurs only.
+// Only the visible part is rendered, so a deep zoom costs no more than the fitted view. Reduced
+// copies of the picture are kept between calls, so zooming, panning and moving the blur slider
+// only resample, blur and mirror what is on screen.
 class BackgroundPreview
 {
 public:
@@ -41,9 +44,10 @@ public:
 private:
     QImage renderPicture(const QImage& picture, double blur, const QRectF& compositeRect, const QSize& area);
     QImage scaledRegion(const QImage& picture, const QRectF& placed, const QRect& region);
+    const QImage& level(const QImage& picture, double scale);
 
-    QString m_scaledKey;
-    QImage m_scaled;
+    qint64 m_levelsKey = 0;
+    std::vector<QImage> m_levels;
 };
 
 } // namespace velmora
