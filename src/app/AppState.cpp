@@ -112,6 +112,10 @@ EditorWindow* AppState::present(std::unique_ptr<EditorSession> session, bool tig
             weak->close();
         }
     });
+    connect(view, &EditorView::notificationRequested, this,
+            [this, weak](const QString& message, double seconds) {
+                m_services.pill.show(message, seconds, {}, weak ? weak->screen() : nullptr);
+            });
     connect(view, &EditorView::dragBegan, window, [weak] {
         if (weak) {
             weak->hide();

@@ -11,6 +11,9 @@
 #include "preferences/SettingsStore.h"
 #include "shell/PillNotification.h"
 #include "shell/PinnedImageWindow.h"
+#include "sidebar/AddSwatchButton.h"
+#include "sidebar/ImageEditorSidebar.h"
+#include "sidebar/SidebarBackgroundPickerRow.h"
 #include "support/TestSupport.h"
 
 #include <QClipboard>
@@ -69,6 +72,8 @@ private Q_SLOTS:
     void saveAsFailureKeepsTheEditorOpen();
     void pinReplacesTheEditor();
     void dragImageFitsIn200Points();
+    void unreadableWallpapersAreRefusedWithAPill_data();
+    void unreadableWallpapersAreRefusedWithAPill();
 };
 
 void TestAppState::windowGeometry()
@@ -205,6 +210,66 @@ void TestAppState::dragImageFitsIn200Points()
         DragSource::mimeData("png-bytes", QStringLiteral("/tmp/x/image.png")));
     QCOMPARE(data->data(QStringLiteral("image/png")), QByteArray("png-bytes"));
     QCOMPARE(data->urls().value(0).toLocalFile(), QStringLiteral("/tmp/x/image.png"));
+}
+
+void TestAppState::unreadableWallpapersAreRefusedWithAPill_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("one HEIC before a picture")
+        << QStringList{"photo.HEIC", "sky.png"}
+        << QStringLiteral("Can't use photo.HEIC: this image format isn't supported");
+    QTest::newRow("only HEIF files")
+        << QStringList{"a.heic", "b.heif"}
+        << QStringLiteral("Can't use a.heic and 1 more: these image formats aren't supported");
+}
+
+void TestAppState::unreadableWallpapersAreRefusedWithAPill()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, message);
+    if (QImageReader::supportedImageFormats().contains("heic")) {
+        QSKIP("This system's image reader decodes HEIF");
+    }
+    Fixture f;
+    AppState::OpenOptions options;
+    const QImage image = test::solidImage(200, 120, Qt::white);
+    options.assets = CaptureBackgroundAssets{image, std::nullopt, 30, true};
+    options.backgroundEnabledByDefault = true;
+    EditorWindow* window = f.state->openEditor(image, options);
+
+    const QColor sky(60, 140, 230);
+    QTemporaryDir source;
+    QList<QUrl> chosen;
+    for (const QString& name : files) {
+        const QString path = source.filePath(name);
+        if (name.endsWith(QLatin1String(".png"))) {
+            QVERIFY(test::solidImage(64, 40, sky).save(path));
+        } else {
+            QFile heif(path);
+            QVERIFY(heif.open(QIODevice::WriteOnly));
+            heif.write(QByteArray::fromHex("0000001866747970686569630000000000")); // "ftypheic"
+        }
+        chosen.append(QUrl::fromLocalFile(path));
+    }
+    ImageEditorSidebar* sidebar = window->view()->sidebar();
+    sidebar->setWallpaperChooser([&](QWidget*) { return chosen; });
+    sidebar->backgroundPicker()->addWallpaperButton()->click();
+
+    QCOMPARE(f.pill.message(), message);
+    QVERIFY(f.pill.state() != PillNotification::State::Hidden);
+    // Nothing that could not be drawn reaches the folder or becomes the background.
+    const QStringList stored = QDir(f.wallpapers.folder()).entryList(QDir::Files);
+    const EditorSession& session = window->session();
+    if (files.contains(QStringLiteral("sky.png"))) {
+        QCOMPARE(stored.size(), 1);
+        QCOMPARE(session.backgroundSelection(), BackgroundSelection::userWallpaper(stored.front()));
+        QCOMPARE(window->session().renderedImage().pixelColor(3, 3), sky);
+    } else {
+        QVERIFY(stored.isEmpty());
+        QCOMPARE(session.backgroundSelection(), BackgroundSelection::desktopWallpaper());
+    }
+    window->close();
 }
 
 QTEST_MAIN(TestAppState)

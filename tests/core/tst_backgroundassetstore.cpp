@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -27,6 +28,11 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+bool heifDecodes()
+{
+    return QImageReader::supportedImageFormats().contains("heic");
 }
 
 bool setModified(const QString& path, const QDateTime& when)
@@ -65,15 +71,21 @@ void TestBackgroundAssetStore::init()
     QVERIFY(test::solidImage(12, 8, Qt::red).save(m_sources + "/red.png"));
     QVERIFY(test::solidImage(6, 4, Qt::blue).save(m_sources + "/blue.JPG", "JPEG"));
     QVERIFY(writeFile(m_sources + "/notes.txt", "hello"));
+    // The start of an HEIF file: a format the image reader here has no plugin for.
+    QVERIFY(writeFile(m_sources + "/photo.HEIC", QByteArray::fromHex("0000001866747970686569630000000000")));
 }
 
 void TestBackgroundAssetStore::importsAcceptedFilesUnderNewNames()
 {
+    if (heifDecodes()) {
+        QSKIP("This system's image reader decodes HEIF");
+    }
     BackgroundAssetStore store(m_folder);
     QVERIFY(!store.cachedWallpapers());
     const auto result = store.importWallpapers({
         QUrl::fromLocalFile(m_sources + "/red.png"),
         QUrl::fromLocalFile(m_sources + "/notes.txt"),
+        QUrl::fromLocalFile(m_sources + "/photo.HEIC"),
         QUrl::fromLocalFile(m_sources + "/blue.JPG"),
         QUrl::fromLocalFile(m_sources + "/missing.png"),
         QUrl(QStringLiteral("https://example.invalid/remote.png")),
@@ -81,6 +93,8 @@ void TestBackgroundAssetStore::importsAcceptedFilesUnderNewNames()
     });
 
     QCOMPARE(result.importedIds.size(), 3);
+    // Refused for their format, so the user can be told; a missing file is no such case.
+    QCOMPARE(result.refusedFiles, (QStringList{"notes.txt", "photo.HEIC"}));
     const QStringList suffixes{"png", "JPG", "png"};
     for (qsizetype i = 0; i < 3; ++i) {
         const QFileInfo name(result.importedIds[i]);
@@ -108,6 +122,10 @@ void TestBackgroundAssetStore::listsOnlyVisibleImagesNewestFirst()
     QVERIFY(QFile::copy(m_sources + "/blue.JPG", folder.filePath("new.jpeg")));
     QVERIFY(writeFile(folder.filePath("broken.webp"), "definitely not a picture"));
     QVERIFY(QFile::copy(m_sources + "/notes.txt", folder.filePath("notes.txt")));
+    if (!heifDecodes()) {
+        // Not listed: it could be chosen but never drawn.
+        QVERIFY(QFile::copy(m_sources + "/photo.HEIC", folder.filePath("photo.heic")));
+    }
     QVERIFY(QFile::copy(m_sources + "/red.png", folder.filePath(".hidden.png")));
     QVERIFY(folder.mkdir("folder.png"));
 

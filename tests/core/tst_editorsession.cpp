@@ -4,6 +4,7 @@
 #include "preferences/SettingsStore.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -60,6 +61,8 @@ private Q_SLOTS:
     void defaultsPerKind();
     void settingsRoundTripThroughTheFile();
     void wrongTypedAndCorruptValuesGiveDefaults();
+    void wallpaperChoiceSurvivesARestart_data();
+    void wallpaperChoiceSurvivesARestart();
     void undoDepthIsBounded();
     void imageGenerationsAreTrimmedAsWholeRuns();
     void undoRedoAndRedoClearing();
@@ -150,9 +153,71 @@ void TestEditorSession::wrongTypedAndCorruptValuesGiveDefaults()
     QCOMPARE(s.textStyle(), TextStyle::standard);
     QCOMPARE(s.contentPadding(), 50.0);
     QCOMPARE(s.customBackgroundColors(), QVector<BackgroundColorItem>{defaultCustomColorItem()});
-    QCOMPARE(s.backgroundSelection(), BackgroundSelection::desktopWallpaper());
     // The per-kind shadow is read when no shared value exists.
     QCOMPARE(s.windowCaptureShadow(), 3.0);
+    // A wallpaper that is not in the folder is found gone once the folder has been read.
+    QCOMPARE(s.backgroundSelection(), BackgroundSelection::userWallpaper(QStringLiteral("gone.png")));
+    s.requestUserWallpapersIfNeeded();
+    QTRY_VERIFY(s.hasUserWallpaperList());
+    QCOMPARE(s.backgroundSelection(), BackgroundSelection::desktopWallpaper());
+}
+
+void TestEditorSession::wallpaperChoiceSurvivesARestart_data()
+{
+    QTest::addColumn<bool>("fileKept");
+    QTest::newRow("wallpaper still there") << true;
+    QTest::newRow("wallpaper deleted between runs") << false;
+}
+
+// Each run has its own settings file reader and its own wallpaper store, which reads the folder in
+// the background after the first editor has opened, as at a real start.
+void TestEditorSession::wallpaperChoiceSurvivesARestart()
+{
+    QFETCH(bool, fileKept);
+    test::IsolatedHome home;
+    const QString settingsPath = FileSettingsStore::defaultPath();
+    const QString folder = BackgroundAssetStore::defaultFolder();
+    const QColor sky(60, 140, 230);
+    const QString source = home.path() + QStringLiteral("/sky.png");
+    QVERIFY(test::solidImage(64, 48, sky).save(source));
+    const QImage content = test::solidImage(100, 80, Qt::white);
+    const auto storedSelection = [&] {
+        return FileSettingsStore(settingsPath).string(QStringLiteral("region.backgroundSelection"));
+    };
+
+    QString id;
+    {
+        FileSettingsStore settings(settingsPath);
+        BackgroundAssetStore wallpapers(folder);
+        EditorSession first(content, CaptureKind::region, assetsFor(content), true, {settings, wallpapers});
+        first.addWallpapers({QUrl::fromLocalFile(source)});
+        id = first.backgroundSelection().itemId();
+        QCOMPARE(first.backgroundSelection(), BackgroundSelection::userWallpaper(id));
+        settings.sync();
+    }
+    QCOMPARE(storedSelection(), std::optional(QStringLiteral("user-wallpaper:") + id));
+    if (!fileKept) {
+        QVERIFY(QFile::remove(QDir(folder).filePath(id)));
+    }
+
+    FileSettingsStore settings(settingsPath);
+    BackgroundAssetStore wallpapers(folder);
+    EditorSession second(content, CaptureKind::region, assetsFor(content), true, {settings, wallpapers});
+    QVERIFY(!second.hasUserWallpaperList());
+    QCOMPARE(second.backgroundSelection(), BackgroundSelection::userWallpaper(id));
+    settings.sync();
+    QCOMPARE(storedSelection(), std::optional(QStringLiteral("user-wallpaper:") + id));
+
+    second.requestUserWallpapersIfNeeded();
+    QTRY_VERIFY(second.hasUserWallpaperList());
+    const BackgroundSelection expected =
+        fileKept ? BackgroundSelection::userWallpaper(id) : BackgroundSelection::desktopWallpaper();
+    QCOMPARE(second.backgroundSelection(), expected);
+    settings.sync();
+    QCOMPARE(storedSelection(), std::optional(expected.persistenceValue()));
+    // The export draws the wallpaper, or without it (and without a desktop picture) white.
+    const QImage composite = second.flattenedComposite();
+    QCOMPARE(composite.pixelColor(4, 4), fileKept ? sky : QColor(Qt::white));
 }
 
 void TestEditorSession::undoDepthIsBounded()

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFutureWatcher>
+#include <QImageReader>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QStandardPaths>
@@ -132,12 +133,23 @@ QString BackgroundAssetStore::folder() const
     return m_folder;
 }
 
+QStringList BackgroundAssetStore::acceptedExtensions()
+{
+    // The plugins do not change while the program runs.
+    static const QStringList accepted = [] {
+        QStringList formats;
+        for (const QByteArray& format : QImageReader::supportedImageFormats()) {
+            formats.append(QString::fromLatin1(format).toLower());
+        }
+        formats.removeDuplicates();
+        return formats;
+    }();
+    return accepted;
+}
+
 bool BackgroundAssetStore::isAcceptedExtension(const QString& suffix)
 {
-    static const QStringList accepted{QStringLiteral("png"),  QStringLiteral("jpg"),  QStringLiteral("jpeg"),
-                                      QStringLiteral("heic"), QStringLiteral("heif"), QStringLiteral("tiff"),
-                                      QStringLiteral("webp")};
-    return accepted.contains(suffix.toLower());
+    return !suffix.isEmpty() && acceptedExtensions().contains(suffix.toLower());
 }
 
 QVector<BackgroundWallpaperItem> BackgroundAssetStore::loadWallpapers() const
@@ -197,6 +209,7 @@ BackgroundAssetStore::ImportResult BackgroundAssetStore::importWallpapers(const 
         const QFileInfo source(url.toLocalFile());
         const QString suffix = source.suffix();
         if (!isAcceptedExtension(suffix)) {
+            result.refusedFiles.append(source.fileName());
             continue;
         }
         const QString name = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + QLatin1Char('.') +

@@ -59,18 +59,22 @@ public:
     struct ImportResult
     {
         QVector<BackgroundWallpaperItem> items;
-        QStringList importedIds; // in the order of the given URLs
+        QStringList importedIds;  // in the order of the given URLs
+        QStringList refusedFiles; // names of the files refused for their format, in the same order
     };
-    // Copies each accepted local file into the folder under a new unique name; files that cannot
-    // be copied are skipped.
+    // Copies each local file of an accepted format into the folder under a new unique name; files
+    // that cannot be copied are skipped.
     ImportResult importWallpapers(const QList<QUrl>& urls);
 
     // Deletes the wallpaper of that id; an id that is not a plain file name in the folder is
     // ignored. Returns the reloaded list.
     QVector<BackgroundWallpaperItem> removeWallpaper(const QString& id);
 
-    // "png", "jpg", "jpeg", "heic", "heif", "tiff", "webp", compared in lower case.
+    // The formats the image reader can decode here ("png", "jpg", "webp", … as its plugins
+    // provide), compared in lower case. A picture it cannot read would be listed and chosen, and
+    // then draw nothing.
     static bool isAcceptedExtension(const QString& suffix);
+    static QStringList acceptedExtensions();
 
 private:
     struct Cache;

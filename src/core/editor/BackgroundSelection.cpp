@@ -154,14 +154,18 @@ bool BackgroundSelection::operator==(const BackgroundSelection& other) const
     return true;
 }
 
-BackgroundSelection normalizedBackgroundSelection(const BackgroundSelection& selection,
-                                                  const QVector<BackgroundColorItem>& customColors,
-                                                  const QVector<BackgroundWallpaperItem>& wallpapers)
+BackgroundSelection
+normalizedBackgroundSelection(const BackgroundSelection& selection,
+                              const QVector<BackgroundColorItem>& customColors,
+                              const std::optional<QVector<BackgroundWallpaperItem>>& wallpapers)
 {
     switch (selection.kind()) {
     case BackgroundSelection::Kind::userWallpaper: {
+        if (!wallpapers) {
+            return selection;
+        }
         const QString id = selection.itemId();
-        const bool exists = std::any_of(wallpapers.begin(), wallpapers.end(),
+        const bool exists = std::any_of(wallpapers->begin(), wallpapers->end(),
                                         [&](const BackgroundWallpaperItem& item) { return item.id == id; });
         return exists ? selection : BackgroundSelection::desktopWallpaper();
     }

@@ -63,8 +63,12 @@ private:
 
 // Points a selection at something that exists: a wallpaper that is gone falls back to the desktop
 // wallpaper, a custom colour that is gone to the first custom colour (or white when there is none).
-BackgroundSelection normalizedBackgroundSelection(const BackgroundSelection& selection,
-                                                  const QVector<BackgroundColorItem>& customColors,
-                                                  const QVector<BackgroundWallpaperItem>& wallpapers);
+// Without a wallpaper list (the folder has not been read yet) a wallpaper selection is kept as it
+// is: nothing is known to be gone, and falling back would lose the user's choice for good once the
+// fallback is stored.
+BackgroundSelection
+normalizedBackgroundSelection(const BackgroundSelection& selection,
+                              const QVector<BackgroundColorItem>& customColors,
+                              const std::optional<QVector<BackgroundWallpaperItem>>& wallpapers);
 
 } // namespace velmora

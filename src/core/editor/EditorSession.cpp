@@ -59,14 +59,17 @@ EditorSession::EditorSession(const QImage& image, CaptureKind kind,
     m_customBackgroundColors =
         stored && !stored->isEmpty() ? *stored : QVector<BackgroundColorItem>{defaultCustomColorItem()};
 
-    m_userWallpaperItems =
-        m_services.wallpapers.cachedWallpapers().value_or(QVector<BackgroundWallpaperItem>{});
+    // The store reads its folder in the background; the first session of a run starts before that
+    // and learns the list later (requestUserWallpapersIfNeeded).
+    const auto cachedWallpapers = m_services.wallpapers.cachedWallpapers();
+    m_userWallpaperItems = cachedWallpapers.value_or(QVector<BackgroundWallpaperItem>{});
+    m_hasUserWallpaperList = cachedWallpapers.has_value();
 
     const auto storedSelection = settings.string(key(QStringLiteral("backgroundSelection")));
     m_backgroundSelection = BackgroundSelection::fromPersistenceValue(storedSelection);
-    // Written back through the handler so the stored value is always a valid one.
-    setBackgroundSelection(
-        normalizedBackgroundSelection(m_backgroundSelection, m_customBackgroundColors, m_userWallpaperItems));
+    // Written back through the handler so the stored value is always a valid one. A wallpaper
+    // selection is only checked once the list is known, so until then it is stored unchanged.
+    normalizeSelection();
 }
 
 EditorSession::~EditorSession() = default;
@@ -225,6 +228,7 @@ void EditorSession::setBackgroundAssets(const std::optional<CaptureBackgroundAss
 void EditorSession::setUserWallpaperItems(const QVector<BackgroundWallpaperItem>& items)
 {
     m_userWallpaperItems = items;
+    m_hasUserWallpaperList = true;
     Q_EMIT userWallpaperItemsChanged();
 }
 
@@ -384,6 +388,8 @@ void EditorSession::releaseHeavyAssets()
     m_isDesktopWallpaperLoading = false;
     m_isUserWallpapersLoading = false;
     setUserWallpaperItems({});
+    // Emptied to free the pictures, not because the folder is empty: a reopened session reads it again.
+    m_hasUserWallpaperList = false;
     m_undoStack.clear();
     m_redoStack.clear();
     setAnnotations({});

@@ -113,7 +113,11 @@ public:
     const std::optional<CaptureBackgroundAssets>& backgroundAssets() const { return m_backgroundAssets; }
     void setBackgroundAssets(const std::optional<CaptureBackgroundAssets>& assets);
     const QVector<BackgroundWallpaperItem>& userWallpaperItems() const { return m_userWallpaperItems; }
+    // Also marks the list as known: a wallpaper selection is checked against it from now on.
     void setUserWallpaperItems(const QVector<BackgroundWallpaperItem>& items);
+    // Whether the wallpaper folder has been read for this session; until then the list is empty
+    // without meaning that there are no wallpapers.
+    bool hasUserWallpaperList() const { return m_hasUserWallpaperList; }
 
     // The composite is shown — on screen and in every export — only when it is switched on and
     // the session has something to compose.
@@ -216,6 +220,8 @@ Q_SIGNALS:
     void backgroundAssetsChanged();
     void userWallpaperItemsChanged();
     void historyChanged();
+    // Files given to addWallpapers() that were not imported because their format cannot be read.
+    void wallpapersRefused(const QStringList& fileNames);
 
 private:
     QString key(const QString& field) const;
@@ -246,6 +252,7 @@ private:
     double m_contentInset = 0;
     std::optional<CaptureBackgroundAssets> m_backgroundAssets;
     QVector<BackgroundWallpaperItem> m_userWallpaperItems;
+    bool m_hasUserWallpaperList = false;
 
     std::shared_ptr<CompositeCache> m_composite = std::make_shared<CompositeCache>();
 

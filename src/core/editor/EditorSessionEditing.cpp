@@ -104,8 +104,9 @@ void EditorSession::resetSidebarSettings()
 
 void EditorSession::normalizeSelection()
 {
-    setBackgroundSelection(
-        normalizedBackgroundSelection(m_backgroundSelection, m_customBackgroundColors, m_userWallpaperItems));
+    setBackgroundSelection(normalizedBackgroundSelection(
+        m_backgroundSelection, m_customBackgroundColors,
+        m_hasUserWallpaperList ? std::optional(m_userWallpaperItems) : std::nullopt));
 }
 
 QString EditorSession::addCustomBackgroundColor(const Color& color)
@@ -147,6 +148,9 @@ void EditorSession::addWallpapers(const QList<QUrl>& urls)
     } else {
         normalizeSelection();
     }
+    if (!result.refusedFiles.isEmpty()) {
+        Q_EMIT wallpapersRefused(result.refusedFiles);
+    }
 }
 
 void EditorSession::removeWallpaper(const QString& id)
@@ -163,10 +167,9 @@ void EditorSession::requestUserWallpapersIfNeeded()
     m_isUserWallpapersLoading = true;
     m_services.wallpapers.prewarmWallpapers(this, [this](const QVector<BackgroundWallpaperItem>& items) {
         m_isUserWallpapersLoading = false;
-        if (!items.isEmpty()) {
-            setUserWallpaperItems(items);
-            normalizeSelection();
-        }
+        // Even an empty list is news: a stored wallpaper selection can only now be found gone.
+        setUserWallpaperItems(items);
+        normalizeSelection();
     });
 }
 

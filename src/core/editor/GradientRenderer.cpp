@@ -158,14 +158,23 @@ void fillLinear(QImage& image, const QGradientStops& stops, const QPointF& start
 QImage GradientRenderer::render(const QVector<Color>& colors, const BackgroundGradientStyle& style,
                                 const QSizeF& size, double pixelScale)
 {
-    ++g_renderCount;
     const int width = pixelExtent(size.width(), pixelScale);
     const int height = pixelExtent(size.height(), pixelScale);
-    QImage image = largeImage(QSize(width, height));
+    QImage image = render(colors, style, QSize(width, height), QRectF(0, 0, width, height));
+    if (!image.isNull()) {
+        image.setDevicePixelRatio(width / std::max(size.width(), 1e-9));
+    }
+    return image;
+}
+
+QImage GradientRenderer::render(const QVector<Color>& colors, const BackgroundGradientStyle& style,
+                                const QSize& pixels, const QRectF& frame)
+{
+    ++g_renderCount;
+    QImage image = largeImage(pixels.expandedTo(QSize(1, 1)));
     if (image.isNull()) {
         return {};
     }
-    image.setDevicePixelRatio(width / std::max(size.width(), 1e-9));
     image.fill(Qt::transparent);
     if (colors.isEmpty()) {
         return image;
@@ -176,19 +185,19 @@ QImage GradientRenderer::render(const QVector<Color>& colors, const BackgroundGr
         const double at = colors.size() == 1 ? 0 : double(i) / double(colors.size() - 1);
         stops.append({at, colors[i].toQColor()});
     }
-    const double w = width;
-    const double h = height;
+    const double w = frame.width();
+    const double h = frame.height();
     QPainter painter(&image);
     if (style.kind == BackgroundGradientStyle::Kind::linear) {
         const double theta = style.angleDegrees * M_PI / 180;
         const double r = std::hypot(w, h) / 2;
         // The angle is measured with y up; pixels run y down.
-        const QPointF centre(w / 2, h / 2);
+        const QPointF centre = frame.center();
         const QPointF direction(r * std::cos(theta), -r * std::sin(theta));
         painter.end();
         fillLinear(image, stops, centre - direction, centre + direction);
     } else {
-        const QPointF centre(style.centre.x() * w, style.centre.y() * h);
+        const QPointF centre(frame.left() + style.centre.x() * w, frame.top() + style.centre.y() * h);
         const double radius = std::max(w, h);
         QRadialGradient gradient(centre, radius);
         gradient.setStops(stops);
@@ -197,7 +206,7 @@ QImage GradientRenderer::render(const QVector<Color>& colors, const BackgroundGr
             painter.scale(w / radius, h / radius);
             painter.translate(-centre);
         }
-        painter.fillRect(QRectF(0, 0, w, h).adjusted(-radius, -radius, radius, radius), gradient);
+        painter.fillRect(painter.transform().inverted().mapRect(QRectF(image.rect())), gradient);
     }
     return image;
 }

@@ -33,6 +33,11 @@ public:
     static QImage render(const QVector<Color>& colors, const BackgroundGradientStyle& style,
                          const QSizeF& size, double pixelScale);
     static QImage render(BackgroundGradientPreset preset, const QSizeF& size, double pixelScale);
+    // The gradient laid out over `frame` (in pixels of the result, which may lie partly outside
+    // it) and continued across an image of `pixels`: how a gradient of frame's size looks where it
+    // is shown inside a larger area. With frame = the whole image this is render() above.
+    static QImage render(const QVector<Color>& colors, const BackgroundGradientStyle& style,
+                         const QSize& pixels, const QRectF& frame);
 
     // For tests and diagnostics.
     static int renderCount();

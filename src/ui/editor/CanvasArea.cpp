@@ -61,7 +61,9 @@ void CanvasArea::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     if (m_session.isCompositeShown()) {
-        m_liveBackground.paint(painter, QRectF(rect()), m_session, AppearanceController::isDark());
+        // The background lines up with the composite where the canvas actually shows it.
+        const QRectF composite(QPointF(m_canvas->pos()), layout().pictureRect.size());
+        m_liveBackground.paint(painter, QRectF(rect()), composite, m_session, AppearanceController::isDark());
     } else {
         painter.fillRect(
             rect(), palette().color(QPalette::Window).darker(AppearanceController::isDark() ? 115 : 104));

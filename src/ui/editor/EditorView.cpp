@@ -196,12 +196,25 @@ void EditorView::connectSession()
             [this] { updateSidebarVisibility(true); });
     connect(&m_session, &EditorSession::backgroundAssetsChanged, this,
             [this] { updateSidebarVisibility(true); });
+    connect(&m_session, &EditorSession::wallpapersRefused, this, [this](const QStringList& fileNames) {
+        Q_EMIT notificationRequested(refusedWallpapersMessage(fileNames), 2.0);
+    });
     connect(&m_session, &EditorSession::hoveredColorChanged, this, [this] {
         m_pills->setHoveredColor(m_session.hoveredColor(), m_session.hoveredHex());
         m_canvasArea->relayout();
     });
     refresh();
     updateSidebarVisibility(false);
+}
+
+QString EditorView::refusedWallpapersMessage(const QStringList& fileNames)
+{
+    if (fileNames.size() == 1) {
+        return QStringLiteral("Can't use %1: this image format isn't supported").arg(fileNames.front());
+    }
+    return QStringLiteral("Can't use %1 and %2 more: these image formats aren't supported")
+        .arg(fileNames.front())
+        .arg(fileNames.size() - 1);
 }
 
 void EditorView::showEvent(QShowEvent* event)

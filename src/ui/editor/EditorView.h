@@ -60,6 +60,9 @@ public:
     // Handles one editor key; false when the key is not the editor's (it then passes on).
     bool handleKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
 
+    // What the user is told when wallpapers were not imported because of their format.
+    static QString refusedWallpapersMessage(const QStringList& fileNames);
+
 Q_SIGNALS:
     void copyRequested();
     void saveRequested();
@@ -69,6 +72,8 @@ Q_SIGNALS:
     void copyHexRequested(const QString& hex);
     void dragBegan();
     void dragEnded(bool accepted);
+    // A short message for the user, which the host shows as a pill.
+    void notificationRequested(const QString& message, double seconds);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

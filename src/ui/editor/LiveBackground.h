@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/BackgroundPreview.h"
+
 #include <QImage>
 #include <QRectF>
 #include <QSize>
@@ -10,17 +12,19 @@ namespace velmora {
 
 class EditorSession;
 
-// The background shown behind the canvas while the composite is on: the selected colour,
-// gradient or picture filling the whole canvas area. Rendered pictures are kept until the
-// selection, the picture or the area's size changes, so repaints during editing are cheap.
+// The background shown behind the canvas while the composite is on: the composite's own
+// background — resolved as the export resolves it, fallbacks included — at the scale the composite
+// is shown, filling the whole canvas area. The rendered picture is kept until something it depends
+// on changes, so repaints during editing are cheap.
 class LiveBackground
 {
 public:
-    void paint(QPainter& painter, const QRectF& area, EditorSession& session, bool dark);
+    // `pictureRect`: where the composite lies in the same coordinates as `area`.
+    void paint(QPainter& painter, const QRectF& area, const QRectF& pictureRect, EditorSession& session,
+               bool dark);
 
 private:
-    QImage picture(EditorSession& session, const QSize& pixels, double dpr, bool& isFallbackGrey);
-
+    BackgroundPreview m_preview;
     QString m_key;
     QImage m_cached;
 };

@@ -1,6 +1,7 @@
 #include "sidebar/ImageEditorSidebar.h"
 
 #include "UiLog.h"
+#include "editor/BackgroundAssetStore.h"
 #include "editor/EditorSession.h"
 #include "editor/EditorToolState.h"
 #include "sidebar/SidebarBackgroundPickerRow.h"
@@ -155,9 +156,9 @@ void ImageEditorSidebar::setWallpaperChooser(WallpaperChooser chooser)
 
 QList<QUrl> ImageEditorSidebar::chooseWallpaperFiles(QWidget* parent)
 {
+    // Only what the import accepts, so a picture that could never be drawn is not offered.
     QStringList patterns;
-    for (const char* suffix : {"png", "jpg", "jpeg", "heic", "heif", "tiff", "webp"}) {
-        const QString lower = QString::fromLatin1(suffix);
+    for (const QString& lower : BackgroundAssetStore::acceptedExtensions()) {
         patterns << QStringLiteral("*.") + lower << QStringLiteral("*.") + lower.toUpper();
     }
     const QUrl pictures =
