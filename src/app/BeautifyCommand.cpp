@@ -4,6 +4,7 @@
 #include "annotation/AnnotationJson.h"
 #include "editor/BackgroundAssetStore.h"
 #include "editor/EditorSession.h"
+#include "editor/EditorSettings.h"
 #include "imaging/AtomicFile.h"
 #include "imaging/ImageDecoder.h"
 #include "preferences/SettingsStore.h"
@@ -21,6 +22,10 @@ namespace velmora {
 
 namespace {
 
+// Pixels per point of the input: from a quarter (a thumbnail) to 16 (far beyond any display).
+constexpr double minimumScale = 0.25;
+constexpr double maximumScale = 16;
+
 struct UsageError
 {
     QString message;
@@ -31,9 +36,9 @@ void printError(const QString& message)
     std::fprintf(stderr, "velmora beautify: %s\n", qPrintable(message));
 }
 
-// A number option: finite and at least `minimum` (strictly above when `exclusive`).
+// A number option: finite and within [minimum, maximum].
 std::optional<double> numberOption(const QCommandLineParser& parser, const QString& name, double fallback,
-                                   double minimum, bool exclusive, std::optional<UsageError>& error)
+                                   double minimum, double maximum, std::optional<UsageError>& error)
 {
     if (!parser.isSet(name)) {
         return fallback;
@@ -41,18 +46,25 @@ std::optional<double> numberOption(const QCommandLineParser& parser, const QStri
     bool ok = false;
     const QString text = parser.value(name);
     const double value = text.toDouble(&ok);
-    const bool inRange = exclusive ? value > minimum : value >= minimum;
-    if (!ok || !std::isfinite(value) || !inRange) {
+    if (!ok || !std::isfinite(value) || value < minimum || value > maximum) {
         if (!error) {
-            error =
-                UsageError{QStringLiteral("--%1 needs a number %2 %3, not \"%4\"")
-                               .arg(name, exclusive ? QStringLiteral("above") : QStringLiteral("of at least"))
-                               .arg(minimum)
-                               .arg(text)};
+            error = UsageError{QStringLiteral("--%1 needs a number from %2 to %3, not \"%4\"")
+                                   .arg(name)
+                                   .arg(minimum)
+                                   .arg(maximum)
+                                   .arg(text)};
         }
         return std::nullopt;
     }
     return value;
+}
+
+// The same ranges as the editor's sliders.
+std::optional<double> settingOption(const QCommandLineParser& parser, const QString& name,
+                                    const NumberSetting& setting, CaptureKind kind,
+                                    std::optional<UsageError>& error)
+{
+    return numberOption(parser, name, setting.defaultValue(kind), setting.minimum, setting.maximum, error);
 }
 
 // The background choices that make sense without an editor's stored lists.
@@ -115,16 +127,19 @@ int runBeautify(const QStringList& arguments)
          QStringLiteral("auto-gradient")},
         {QStringLiteral("wallpaper"), QStringLiteral("A picture to use as the background."),
          QStringLiteral("FILE")},
-        {QStringLiteral("background-blur"), QStringLiteral("Blur of the wallpaper."), QStringLiteral("B")},
-        {QStringLiteral("padding"), QStringLiteral("Padding in points (50; 45 with --window)."),
+        {QStringLiteral("background-blur"), QStringLiteral("Blur of the wallpaper, 0 to 40 (0)."),
+         QStringLiteral("B")},
+        {QStringLiteral("padding"), QStringLiteral("Padding in points, 0 to 100 (50; 45 with --window)."),
          QStringLiteral("P")},
-        {QStringLiteral("inset"), QStringLiteral("Inset plate width in points (0)."), QStringLiteral("I")},
-        {QStringLiteral("corner-radius"), QStringLiteral("Corner radius in points (24; 0 with --window)."),
-         QStringLiteral("R")},
-        {QStringLiteral("shadow"), QStringLiteral("Shadow strength (7)."), QStringLiteral("D")},
+        {QStringLiteral("inset"), QStringLiteral("Inset plate width in points, 0 to 60 (0)."),
+         QStringLiteral("I")},
+        {QStringLiteral("corner-radius"),
+         QStringLiteral("Corner radius in points, 0 to 40 (24; 0 with --window)."), QStringLiteral("R")},
+        {QStringLiteral("shadow"), QStringLiteral("Shadow strength, 0 to 40 (7)."), QStringLiteral("D")},
         {QStringLiteral("no-shadow"), QStringLiteral("Draw no shadow.")},
         {QStringLiteral("window"), QStringLiteral("Use the window-capture defaults.")},
-        {QStringLiteral("scale"), QStringLiteral("Pixels per point of INPUT (1)."), QStringLiteral("K")},
+        {QStringLiteral("scale"), QStringLiteral("Pixels per point of INPUT, 0.25 to 16 (1)."),
+         QStringLiteral("K")},
         {QStringLiteral("annotations"), QStringLiteral("A JSON list of annotations in content points."),
          QStringLiteral("FILE")},
     });
@@ -162,19 +177,17 @@ int runBeautify(const QStringList& arguments)
     const bool window = parser.isSet(QStringLiteral("window"));
     const CaptureKind kind = window ? CaptureKind::window : CaptureKind::region;
     std::optional<UsageError> error;
-    const auto padding = numberOption(parser, QStringLiteral("padding"), window ? 45 : 50, 0, false, error);
-    const auto inset = numberOption(parser, QStringLiteral("inset"), 0, 0, false, error);
+    const auto padding =
+        settingOption(parser, QStringLiteral("padding"), EditorSettings::padding, kind, error);
+    const auto inset = settingOption(parser, QStringLiteral("inset"), EditorSettings::inset, kind, error);
     const auto radius =
-        numberOption(parser, QStringLiteral("corner-radius"), window ? 0 : 24, 0, false, error);
-    const auto shadow = numberOption(parser, QStringLiteral("shadow"), 7, 0, false, error);
-    const auto blur = numberOption(parser, QStringLiteral("background-blur"), 0, 0, false, error);
-    const auto scale = numberOption(parser, QStringLiteral("scale"), 1, 0, true, error);
+        settingOption(parser, QStringLiteral("corner-radius"), EditorSettings::cornerRadius, kind, error);
+    const auto shadow = settingOption(parser, QStringLiteral("shadow"), EditorSettings::shadow, kind, error);
+    const auto blur =
+        settingOption(parser, QStringLiteral("background-blur"), EditorSettings::backgroundBlur, kind, error);
+    const auto scale = numberOption(parser, QStringLiteral("scale"), 1, minimumScale, maximumScale, error);
     if (error) {
         printError(error->message);
-        return 2;
-    }
-    if (*scale > 16) {
-        printError(QStringLiteral("--scale must be at most 16"));
         return 2;
     }
 

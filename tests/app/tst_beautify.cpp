@@ -159,6 +159,15 @@ void TestBeautify::badInputLeavesOutputUntouched_data()
     QTest::newRow("scale zero") << QStringList{QStringLiteral("@input"), QStringLiteral("--scale"),
                                                QStringLiteral("0")}
                                 << QStringLiteral("--scale") << 2;
+    // Beyond the editor's sliders: refused before anything is allocated.
+    for (const auto& [option, value] :
+         {std::pair{"--padding", "1e300"}, std::pair{"--padding", "15000"}, std::pair{"--shadow", "1e300"},
+          std::pair{"--scale", "1e-300"}, std::pair{"--inset", "61"}, std::pair{"--corner-radius", "1e9"},
+          std::pair{"--background-blur", "41"}}) {
+        QTest::addRow("%s %s", option, value)
+            << QStringList{QStringLiteral("@input"), QLatin1String(option), QLatin1String(value)}
+            << QStringLiteral("%1 needs a number from").arg(QLatin1String(option)) << 2;
+    }
     QTest::newRow("unknown background")
         << QStringList{QStringLiteral("@input"), QStringLiteral("--background"),
                        QStringLiteral("preset:nope")}

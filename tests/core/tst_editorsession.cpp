@@ -61,6 +61,7 @@ private Q_SLOTS:
     void defaultsPerKind();
     void settingsRoundTripThroughTheFile();
     void wrongTypedAndCorruptValuesGiveDefaults();
+    void outOfRangeValuesAreHeldToTheSliders();
     void wallpaperChoiceSurvivesARestart_data();
     void wallpaperChoiceSurvivesARestart();
     void undoDepthIsBounded();
@@ -160,6 +161,48 @@ void TestEditorSession::wrongTypedAndCorruptValuesGiveDefaults()
     s.requestUserWallpapersIfNeeded();
     QTRY_VERIFY(s.hasUserWallpaperList());
     QCOMPARE(s.backgroundSelection(), BackgroundSelection::desktopWallpaper());
+}
+
+// A settings file edited by hand (or by a hostile program) cannot make the editor allocate an
+// enormous composite: every number is held to the range its slider offers, on reading and on setting.
+void TestEditorSession::outOfRangeValuesAreHeldToTheSliders()
+{
+    Fixture f;
+    {
+        QFile file(f.settings.path());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[General]\n"
+                   "region.contentPadding=1e300\n"
+                   "region.contentInset=-5\n"
+                   "region.contentCornerRadius=1e9\n"
+                   "region.strokeWidth=0\n"
+                   "region.fontSize=100000\n"
+                   "region.blurRadius=1e-300\n"
+                   "region.backgroundBlur=inf\n"
+                   "shared.backgroundShadow=1e300\n");
+    }
+    FileSettingsStore settings(f.settings.path());
+    EditorSession s(test::solidImage(40, 30, Qt::red), CaptureKind::region,
+                    CaptureBackgroundAssets{test::solidImage(40, 30, Qt::red), std::nullopt, 50, true}, true,
+                    {settings, f.wallpapers});
+    QCOMPARE(s.contentPadding(), 100.0);
+    QCOMPARE(s.contentInset(), 0.0);
+    QCOMPARE(s.contentCornerRadius(), 40.0);
+    QCOMPARE(s.strokeWidth(), 1.0);
+    QCOMPARE(s.fontSize(), 64.0);
+    QCOMPARE(s.blurRadius(), 2.0);
+    QVERIFY(s.windowCaptureBackgroundBlur() >= 0 && s.windowCaptureBackgroundBlur() <= 40);
+    QCOMPARE(s.windowCaptureShadow(), 40.0);
+    QCOMPARE(s.renderedImage().size(), QSize(40 + 200, 30 + 200));
+
+    s.setContentPadding(1e300);
+    s.setWindowCaptureShadow(-1);
+    s.setContentInset(std::nan(""));
+    QCOMPARE(s.contentPadding(), 100.0);
+    QCOMPARE(s.windowCaptureShadow(), 0.0);
+    QCOMPARE(s.contentInset(), 0.0);
+    QCOMPARE(settings.number(QStringLiteral("region.contentPadding")), std::optional(100.0));
+    QCOMPARE(settings.number(QStringLiteral("shared.backgroundShadow")), std::optional(0.0));
 }
 
 void TestEditorSession::wallpaperChoiceSurvivesARestart_data()

@@ -267,10 +267,10 @@ void TestImageEditorSidebar::paddingFollowsDragWheelAndSession()
     QVERIFY(wheelOverSlider());
     QVERIFY(f.session->contentPadding() < padding);
 
-    // A stored value beyond the slider's range is shown as it is, not clamped back.
+    // A value beyond the slider's range is held to it, in the session and on the row alike.
     f.session->setContentPadding(150);
-    QCOMPARE(f.session->contentPadding(), 150.0);
-    QCOMPARE(row->valueText(), QStringLiteral("150.0"));
+    QCOMPARE(f.session->contentPadding(), 100.0);
+    QCOMPARE(row->valueText(), QStringLiteral("100.0"));
     QCOMPARE(slider->value(), slider->maximum());
 }
 

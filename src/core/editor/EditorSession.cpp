@@ -3,6 +3,7 @@
 #include "annotation/AnnotationGeometry.h"
 #include "editor/AutoPalette.h"
 #include "editor/BackgroundAssetStore.h"
+#include "editor/EditorSettings.h"
 #include "preferences/SettingsStore.h"
 
 #include <QMutexLocker>
@@ -11,12 +12,6 @@
 #include <cmath>
 
 namespace velmora {
-
-namespace {
-
-const QString sharedShadowKey = QStringLiteral("shared.backgroundShadow");
-
-} // namespace
 
 QRect pixelRectRoundedOutward(const QRectF& points, double sx, double sy)
 {
@@ -36,21 +31,18 @@ EditorSession::EditorSession(const QImage& image, CaptureKind kind,
     m_backgroundAssets = std::move(assets);
 
     const SettingsStore& settings = m_services.settings;
-    m_strokeWidth = settings.number(key(QStringLiteral("strokeWidth"))).value_or(8);
-    m_fontSize = settings.number(key(QStringLiteral("fontSize"))).value_or(32);
+    m_strokeWidth = EditorSettings::strokeWidth.read(settings, kind);
+    m_fontSize = EditorSettings::fontSize.read(settings, kind);
     m_textStyle =
         fromRawValue<TextStyle>(settings.string(key(QStringLiteral("textStyle"))).value_or(QString()))
             .value_or(TextStyle::standard);
-    m_blurRadius = settings.number(key(QStringLiteral("blurRadius"))).value_or(10);
-    m_windowCaptureBackgroundBlur = settings.number(key(QStringLiteral("backgroundBlur"))).value_or(0);
-    m_windowCaptureShadow =
-        settings.number(sharedShadowKey)
-            .value_or(settings.number(key(QStringLiteral("backgroundShadow"))).value_or(7));
+    m_blurRadius = EditorSettings::blurRadius.read(settings, kind);
+    m_windowCaptureBackgroundBlur = EditorSettings::backgroundBlur.read(settings, kind);
+    m_windowCaptureShadow = EditorSettings::shadow.read(settings, kind);
     m_isBackgroundCompositeEnabled = backgroundEnabledByDefault;
-    m_contentCornerRadius =
-        settings.number(key(QStringLiteral("contentCornerRadius"))).value_or(defaultCornerRadius(kind));
-    m_contentPadding = resolvedDefaultPadding(kind, settings);
-    m_contentInset = settings.number(key(QStringLiteral("contentInset"))).value_or(0);
+    m_contentCornerRadius = EditorSettings::cornerRadius.read(settings, kind);
+    m_contentPadding = EditorSettings::padding.read(settings, kind);
+    m_contentInset = EditorSettings::inset.read(settings, kind);
 
     std::optional<QVector<BackgroundColorItem>> stored;
     if (const auto data = settings.data(key(QStringLiteral("customBackgroundColors")))) {
@@ -79,14 +71,21 @@ QString EditorSession::key(const QString& field) const
     return rawValue(m_captureKind) + QLatin1Char('.') + field;
 }
 
-void EditorSession::writeNumber(const QString& field, double value)
+double EditorSession::defaultCornerRadius(CaptureKind kind)
 {
-    m_services.settings.setValue(key(field), value);
+    return EditorSettings::cornerRadius.defaultValue(kind);
 }
 
-double EditorSession::resolvedDefaultPadding(CaptureKind kind, const SettingsStore& settings)
+double EditorSession::defaultPadding(CaptureKind kind)
 {
-    return settings.number(rawValue(kind) + QStringLiteral(".contentPadding")).value_or(defaultPadding(kind));
+    return EditorSettings::padding.defaultValue(kind);
+}
+
+double EditorSession::store(const NumberSetting& setting, double value)
+{
+    const double held = setting.clamped(value, m_captureKind);
+    setting.write(m_services.settings, m_captureKind, held);
+    return held;
 }
 
 // MARK: published fields
@@ -105,15 +104,13 @@ void EditorSession::setAnnotations(const AnnotationList& annotations)
 
 void EditorSession::setStrokeWidth(double value)
 {
-    m_strokeWidth = value;
-    writeNumber(QStringLiteral("strokeWidth"), value);
+    m_strokeWidth = store(EditorSettings::strokeWidth, value);
     Q_EMIT strokeWidthChanged();
 }
 
 void EditorSession::setFontSize(double value)
 {
-    m_fontSize = value;
-    writeNumber(QStringLiteral("fontSize"), value);
+    m_fontSize = store(EditorSettings::fontSize, value);
     Q_EMIT fontSizeChanged();
 }
 
@@ -126,8 +123,7 @@ void EditorSession::setTextStyle(TextStyle style)
 
 void EditorSession::setBlurRadius(double value)
 {
-    m_blurRadius = value;
-    writeNumber(QStringLiteral("blurRadius"), value);
+    m_blurRadius = store(EditorSettings::blurRadius, value);
     Q_EMIT blurRadiusChanged();
 }
 
@@ -163,16 +159,14 @@ void EditorSession::setCustomBackgroundColors(const QVector<BackgroundColorItem>
 
 void EditorSession::setWindowCaptureBackgroundBlur(double value)
 {
-    m_windowCaptureBackgroundBlur = value;
-    writeNumber(QStringLiteral("backgroundBlur"), value);
+    m_windowCaptureBackgroundBlur = store(EditorSettings::backgroundBlur, value);
     clearCompositeCache();
     Q_EMIT windowCaptureBackgroundBlurChanged();
 }
 
 void EditorSession::setWindowCaptureShadow(double value)
 {
-    m_windowCaptureShadow = value;
-    m_services.settings.setValue(sharedShadowKey, value);
+    m_windowCaptureShadow = store(EditorSettings::shadow, value);
     clearCompositeCache();
     Q_EMIT windowCaptureShadowChanged();
 }
@@ -186,21 +180,20 @@ void EditorSession::setBackgroundCompositeEnabled(bool enabled)
 
 void EditorSession::setContentCornerRadius(double value)
 {
-    m_contentCornerRadius = value;
-    writeNumber(QStringLiteral("contentCornerRadius"), value);
+    m_contentCornerRadius = store(EditorSettings::cornerRadius, value);
     clearCompositeCache();
     Q_EMIT contentCornerRadiusChanged();
 }
 
-void EditorSession::setPaddingOrInset(double& field, double value, const QString& keyName, bool translate)
+void EditorSession::setPaddingOrInset(double& field, double value, const NumberSetting& setting,
+                                      bool translate)
 {
     const double old = field;
     const double oldOffset = contentOffset();
-    field = value;
-    writeNumber(keyName, value);
+    field = store(setting, value);
     // Annotations live in composite points while the composite shows: keep them over the content,
     // which moves by the whole pixels the composite lays the new value out in.
-    if (translate && isCompositeShown() && value != old) {
+    if (translate && isCompositeShown() && field != old) {
         const double moved = contentOffset() - oldOffset;
         translateAnnotations(moved, moved);
     }
@@ -209,13 +202,13 @@ void EditorSession::setPaddingOrInset(double& field, double value, const QString
 
 void EditorSession::setContentPadding(double value)
 {
-    setPaddingOrInset(m_contentPadding, value, QStringLiteral("contentPadding"), true);
+    setPaddingOrInset(m_contentPadding, value, EditorSettings::padding, true);
     Q_EMIT contentPaddingChanged();
 }
 
 void EditorSession::setContentInset(double value)
 {
-    setPaddingOrInset(m_contentInset, value, QStringLiteral("contentInset"), true);
+    setPaddingOrInset(m_contentInset, value, EditorSettings::inset, true);
     Q_EMIT contentInsetChanged();
 }
 
@@ -325,9 +318,9 @@ void EditorSession::restore(const Snapshot& snapshot)
     clearCompositeCache();
     setBlurRadius(snapshot.blurRadius);
     setContentCornerRadius(snapshot.contentCornerRadius);
-    setPaddingOrInset(m_contentPadding, snapshot.contentPadding, QStringLiteral("contentPadding"), false);
+    setPaddingOrInset(m_contentPadding, snapshot.contentPadding, EditorSettings::padding, false);
     Q_EMIT contentPaddingChanged();
-    setPaddingOrInset(m_contentInset, snapshot.contentInset, QStringLiteral("contentInset"), false);
+    setPaddingOrInset(m_contentInset, snapshot.contentInset, EditorSettings::inset, false);
     Q_EMIT contentInsetChanged();
 }
 

@@ -25,6 +25,7 @@ namespace velmora {
 
 class BackgroundAssetStore;
 class SettingsStore;
+struct NumberSetting;
 struct BlurSource;
 
 // The rendered composite, shared with background renders: they hold it weakly, so a render that
@@ -196,10 +197,9 @@ public:
     // Empties a session that is no longer needed.
     void releaseHeavyAssets();
 
-    static double resolvedDefaultPadding(CaptureKind kind, const SettingsStore& settings);
     // A window capture sits square and a little closer; a region gets rounder corners and more room.
-    static double defaultCornerRadius(CaptureKind kind) { return kind == CaptureKind::window ? 0 : 24; }
-    static double defaultPadding(CaptureKind kind) { return kind == CaptureKind::window ? 45 : 50; }
+    static double defaultCornerRadius(CaptureKind kind);
+    static double defaultPadding(CaptureKind kind);
 
 Q_SIGNALS:
     void capturedImageChanged();
@@ -225,11 +225,12 @@ Q_SIGNALS:
 
 private:
     QString key(const QString& field) const;
-    void writeNumber(const QString& field, double value);
+    // Holds the value to the setting's range, stores it and returns what was stored.
+    double store(const NumberSetting& setting, double value);
     Snapshot currentSnapshot() const;
     void restore(const Snapshot& snapshot);
     void trimImageGenerations();
-    void setPaddingOrInset(double& field, double value, const QString& keyName, bool translate);
+    void setPaddingOrInset(double& field, double value, const NumberSetting& setting, bool translate);
     void normalizeSelection();
 
     const CaptureKind m_captureKind;

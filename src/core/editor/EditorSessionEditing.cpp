@@ -5,6 +5,8 @@
 #include "editor/BackgroundAssetStore.h"
 #include "editor/EditorSession.h"
 
+#include "editor/EditorSettings.h"
+
 #include <cmath>
 
 namespace velmora {
@@ -93,12 +95,12 @@ std::optional<QString> EditorSession::hoveredHex() const
 void EditorSession::resetSidebarSettings()
 {
     pushUndo();
-    setContentCornerRadius(defaultCornerRadius(m_captureKind));
-    setContentPadding(defaultPadding(m_captureKind));
-    setContentInset(0);
-    setWindowCaptureShadow(7);
-    setWindowCaptureBackgroundBlur(0);
-    setBlurRadius(10);
+    setContentCornerRadius(EditorSettings::cornerRadius.defaultValue(m_captureKind));
+    setContentPadding(EditorSettings::padding.defaultValue(m_captureKind));
+    setContentInset(EditorSettings::inset.defaultValue(m_captureKind));
+    setWindowCaptureShadow(EditorSettings::shadow.defaultValue(m_captureKind));
+    setWindowCaptureBackgroundBlur(EditorSettings::backgroundBlur.defaultValue(m_captureKind));
+    setBlurRadius(EditorSettings::blurRadius.defaultValue(m_captureKind));
     setBackgroundSelection(BackgroundSelection::desktopWallpaper());
 }
 

@@ -3,6 +3,7 @@
 #include "UiLog.h"
 #include "editor/BackgroundAssetStore.h"
 #include "editor/EditorSession.h"
+#include "editor/EditorSettings.h"
 #include "editor/EditorToolState.h"
 #include "sidebar/SidebarBackgroundPickerRow.h"
 #include "sidebar/SidebarSliderRow.h"
@@ -23,8 +24,7 @@ namespace velmora {
 struct ImageEditorSidebar::SliderBinding
 {
     QString label;
-    double minimum;
-    double maximum;
+    const NumberSetting& setting;
     double (EditorSession::*get)() const;
     void (EditorSession::*set)(double);
     void (EditorSession::*changed)();
@@ -53,7 +53,7 @@ ImageEditorSidebar::ImageEditorSidebar(EditorSession* session, EditorToolState* 
     layout->setSpacing(14);
 
     m_pixelSizeRow =
-        addSliderRow(content, {tr("Pixel Size"), 2, 30, &EditorSession::blurRadius,
+        addSliderRow(content, {tr("Pixel Size"), EditorSettings::blurRadius, &EditorSession::blurRadius,
                                &EditorSession::setBlurRadius, &EditorSession::blurRadiusChanged});
     layout->addWidget(m_pixelSizeRow);
 
@@ -62,16 +62,17 @@ ImageEditorSidebar::ImageEditorSidebar(EditorSession* session, EditorToolState* 
     background->setContentsMargins(0, 0, 0, 0);
     background->setSpacing(14);
     const SliderBinding bindings[] = {
-        {tr("Corner Radius"), 0, 40, &EditorSession::contentCornerRadius,
+        {tr("Corner Radius"), EditorSettings::cornerRadius, &EditorSession::contentCornerRadius,
          &EditorSession::setContentCornerRadius, &EditorSession::contentCornerRadiusChanged},
-        {tr("Padding"), 0, 100, &EditorSession::contentPadding, &EditorSession::setContentPadding,
-         &EditorSession::contentPaddingChanged},
-        {tr("Inset"), 0, 60, &EditorSession::contentInset, &EditorSession::setContentInset,
+        {tr("Padding"), EditorSettings::padding, &EditorSession::contentPadding,
+         &EditorSession::setContentPadding, &EditorSession::contentPaddingChanged},
+        {tr("Inset"), EditorSettings::inset, &EditorSession::contentInset, &EditorSession::setContentInset,
          &EditorSession::contentInsetChanged},
-        {tr("Shadow"), 0, 40, &EditorSession::windowCaptureShadow, &EditorSession::setWindowCaptureShadow,
-         &EditorSession::windowCaptureShadowChanged},
-        {tr("Background Image Blur"), 0, 40, &EditorSession::windowCaptureBackgroundBlur,
-         &EditorSession::setWindowCaptureBackgroundBlur, &EditorSession::windowCaptureBackgroundBlurChanged},
+        {tr("Shadow"), EditorSettings::shadow, &EditorSession::windowCaptureShadow,
+         &EditorSession::setWindowCaptureShadow, &EditorSession::windowCaptureShadowChanged},
+        {tr("Background Image Blur"), EditorSettings::backgroundBlur,
+         &EditorSession::windowCaptureBackgroundBlur, &EditorSession::setWindowCaptureBackgroundBlur,
+         &EditorSession::windowCaptureBackgroundBlurChanged},
     };
     for (const SliderBinding& binding : bindings) {
         background->addWidget(addSliderRow(m_backgroundControls, binding));
@@ -137,7 +138,8 @@ ImageEditorSidebar::~ImageEditorSidebar()
 
 SidebarSliderRow* ImageEditorSidebar::addSliderRow(QWidget* container, const SliderBinding& binding)
 {
-    auto* row = new SidebarSliderRow(binding.label, binding.minimum, binding.maximum, container);
+    auto* row =
+        new SidebarSliderRow(binding.label, binding.setting.minimum, binding.setting.maximum, container);
     row->setValue((m_session->*binding.get)());
     const auto get = binding.get;
     const auto set = binding.set;
