@@ -112,6 +112,17 @@ int main(int argc, char** argv)
     }
     QGuiApplication app(argc, argv);
     registerBundledFonts();
+    // "--write-input FILE" writes the 5K desktop as a PNG (Qt's writer, as most tools save
+    // screenshots) for timing `velmora beautify` on it, and does nothing else.
+    const QStringList arguments = app.arguments();
+    if (const qsizetype at = arguments.indexOf(QStringLiteral("--write-input")); at > 0) {
+        const QString path = arguments.value(at + 1);
+        if (path.isEmpty() || !uiContent(5120, 2880).save(path, "png")) {
+            std::fprintf(stderr, "cannot write the input PNG to \"%s\"\n", qPrintable(path));
+            return 1;
+        }
+        return 0;
+    }
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
     benchCapture(3840, 2160, 1, runs);
     benchCapture(5120, 2880, 2, runs);
