@@ -4,6 +4,7 @@
 #include "editor/FigmaSquircle.h"
 #include "editor/GradientRenderer.h"
 #include "imaging/Blur.h"
+#include "imaging/ImageView.h"
 #include "imaging/LargeImage.h"
 #include "imaging/ShadowLayer.h"
 
@@ -40,9 +41,7 @@ void drawAspectFill(QPainter& painter, const QImage& picture, const QSize& canva
     painter.setClipRect(QRect(QPoint(0, 0), canvas));
     // The picture covers the whole canvas, so it replaces the (uninitialised) pixels outright.
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    QImage source = picture;
-    source.setDevicePixelRatio(1);
-    painter.drawImage(target, source);
+    painter.drawImage(target, unscaledView(picture));
     painter.restore();
 }
 
@@ -83,8 +82,7 @@ QRegion roundedInterior(const QRect& rect, double radius)
 // the four corner squares go through the antialiased outline.
 void drawRoundedOpaqueContent(QPainter& painter, const QImage& content, const QRect& rect, double radius)
 {
-    QImage source = content;
-    source.setDevicePixelRatio(1);
+    const QImage source = unscaledView(content);
     const QRegion interior = roundedInterior(rect, radius);
     painter.save();
     painter.setClipRegion(interior);
@@ -127,9 +125,9 @@ QImage maskedContentImage(const QImage& raster, double radius)
     if (radius <= 0 || raster.isNull()) {
         return raster;
     }
-    QImage source = raster.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    source.setDevicePixelRatio(1);
-    QImage masked(source.size(), QImage::Format_ARGB32_Premultiplied);
+    const QImage converted = raster.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage source = unscaledView(converted);
+    QImage masked = largeImage(source.size());
     if (masked.isNull()) {
         return {};
     }
@@ -203,13 +201,11 @@ QImage renderComposite(const CompositeInputs& in)
     const double maskRadius = ins > 0 ? std::max(radiusPixels - ins, 0.0) : radiusPixels;
     const QPainterPath platePath = FigmaSquircle::path(QRectF(plateRect), radiusPixels);
     const bool opaque = isOpaque(content);
+    QImage maskedRaster; // owns the pixels `masked` shows
     QImage masked;
     if (!opaque) {
-        masked = maskedContentImage(content, maskRadius);
-        if (masked.isNull()) {
-            masked = content;
-        }
-        masked.setDevicePixelRatio(1);
+        maskedRaster = maskedContentImage(content, maskRadius);
+        masked = unscaledView(maskedRaster.isNull() ? content : maskedRaster);
     }
 
     if (in.drawsShadow && in.shadow > 0) {

@@ -1,5 +1,7 @@
 #include "imaging/ShadowLayer.h"
 
+#include "imaging/ImageView.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -103,8 +105,7 @@ void ShadowLayer::addImageAlpha(const QImage& image, const QPoint& at)
     QPainter painter(&m_mask);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.scale(m_scale, m_scale);
-    QImage source = image;
-    source.setDevicePixelRatio(1);
+    const QImage source = unscaledView(image);
     painter.drawImage(QRectF(at, QSizeF(source.size())), source);
 }
 
