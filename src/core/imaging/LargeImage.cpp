@@ -22,19 +22,20 @@ void* allocateLarge(std::size_t bytes)
     return buffer;
 }
 
-QImage largeImage(QSize size)
+QImage largeImage(QSize size, QImage::Format format)
 {
     if (size.isEmpty()) {
         return {};
     }
-    const auto bytesPerLine = std::size_t(size.width()) * 4;
+    const int bitsPerPixel = QImage::toPixelFormat(format).bitsPerPixel();
+    const auto bytesPerLine = (std::size_t(size.width()) * std::size_t(bitsPerPixel) + 31) / 32 * 4;
     void* buffer = allocateLarge(bytesPerLine * std::size_t(size.height()));
     if (!buffer) {
         return {};
     }
     return QImage(
-        static_cast<uchar*>(buffer), size.width(), size.height(), qsizetype(bytesPerLine),
-        QImage::Format_ARGB32_Premultiplied, [](void* data) { std::free(data); }, buffer);
+        static_cast<uchar*>(buffer), size.width(), size.height(), qsizetype(bytesPerLine), format,
+        [](void* data) { std::free(data); }, buffer);
 }
 
 QImage largeCopy(const QImage& image)

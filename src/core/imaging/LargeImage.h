@@ -13,8 +13,9 @@ namespace velmora {
 // std::free.
 void* allocateLarge(std::size_t bytes);
 
-// An uninitialised Format_ARGB32_Premultiplied image on such a buffer; null when memory runs out.
-QImage largeImage(QSize size);
+// An uninitialised image on such a buffer (Format_ARGB32_Premultiplied unless told otherwise, rows
+// padded to four bytes); null when memory runs out.
+QImage largeImage(QSize size, QImage::Format format = QImage::Format_ARGB32_Premultiplied);
 
 // A writable copy of the image on such a buffer, with the same format-converted pixels and density.
 QImage largeCopy(const QImage& image);

@@ -1,12 +1,14 @@
 #include "imaging/ShadowLayer.h"
 
 #include "imaging/ImageView.h"
+#include "imaging/LargeImage.h"
 
 #include <QPainter>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace velmora {
@@ -32,22 +34,27 @@ std::array<int, 3> boxWidths(double sigma)
     return widths;
 }
 
-// One running-sum box pass along a line of `count` samples `stride` apart.
-void boxLine(uchar* data, int count, int stride, int radius, std::vector<int>& scratch)
+// (sum + width / 2) / width for every sum a box of `width` 8-bit samples can have: a table lookup
+// instead of an integer division per sample, which cost more than everything else in the blur.
+std::vector<uchar> averages(int width)
 {
-    scratch.assign(std::size_t(count), 0);
-    for (int i = 0; i < count; ++i) {
-        scratch[std::size_t(i)] = data[i * stride];
+    std::vector<uchar> table(std::size_t(255) * std::size_t(width) + 1);
+    for (std::size_t sum = 0; sum < table.size(); ++sum) {
+        table[sum] = uchar((sum + std::size_t(width / 2)) / std::size_t(width));
     }
-    const int width = 2 * radius + 1;
+    return table;
+}
+
+// One running-sum box pass along a row; samples outside the row count as zero.
+void boxRow(uchar* data, int count, int radius, const uchar* average, std::vector<int>& scratch)
+{
+    scratch.assign(data, data + count);
     int sum = 0;
-    for (int i = -radius; i <= radius; ++i) {
-        if (i >= 0 && i < count) {
-            sum += scratch[std::size_t(i)];
-        }
+    for (int i = 0; i <= radius && i < count; ++i) {
+        sum += scratch[std::size_t(i)];
     }
     for (int i = 0; i < count; ++i) {
-        data[i * stride] = uchar((sum + width / 2) / width);
+        data[i] = average[sum];
         const int leaving = i - radius;
         const int entering = i + radius + 1;
         if (leaving >= 0) {
@@ -55,6 +62,45 @@ void boxLine(uchar* data, int count, int stride, int radius, std::vector<int>& s
         }
         if (entering < count) {
             sum += scratch[std::size_t(entering)];
+        }
+    }
+}
+
+// The same pass down every column, computed a row at a time so that memory is read in order: one
+// running sum per column, over a copy of the rows as they were before the pass.
+void boxColumns(QImage& alpha, int radius, const uchar* average, std::vector<uchar>& before,
+                std::vector<int>& sums)
+{
+    const int width = alpha.width();
+    const int height = alpha.height();
+    const auto row = [&](int y) { return before.data() + std::size_t(y) * std::size_t(width); };
+    before.resize(std::size_t(width) * std::size_t(height));
+    for (int y = 0; y < height; ++y) {
+        std::copy_n(alpha.constScanLine(y), width, row(y));
+    }
+    sums.assign(std::size_t(width), 0);
+    for (int y = 0; y <= radius && y < height; ++y) {
+        const uchar* in = row(y);
+        for (int x = 0; x < width; ++x) {
+            sums[std::size_t(x)] += in[x];
+        }
+    }
+    for (int y = 0; y < height; ++y) {
+        uchar* out = alpha.scanLine(y);
+        for (int x = 0; x < width; ++x) {
+            out[x] = average[sums[std::size_t(x)]];
+        }
+        if (const int leaving = y - radius; leaving >= 0) {
+            const uchar* in = row(leaving);
+            for (int x = 0; x < width; ++x) {
+                sums[std::size_t(x)] -= in[x];
+            }
+        }
+        if (const int entering = y + radius + 1; entering < height) {
+            const uchar* in = row(entering);
+            for (int x = 0; x < width; ++x) {
+                sums[std::size_t(x)] += in[x];
+            }
         }
     }
 }
@@ -67,19 +113,17 @@ void gaussianBlurAlpha(QImage& alpha, double sigma)
         return;
     }
     std::vector<int> scratch;
+    std::vector<uchar> before;
     for (int width : boxWidths(sigma)) {
         const int radius = (width - 1) / 2;
         if (radius <= 0) {
             continue;
         }
+        const std::vector<uchar> average = averages(width);
         for (int y = 0; y < alpha.height(); ++y) {
-            boxLine(alpha.scanLine(y), alpha.width(), 1, radius, scratch);
+            boxRow(alpha.scanLine(y), alpha.width(), radius, average.data(), scratch);
         }
-        const int stride = int(alpha.bytesPerLine());
-        uchar* bits = alpha.bits();
-        for (int x = 0; x < alpha.width(); ++x) {
-            boxLine(bits + x, alpha.height(), stride, radius, scratch);
-        }
+        boxColumns(alpha, radius, average.data(), before, scratch);
     }
 }
 
@@ -87,8 +131,9 @@ ShadowLayer::ShadowLayer(const QSize& size, double sigma)
     : m_size(size), m_sigma(sigma), m_scale(sigma > 2.5 ? 2.5 / sigma : 1.0)
 {
     // A margin keeps the blur from being cut at the layer's edges.
-    m_mask = QImage(std::max(1, int(std::ceil(size.width() * m_scale))),
-                    std::max(1, int(std::ceil(size.height() * m_scale))), QImage::Format_Alpha8);
+    m_mask = largeImage(QSize(std::max(1, int(std::ceil(size.width() * m_scale))),
+                              std::max(1, int(std::ceil(size.height() * m_scale)))),
+                        QImage::Format_Alpha8);
     m_mask.fill(0);
 }
 
@@ -111,7 +156,12 @@ void ShadowLayer::addImageAlpha(const QImage& image, const QPoint& at)
 
 QImage ShadowLayer::blurredMask(double sigma) const
 {
-    QImage blurredCopy = m_mask.copy();
+    QImage blurredCopy = largeImage(m_mask.size(), m_mask.format());
+    if (blurredCopy.isNull() || blurredCopy.bytesPerLine() != m_mask.bytesPerLine()) {
+        blurredCopy = m_mask.copy();
+    } else {
+        std::memcpy(blurredCopy.bits(), m_mask.constBits(), std::size_t(m_mask.sizeInBytes()));
+    }
     gaussianBlurAlpha(blurredCopy, sigma * m_scale);
     return blurredCopy;
 }
@@ -130,7 +180,10 @@ void ShadowLayer::paint(QPainter& painter, double opacity, double offsetY, const
     }
     const QImage mask = blurredMask();
     // Alpha-only images would draw in the pen colour; tint the coverage black explicitly.
-    QImage tinted(mask.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage tinted = largeImage(mask.size());
+    if (tinted.isNull()) {
+        return;
+    }
     for (int y = 0; y < mask.height(); ++y) {
         const uchar* in = mask.constScanLine(y);
         auto* out = reinterpret_cast<QRgb*>(tinted.scanLine(y));
