@@ -11,6 +11,8 @@
 
 using namespace velmora;
 
+Q_DECLARE_METATYPE(velmora::CompositeBackground)
+
 namespace {
 
 CompositeInputs inputs(const QImage& content)
@@ -43,6 +45,8 @@ private Q_SLOTS:
     void gradientCornersFollowTheAngle_data();
     void gradientCornersFollowTheAngle();
     void presetGradientsAreCachedBySize();
+    void gradientBackgroundIsTheRenderedGradient_data();
+    void gradientBackgroundIsTheRenderedGradient();
     void sessionCompositeIsCachedAndShownRuleHolds();
     void cropCompositeKeepsTheBackground();
 };
@@ -181,6 +185,51 @@ void TestCompositeRenderer::presetGradientsAreCachedBySize()
     GradientRenderer::render(BackgroundGradientPreset::oceanWhisper, QSizeF(300, 400), 2);
     QCOMPARE(GradientRenderer::renderCount(), before + 2);
     QCOMPARE(a.size(), QSize(1200, 800));
+}
+
+void TestCompositeRenderer::gradientBackgroundIsTheRenderedGradient_data()
+{
+    QTest::addColumn<CompositeBackground>("background");
+    QTest::addColumn<double>("padding");
+    QTest::addColumn<QImage>("expected");
+    const QVector<Color> auto3 = {Color::fromRgb8(250, 20, 20), Color::fromRgb8(20, 200, 40),
+                                  Color::fromRgb8(10, 30, 240)};
+    // 40 × 30 points at density 2 with padding 80: 400 × 380 pixels.
+    QTest::newRow("automatic gradient")
+        << CompositeBackground(AutoGradientBackground{auto3}) << 80.0
+        << GradientRenderer::render(auto3, BackgroundGradientStyle::linear(135), QSizeF(200, 190), 2);
+    QTest::newRow("preset, small enough to cache")
+        << CompositeBackground(PresetGradientBackground{BackgroundGradientPreset::oceanWhisper}) << 80.0
+        << GradientRenderer::render(BackgroundGradientPreset::oceanWhisper, QSizeF(200, 190), 2);
+    // 1060 × 1050 points at density 2: over 16 MiB, so never cached.
+    QTest::newRow("preset, too large to cache")
+        << CompositeBackground(PresetGradientBackground{BackgroundGradientPreset::oceanWhisper}) << 510.0
+        << GradientRenderer::render(BackgroundGradientPreset::oceanWhisper, QSizeF(1060, 1050), 2);
+}
+
+void TestCompositeRenderer::gradientBackgroundIsTheRenderedGradient()
+{
+    QFETCH(CompositeBackground, background);
+    QFETCH(double, padding);
+    QFETCH(QImage, expected);
+    CompositeInputs in = inputs(test::solidImage(40, 30, Qt::black, 2.0));
+    in.background = background;
+    in.padding = padding;
+    in.shadow = 20;
+    const QImage out = renderComposite(in);
+    QCOMPARE(out.size(), expected.size());
+    // Every pixel of the padding away from the content and its shadow is the gradient's own.
+    const int clear = int(padding) * 2 - 100;
+    QVERIFY(clear > 50);
+    for (int y = 0; y < out.height(); ++y) {
+        const bool band = y < clear || y >= out.height() - clear;
+        for (int x = 0; x < out.width(); ++x) {
+            if (band || x < clear || x >= out.width() - clear) {
+                QCOMPARE(out.pixel(x, y), expected.pixel(x, y));
+            }
+        }
+    }
+    QCOMPARE(out.pixelColor(out.width() / 2, out.height() / 2), QColor(Qt::black));
 }
 
 void TestCompositeRenderer::sessionCompositeIsCachedAndShownRuleHolds()

@@ -103,6 +103,67 @@ void drawRoundedOpaqueContent(QPainter& painter, const QImage& content, const QR
     painter.restore();
 }
 
+struct GradientFill
+{
+    QVector<Color> colors;
+    BackgroundGradientStyle style;
+};
+
+// The gradient to fill straight into the canvas, when there is one as large as the canvas. Such a
+// gradient is too big for the gradient cache anyway, and a raster of its own would be one more
+// buffer of the canvas's size to fault in and copy over (65 MB at 5K).
+std::optional<GradientFill> gradientFilledInPlace(const CompositeInputs& in, const QSizeF& resultPoints,
+                                                  double k, const QSize& canvasSize)
+{
+    const QSize pixels = GradientRenderer::pixelSize(resultPoints, k);
+    if (in.backgroundBlur > 0 || pixels != canvasSize) {
+        return std::nullopt;
+    }
+    if (const auto* g = std::get_if<PresetGradientBackground>(&in.background)) {
+        if (qint64(pixels.width()) * pixels.height() * 4 <= GradientRenderer::maxCachedBytes) {
+            return std::nullopt;
+        }
+        const auto pair = colors(g->preset);
+        return GradientFill{{pair[0], pair[1]}, BackgroundGradientStyle::linear(angleDegrees(g->preset))};
+    }
+    if (const auto* g = std::get_if<AutoGradientBackground>(&in.background)) {
+        return GradientFill{g->colors, BackgroundGradientStyle::linear(135)};
+    }
+    return std::nullopt;
+}
+
+// A picture (wallpaper, cached or blurred gradient) drawn to fill the canvas, or a fill colour.
+void paintBackground(QPainter& painter, QImage& canvas, const CompositeInputs& in, const QSizeF& resultPoints,
+                     double k)
+{
+    const auto backgroundImage =
+        std::visit(Overloaded{
+                       [](const Color&) { return QImage(); },
+                       [](const QImage& image) { return image; },
+                       [&](const PresetGradientBackground& g) {
+                           return GradientRenderer::render(g.preset, resultPoints, k);
+                       },
+                       [&](const AutoGradientBackground& g) {
+                           return GradientRenderer::render(g.colors, BackgroundGradientStyle::linear(135),
+                                                           resultPoints, k);
+                       },
+                   },
+                   in.background);
+    QImage picture = backgroundImage;
+    if (!picture.isNull() && in.backgroundBlur > 0) {
+        const QImage soft = blurred(picture, in.backgroundBlur);
+        if (!soft.isNull()) {
+            picture = soft;
+        }
+    }
+    if (!picture.isNull() && picture.width() >= 1 && picture.height() >= 1) {
+        drawAspectFill(painter, picture, canvas.size());
+    } else {
+        const Color* fill = std::get_if<Color>(&in.background);
+        canvas.fill(fill ? fill->toQColor() : QColor(Qt::white));
+    }
+}
+
 } // namespace
 
 double nativePixelScale(const QImage& image)
@@ -167,31 +228,10 @@ QImage renderComposite(const CompositeInputs& in)
     painter.setRenderHint(QPainter::Antialiasing, true);
 
     // Background.
-    const auto backgroundImage =
-        std::visit(Overloaded{
-                       [](const Color&) { return QImage(); },
-                       [](const QImage& image) { return image; },
-                       [&](const PresetGradientBackground& g) {
-                           return GradientRenderer::render(g.preset, resultPoints, k);
-                       },
-                       [&](const AutoGradientBackground& g) {
-                           return GradientRenderer::render(g.colors, BackgroundGradientStyle::linear(135),
-                                                           resultPoints, k);
-                       },
-                   },
-                   in.background);
-    QImage picture = backgroundImage;
-    if (!picture.isNull() && in.backgroundBlur > 0) {
-        const QImage soft = blurred(picture, in.backgroundBlur);
-        if (!soft.isNull()) {
-            picture = soft;
-        }
-    }
-    if (!picture.isNull() && picture.width() >= 1 && picture.height() >= 1) {
-        drawAspectFill(painter, picture, canvasSize);
+    if (const auto gradient = gradientFilledInPlace(in, resultPoints, k, canvasSize)) {
+        GradientRenderer::fill(canvas, gradient->colors, gradient->style);
     } else {
-        const Color* fill = std::get_if<Color>(&in.background);
-        canvas.fill(fill ? fill->toQColor() : QColor(Qt::white));
+        paintBackground(painter, canvas, in, resultPoints, k);
     }
 
     // Content and plate share one smoothed outline.

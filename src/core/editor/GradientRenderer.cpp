@@ -20,7 +20,7 @@ namespace {
 
 constexpr qint64 maxEntries = 80;
 constexpr qint64 maxTotalCost = 64LL * 1024 * 1024;
-constexpr qint64 maxEntryCost = 16LL * 1024 * 1024;
+constexpr qint64 maxEntryCost = GradientRenderer::maxCachedBytes;
 
 std::atomic<int> g_renderCount{0};
 
@@ -158,17 +158,26 @@ void fillLinear(QImage& image, const QGradientStops& stops, const QPointF& start
 QImage GradientRenderer::render(const QVector<Color>& colors, const BackgroundGradientStyle& style,
                                 const QSizeF& size, double pixelScale)
 {
-    ++g_renderCount;
-    const int width = pixelExtent(size.width(), pixelScale);
-    const int height = pixelExtent(size.height(), pixelScale);
-    QImage image = largeImage(QSize(width, height));
+    const QSize pixels = pixelSize(size, pixelScale);
+    QImage image = largeImage(pixels);
     if (image.isNull()) {
+        ++g_renderCount;
         return {};
     }
-    image.setDevicePixelRatio(width / std::max(size.width(), 1e-9));
-    image.fill(Qt::transparent);
+    image.setDevicePixelRatio(pixels.width() / std::max(size.width(), 1e-9));
+    fill(image, colors, style);
+    return image;
+}
+
+void GradientRenderer::fill(QImage& image, const QVector<Color>& colors, const BackgroundGradientStyle& style)
+{
+    ++g_renderCount;
+    const bool linear = style.kind == BackgroundGradientStyle::Kind::linear;
+    if (colors.isEmpty() || !linear) {
+        image.fill(Qt::transparent);
+    }
     if (colors.isEmpty()) {
-        return image;
+        return;
     }
 
     QGradientStops stops;
@@ -176,18 +185,17 @@ QImage GradientRenderer::render(const QVector<Color>& colors, const BackgroundGr
         const double at = colors.size() == 1 ? 0 : double(i) / double(colors.size() - 1);
         stops.append({at, colors[i].toQColor()});
     }
-    const double w = width;
-    const double h = height;
-    QPainter painter(&image);
-    if (style.kind == BackgroundGradientStyle::Kind::linear) {
+    const double w = image.width();
+    const double h = image.height();
+    if (linear) {
         const double theta = style.angleDegrees * M_PI / 180;
         const double r = std::hypot(w, h) / 2;
         // The angle is measured with y up; pixels run y down.
         const QPointF centre(w / 2, h / 2);
         const QPointF direction(r * std::cos(theta), -r * std::sin(theta));
-        painter.end();
         fillLinear(image, stops, centre - direction, centre + direction);
     } else {
+        QPainter painter(&image);
         const QPointF centre(style.centre.x() * w, style.centre.y() * h);
         const double radius = std::max(w, h);
         QRadialGradient gradient(centre, radius);
@@ -199,7 +207,11 @@ QImage GradientRenderer::render(const QVector<Color>& colors, const BackgroundGr
         }
         painter.fillRect(QRectF(0, 0, w, h).adjusted(-radius, -radius, radius, radius), gradient);
     }
-    return image;
+}
+
+QSize GradientRenderer::pixelSize(const QSizeF& size, double pixelScale)
+{
+    return QSize(pixelExtent(size.width(), pixelScale), pixelExtent(size.height(), pixelScale));
 }
 
 QImage GradientRenderer::render(BackgroundGradientPreset preset, const QSizeF& size, double pixelScale)
