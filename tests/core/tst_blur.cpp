@@ -2,6 +2,8 @@
 #include "imaging/ShadowLayer.h"
 #include "support/TestSupport.h"
 
+#include <QPainter>
+#include <QPainterPath>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -93,6 +95,7 @@ private Q_SLOTS:
     void noBlurReturnsInputOtherwiseKeepsDensityAndFormat();
     void shadowBlurIsThreeRoundedBoxAverages_data();
     void shadowBlurIsThreeRoundedBoxAverages();
+    void shadowIsBlackWithTheBlurredCoverage();
 };
 
 void TestBlur::flatImageStaysFlatToItsBorders_data()
@@ -303,6 +306,37 @@ void TestBlur::shadowBlurIsThreeRoundedBoxAverages()
             QCOMPARE(int(mask.constScanLine(y)[x]), at(x, y));
         }
     }
+}
+
+void TestBlur::shadowIsBlackWithTheBlurredCoverage()
+{
+    ShadowLayer layer(QSize(80, 60), 3);
+    QPainterPath square;
+    square.addRect(20, 20, 30, 20);
+    layer.addPath(square);
+    const QImage mask = layer.blurredMask();
+    QImage canvas(80, 60, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::white);
+    {
+        QPainter painter(&canvas);
+        // The mask is drawn as an alpha-only image: black whatever pen and brush the painter holds.
+        painter.setPen(Qt::red);
+        painter.setBrush(Qt::green);
+        layer.paint(painter, 1.0, 0);
+    }
+    int shaded = 0;
+    for (int y = 0; y < canvas.height(); ++y) {
+        for (int x = 0; x < canvas.width(); ++x) {
+            const QColor c = canvas.pixelColor(x, y);
+            QCOMPARE(c.red(), c.green());
+            QCOMPARE(c.green(), c.blue());
+            shaded += c.red() < 255 ? 1 : 0;
+        }
+    }
+    QVERIFY(shaded > 600);
+    QCOMPARE(canvas.pixelColor(35, 30), QColor(Qt::black)); // the middle is fully covered
+    QCOMPARE(canvas.pixelColor(2, 2), QColor(Qt::white));
+    QVERIFY(mask.constScanLine(0)[0] == 0);
 }
 
 QTEST_GUILESS_MAIN(TestBlur)

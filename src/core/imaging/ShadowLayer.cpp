@@ -2,13 +2,16 @@
 
 #include "imaging/ImageView.h"
 #include "imaging/LargeImage.h"
+#include "imaging/ParallelFor.h"
 
 #include <QPainter>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace velmora {
@@ -66,44 +69,45 @@ void boxRow(uchar* data, int count, int radius, const uchar* average, std::vecto
     }
 }
 
-// The same pass down every column, computed a row at a time so that memory is read in order: one
-// running sum per column, over a copy of the rows as they were before the pass.
-void boxColumns(QImage& alpha, int radius, const uchar* average, std::vector<uchar>& before,
-                std::vector<int>& sums)
+// The same pass down the columns [left, right), computed a row at a time so that memory is read in
+// order: one running sum per column, over `before`, the rows as they were before the pass.
+void boxColumns(QImage& alpha, int left, int right, int radius, const uchar* average, const uchar* before)
 {
     const int width = alpha.width();
     const int height = alpha.height();
-    const auto row = [&](int y) { return before.data() + std::size_t(y) * std::size_t(width); };
-    before.resize(std::size_t(width) * std::size_t(height));
-    for (int y = 0; y < height; ++y) {
-        std::copy_n(alpha.constScanLine(y), width, row(y));
-    }
-    sums.assign(std::size_t(width), 0);
+    const int count = right - left;
+    const auto row = [&](int y) { return before + std::size_t(y) * std::size_t(width) + std::size_t(left); };
+    std::vector<int> sums(std::size_t(count), 0);
     for (int y = 0; y <= radius && y < height; ++y) {
         const uchar* in = row(y);
-        for (int x = 0; x < width; ++x) {
+        for (int x = 0; x < count; ++x) {
             sums[std::size_t(x)] += in[x];
         }
     }
     for (int y = 0; y < height; ++y) {
-        uchar* out = alpha.scanLine(y);
-        for (int x = 0; x < width; ++x) {
+        uchar* out = alpha.scanLine(y) + left;
+        for (int x = 0; x < count; ++x) {
             out[x] = average[sums[std::size_t(x)]];
         }
         if (const int leaving = y - radius; leaving >= 0) {
             const uchar* in = row(leaving);
-            for (int x = 0; x < width; ++x) {
+            for (int x = 0; x < count; ++x) {
                 sums[std::size_t(x)] -= in[x];
             }
         }
         if (const int entering = y + radius + 1; entering < height) {
             const uchar* in = row(entering);
-            for (int x = 0; x < width; ++x) {
+            for (int x = 0; x < count; ++x) {
                 sums[std::size_t(x)] += in[x];
             }
         }
     }
 }
+
+struct FreeDeleter
+{
+    void operator()(void* data) const { std::free(data); }
+};
 
 } // namespace
 
@@ -112,18 +116,38 @@ void gaussianBlurAlpha(QImage& alpha, double sigma)
     if (sigma <= 0 || alpha.isNull()) {
         return;
     }
-    std::vector<int> scratch;
-    std::vector<uchar> before;
-    for (int width : boxWidths(sigma)) {
-        const int radius = (width - 1) / 2;
+    const int width = alpha.width();
+    const int height = alpha.height();
+    // Rows go to the pool in bands, columns in strips; each is independent of the others.
+    constexpr int BandRows = 64;
+    constexpr int StripColumns = 256;
+    const int bands = (height + BandRows - 1) / BandRows;
+    const int strips = (width + StripColumns - 1) / StripColumns;
+    const std::unique_ptr<uchar, FreeDeleter> before(
+        static_cast<uchar*>(allocateLarge(std::size_t(width) * std::size_t(height))));
+    if (!before) {
+        return;
+    }
+    for (int boxWidth : boxWidths(sigma)) {
+        const int radius = (boxWidth - 1) / 2;
         if (radius <= 0) {
             continue;
         }
-        const std::vector<uchar> average = averages(width);
-        for (int y = 0; y < alpha.height(); ++y) {
-            boxRow(alpha.scanLine(y), alpha.width(), radius, average.data(), scratch);
+        const std::vector<uchar> average = averages(boxWidth);
+        parallelFor(bands, [&](int band) {
+            std::vector<int> scratch;
+            for (int y = band * BandRows; y < std::min(height, (band + 1) * BandRows); ++y) {
+                boxRow(alpha.scanLine(y), width, radius, average.data(), scratch);
+            }
+        });
+        for (int y = 0; y < height; ++y) {
+            std::memcpy(before.get() + std::size_t(y) * std::size_t(width), alpha.constScanLine(y),
+                        std::size_t(width));
         }
-        boxColumns(alpha, radius, average.data(), before, scratch);
+        parallelFor(strips, [&](int strip) {
+            boxColumns(alpha, strip * StripColumns, std::min(width, (strip + 1) * StripColumns), radius,
+                       average.data(), before.get());
+        });
     }
 }
 
@@ -178,26 +202,15 @@ void ShadowLayer::paint(QPainter& painter, double opacity, double offsetY, const
     if (opacity <= 0) {
         return;
     }
+    // An alpha-only image draws as black with that coverage.
     const QImage mask = blurredMask();
-    // Alpha-only images would draw in the pen colour; tint the coverage black explicitly.
-    QImage tinted = largeImage(mask.size());
-    if (tinted.isNull()) {
-        return;
-    }
-    for (int y = 0; y < mask.height(); ++y) {
-        const uchar* in = mask.constScanLine(y);
-        auto* out = reinterpret_cast<QRgb*>(tinted.scanLine(y));
-        for (int x = 0; x < mask.width(); ++x) {
-            out[x] = qRgba(0, 0, 0, in[x]);
-        }
-    }
     painter.save();
     if (!clip.isEmpty()) {
         painter.setClipRegion(clip, Qt::IntersectClip);
     }
     painter.setOpacity(painter.opacity() * opacity);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter.drawImage(QRectF(QPointF(0, offsetY), QSizeF(mask.size()) / m_scale), tinted);
+    painter.drawImage(QRectF(QPointF(0, offsetY), QSizeF(mask.size()) / m_scale), mask);
     painter.restore();
 }
 
