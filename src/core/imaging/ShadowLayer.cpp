@@ -104,11 +104,6 @@ void boxColumns(QImage& alpha, int left, int right, int radius, const uchar* ave
     }
 }
 
-struct FreeDeleter
-{
-    void operator()(void* data) const { std::free(data); }
-};
-
 } // namespace
 
 void gaussianBlurAlpha(QImage& alpha, double sigma)
@@ -123,7 +118,7 @@ void gaussianBlurAlpha(QImage& alpha, double sigma)
     constexpr int StripColumns = 256;
     const int bands = (height + BandRows - 1) / BandRows;
     const int strips = (width + StripColumns - 1) / StripColumns;
-    const std::unique_ptr<uchar, FreeDeleter> before(
+    const std::unique_ptr<uchar, LargeBufferDeleter> before(
         static_cast<uchar*>(allocateLarge(std::size_t(width) * std::size_t(height))));
     if (!before) {
         return;

@@ -1,4 +1,5 @@
 #include "imaging/ImageView.h"
+#include "imaging/LargeImage.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -23,15 +24,16 @@ QImage randomImage(int width, int height, QImage::Format format, double density)
 
 } // namespace
 
-class TestImageView : public QObject
+class TestLargeImage : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
     void showsTheSamePixelsAtDensityOne_data();
     void showsTheSamePixelsAtDensityOne();
+    void largeBuffersAreReusedWithinABound();
 };
 
-void TestImageView::showsTheSamePixelsAtDensityOne_data()
+void TestLargeImage::showsTheSamePixelsAtDensityOne_data()
 {
     QTest::addColumn<QImage>("image");
     QTest::addColumn<bool>("shared");
@@ -45,7 +47,7 @@ void TestImageView::showsTheSamePixelsAtDensityOne_data()
     QTest::newRow("indexed at 2") << randomImage(9, 6, QImage::Format_Indexed8, 2) << false;
 }
 
-void TestImageView::showsTheSamePixelsAtDensityOne()
+void TestLargeImage::showsTheSamePixelsAtDensityOne()
 {
     QFETCH(QImage, image);
     QFETCH(bool, shared);
@@ -68,5 +70,43 @@ void TestImageView::showsTheSamePixelsAtDensityOne()
     QCOMPARE(image, original);
 }
 
-QTEST_GUILESS_MAIN(TestImageView)
-#include "tst_imageview.moc"
+void TestLargeImage::largeBuffersAreReusedWithinABound()
+{
+    const QSize fiveK(5320, 3080);
+    const void* first = nullptr;
+    {
+        QImage canvas = largeImage(fiveK);
+        QVERIFY(!canvas.isNull());
+        first = canvas.constBits();
+        canvas.fill(Qt::red);
+    }
+    const std::size_t kept = keptLargeBytes();
+    QVERIFY(kept >= std::size_t(fiveK.width()) * fiveK.height() * 4);
+    // The next raster of that size gets the same memory back, writable; another size does not.
+    QImage again = largeImage(fiveK);
+    QCOMPARE(static_cast<const void*>(again.constBits()), first);
+    QVERIFY(keptLargeBytes() < kept);
+    again.fill(Qt::blue);
+    QCOMPARE(again.pixel(5319, 3079), qRgb(0, 0, 255));
+    const QImage other = largeImage(QSize(5000, 3000));
+    QVERIFY(other.constBits() != first);
+
+    // Giving back more than the bound keeps only the newest buffers.
+    {
+        std::vector<QImage> many;
+        for (int i = 0; i < 6; ++i) {
+            many.push_back(largeImage(QSize(4096, 4096 + 64 * i)));
+            QVERIFY(!many.back().isNull());
+        }
+    }
+    QVERIFY(keptLargeBytes() <= kKeptLargeBytes);
+    QVERIFY(keptLargeBytes() >= std::size_t(4096) * (4096 + 64 * 5) * 4);
+
+    // Small buffers come from the heap and are not kept.
+    const std::size_t before = keptLargeBytes();
+    releaseLarge(allocateLarge(1000));
+    QCOMPARE(keptLargeBytes(), before);
+}
+
+QTEST_GUILESS_MAIN(TestLargeImage)
+#include "tst_largeimage.moc"
