@@ -40,6 +40,8 @@ private Q_SLOTS:
     void squircleRadiusIsCapped();
     void plateWidthAtDensityTwo();
     void shadowFallsUnderTheContent();
+    void anyTranslucentContentPixelBlendsOverTheBackground_data();
+    void anyTranslucentContentPixelBlendsOverTheBackground();
     void shadowParametersAreCapped();
     void backgroundImageFillsKeepingAspect();
     void gradientCornersFollowTheAngle_data();
@@ -119,6 +121,30 @@ void TestCompositeRenderer::shadowFallsUnderTheContent()
     // Without the shadow flag nothing darkens.
     in.drawsShadow = false;
     QCOMPARE(renderComposite(in).pixelColor(150, 156), QColor(Qt::white));
+}
+
+void TestCompositeRenderer::anyTranslucentContentPixelBlendsOverTheBackground_data()
+{
+    QTest::addColumn<QPoint>("pixel");
+    // Content of 300 rows is scanned in bands: the one translucent pixel may sit in any of them.
+    QTest::newRow("first pixel") << QPoint(0, 0);
+    QTest::newRow("middle band") << QPoint(77, 150);
+    QTest::newRow("last pixel") << QPoint(199, 299);
+}
+
+void TestCompositeRenderer::anyTranslucentContentPixelBlendsOverTheBackground()
+{
+    QFETCH(QPoint, pixel);
+    QImage content = test::solidImage(200, 300, Qt::blue);
+    content.setPixel(pixel, qPremultiply(qRgba(255, 0, 0, 128)));
+    CompositeInputs in = inputs(content);
+    in.shadow = 0;
+    const QImage out = renderComposite(in);
+    // Half red over the white background: opaque pink, not a hole in the picture.
+    const QColor blended = out.pixelColor(pixel + QPoint(50, 50));
+    QCOMPARE(blended.alpha(), 255);
+    QVERIFY2(blended.red() == 255 && qAbs(blended.green() - 127) <= 1, qPrintable(blended.name()));
+    QCOMPARE(out.pixelColor(QPoint(100, 100) + QPoint(50, 50)), QColor(Qt::blue));
 }
 
 void TestCompositeRenderer::shadowParametersAreCapped()

@@ -6,11 +6,13 @@
 #include "imaging/Blur.h"
 #include "imaging/ImageView.h"
 #include "imaging/LargeImage.h"
+#include "imaging/ParallelFor.h"
 #include "imaging/ShadowLayer.h"
 
 #include <QPainter>
 #include <QRegion>
 
+#include <atomic>
 #include <cmath>
 
 namespace velmora {
@@ -54,15 +56,25 @@ bool isOpaque(const QImage& image)
         image.format() == QImage::Format_ARGB32_Premultiplied || image.format() == QImage::Format_ARGB32
             ? image
             : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < argb.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-        for (int x = 0; x < argb.width(); ++x) {
-            if (qAlpha(line[x]) != 255) {
-                return false;
+    // Rows in bands on the compute pool, each AND-ed together without a branch per pixel: a 5K
+    // screenshot is 60 MB to read.
+    constexpr int BandRows = 64;
+    const int width = argb.width();
+    std::atomic<bool> opaque{true};
+    parallelFor((argb.height() + BandRows - 1) / BandRows, [&](int band) {
+        const int end = std::min(argb.height(), (band + 1) * BandRows);
+        for (int y = band * BandRows; y < end && opaque.load(std::memory_order_relaxed); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+            QRgb all = 0xff000000u;
+            for (int x = 0; x < width; ++x) {
+                all &= line[x];
+            }
+            if (qAlpha(all) != 255) {
+                opaque = false;
             }
         }
-    }
-    return true;
+    });
+    return opaque;
 }
 
 // The parts of a rounded rectangle that are certainly covered: the rectangle without its corner
