@@ -1,6 +1,9 @@
 #include "imaging/Blur.h"
+#include "imaging/ShadowLayer.h"
 #include "support/TestSupport.h"
 
+#include <QPainter>
+#include <QPainterPath>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -90,6 +93,9 @@ private Q_SLOTS:
     void matchesFullResolutionGaussian();
     void transparentNeighboursLeaveNoDarkFringe();
     void noBlurReturnsInputOtherwiseKeepsDensityAndFormat();
+    void shadowBlurIsThreeRoundedBoxAverages_data();
+    void shadowBlurIsThreeRoundedBoxAverages();
+    void shadowIsBlackWithTheBlurredCoverage();
 };
 
 void TestBlur::flatImageStaysFlatToItsBorders_data()
@@ -235,6 +241,102 @@ void TestBlur::noBlurReturnsInputOtherwiseKeepsDensityAndFormat()
     QCOMPARE(result.size(), rgb.size());
     QCOMPARE(result.devicePixelRatio(), 2.0);
     QCOMPARE(result.pixel(0, 0), qRgb(128, 128, 128));
+}
+
+void TestBlur::shadowBlurIsThreeRoundedBoxAverages_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<double>("sigma");
+    QTest::newRow("small sigma") << QSize(23, 17) << 0.9;
+    QTest::newRow("the shadow's usual sigma") << QSize(64, 40) << 2.5;
+    QTest::newRow("boxes wider than the mask") << QSize(9, 30) << 7.0;
+    QTest::newRow("one row") << QSize(50, 1) << 2.0;
+    QTest::newRow("one column") << QSize(1, 50) << 2.0;
+}
+
+void TestBlur::shadowBlurIsThreeRoundedBoxAverages()
+{
+    QFETCH(QSize, size);
+    QFETCH(double, sigma);
+    // A mask with hard shapes and noise, stored with padded rows.
+    QImage mask(size, QImage::Format_Alpha8);
+    QRandomGenerator random(5);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            mask.scanLine(y)[x] = uchar((x / 4 + y / 3) % 3 == 0 ? 255 : random.bounded(256));
+        }
+    }
+    // Reference: the three boxes' widths from the same formula, each applied along rows and then
+    // columns by the definition: the rounded mean over the window, zero outside the mask.
+    const double ideal = std::sqrt(12 * sigma * sigma / 3 + 1);
+    int lower = int(std::floor(ideal));
+    lower -= lower % 2 == 0 ? 1 : 0;
+    const double m = std::round((12 * sigma * sigma - 3 * lower * lower - 12 * lower - 9) / (-4 * lower - 4));
+    std::vector<int> plane(std::size_t(size.width() * size.height()));
+    const auto at = [&](int x, int y) -> int& { return plane[std::size_t(y * size.width() + x)]; };
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            at(x, y) = mask.constScanLine(y)[x];
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        const int width = std::max(1, i < m ? lower : lower + 2);
+        const int r = (width - 1) / 2;
+        for (const bool rows : {true, false}) {
+            const std::vector<int> before = plane;
+            for (int y = 0; y < size.height(); ++y) {
+                for (int x = 0; x < size.width(); ++x) {
+                    int sum = 0;
+                    for (int d = -r; d <= r; ++d) {
+                        const int sx = rows ? x + d : x;
+                        const int sy = rows ? y : y + d;
+                        if (sx >= 0 && sy >= 0 && sx < size.width() && sy < size.height()) {
+                            sum += before[std::size_t(sy * size.width() + sx)];
+                        }
+                    }
+                    at(x, y) = (sum + (2 * r + 1) / 2) / (2 * r + 1);
+                }
+            }
+        }
+    }
+
+    gaussianBlurAlpha(mask, sigma);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            QCOMPARE(int(mask.constScanLine(y)[x]), at(x, y));
+        }
+    }
+}
+
+void TestBlur::shadowIsBlackWithTheBlurredCoverage()
+{
+    ShadowLayer layer(QSize(80, 60), 3);
+    QPainterPath square;
+    square.addRect(20, 20, 30, 20);
+    layer.addPath(square);
+    const QImage mask = layer.blurredMask();
+    QImage canvas(80, 60, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::white);
+    {
+        QPainter painter(&canvas);
+        // The mask is drawn as an alpha-only image: black whatever pen and brush the painter holds.
+        painter.setPen(Qt::red);
+        painter.setBrush(Qt::green);
+        layer.paint(painter, 1.0, 0);
+    }
+    int shaded = 0;
+    for (int y = 0; y < canvas.height(); ++y) {
+        for (int x = 0; x < canvas.width(); ++x) {
+            const QColor c = canvas.pixelColor(x, y);
+            QCOMPARE(c.red(), c.green());
+            QCOMPARE(c.green(), c.blue());
+            shaded += c.red() < 255 ? 1 : 0;
+        }
+    }
+    QVERIFY(shaded > 600);
+    QCOMPARE(canvas.pixelColor(35, 30), QColor(Qt::black)); // the middle is fully covered
+    QCOMPARE(canvas.pixelColor(2, 2), QColor(Qt::white));
+    QVERIFY(mask.constScanLine(0)[0] == 0);
 }
 
 QTEST_GUILESS_MAIN(TestBlur)

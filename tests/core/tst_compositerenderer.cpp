@@ -11,6 +11,8 @@
 
 using namespace velmora;
 
+Q_DECLARE_METATYPE(velmora::CompositeBackground)
+
 namespace {
 
 CompositeInputs inputs(const QImage& content)
@@ -38,11 +40,15 @@ private Q_SLOTS:
     void squircleRadiusIsCapped();
     void plateWidthAtDensityTwo();
     void shadowFallsUnderTheContent();
+    void anyTranslucentContentPixelBlendsOverTheBackground_data();
+    void anyTranslucentContentPixelBlendsOverTheBackground();
     void shadowParametersAreCapped();
     void backgroundImageFillsKeepingAspect();
     void gradientCornersFollowTheAngle_data();
     void gradientCornersFollowTheAngle();
     void presetGradientsAreCachedBySize();
+    void gradientBackgroundIsTheRenderedGradient_data();
+    void gradientBackgroundIsTheRenderedGradient();
     void sessionCompositeIsCachedAndShownRuleHolds();
     void cropCompositeKeepsTheBackground();
 };
@@ -117,6 +123,30 @@ void TestCompositeRenderer::shadowFallsUnderTheContent()
     QCOMPARE(renderComposite(in).pixelColor(150, 156), QColor(Qt::white));
 }
 
+void TestCompositeRenderer::anyTranslucentContentPixelBlendsOverTheBackground_data()
+{
+    QTest::addColumn<QPoint>("pixel");
+    // Content of 300 rows is scanned in bands: the one translucent pixel may sit in any of them.
+    QTest::newRow("first pixel") << QPoint(0, 0);
+    QTest::newRow("middle band") << QPoint(77, 150);
+    QTest::newRow("last pixel") << QPoint(199, 299);
+}
+
+void TestCompositeRenderer::anyTranslucentContentPixelBlendsOverTheBackground()
+{
+    QFETCH(QPoint, pixel);
+    QImage content = test::solidImage(200, 300, Qt::blue);
+    content.setPixel(pixel, qPremultiply(qRgba(255, 0, 0, 128)));
+    CompositeInputs in = inputs(content);
+    in.shadow = 0;
+    const QImage out = renderComposite(in);
+    // Half red over the white background: opaque pink, not a hole in the picture.
+    const QColor blended = out.pixelColor(pixel + QPoint(50, 50));
+    QCOMPARE(blended.alpha(), 255);
+    QVERIFY2(blended.red() == 255 && qAbs(blended.green() - 127) <= 1, qPrintable(blended.name()));
+    QCOMPARE(out.pixelColor(QPoint(100, 100) + QPoint(50, 50)), QColor(Qt::blue));
+}
+
 void TestCompositeRenderer::shadowParametersAreCapped()
 {
     const ShadowParameters seven = shadowParameters(7, 1);
@@ -181,6 +211,51 @@ void TestCompositeRenderer::presetGradientsAreCachedBySize()
     GradientRenderer::render(BackgroundGradientPreset::oceanWhisper, QSizeF(300, 400), 2);
     QCOMPARE(GradientRenderer::renderCount(), before + 2);
     QCOMPARE(a.size(), QSize(1200, 800));
+}
+
+void TestCompositeRenderer::gradientBackgroundIsTheRenderedGradient_data()
+{
+    QTest::addColumn<CompositeBackground>("background");
+    QTest::addColumn<double>("padding");
+    QTest::addColumn<QImage>("expected");
+    const QVector<Color> auto3 = {Color::fromRgb8(250, 20, 20), Color::fromRgb8(20, 200, 40),
+                                  Color::fromRgb8(10, 30, 240)};
+    // 40 × 30 points at density 2 with padding 80: 400 × 380 pixels.
+    QTest::newRow("automatic gradient")
+        << CompositeBackground(AutoGradientBackground{auto3}) << 80.0
+        << GradientRenderer::render(auto3, BackgroundGradientStyle::linear(135), QSizeF(200, 190), 2);
+    QTest::newRow("preset, small enough to cache")
+        << CompositeBackground(PresetGradientBackground{BackgroundGradientPreset::oceanWhisper}) << 80.0
+        << GradientRenderer::render(BackgroundGradientPreset::oceanWhisper, QSizeF(200, 190), 2);
+    // 1060 × 1050 points at density 2: over 16 MiB, so never cached.
+    QTest::newRow("preset, too large to cache")
+        << CompositeBackground(PresetGradientBackground{BackgroundGradientPreset::oceanWhisper}) << 510.0
+        << GradientRenderer::render(BackgroundGradientPreset::oceanWhisper, QSizeF(1060, 1050), 2);
+}
+
+void TestCompositeRenderer::gradientBackgroundIsTheRenderedGradient()
+{
+    QFETCH(CompositeBackground, background);
+    QFETCH(double, padding);
+    QFETCH(QImage, expected);
+    CompositeInputs in = inputs(test::solidImage(40, 30, Qt::black, 2.0));
+    in.background = background;
+    in.padding = padding;
+    in.shadow = 20;
+    const QImage out = renderComposite(in);
+    QCOMPARE(out.size(), expected.size());
+    // Every pixel of the padding away from the content and its shadow is the gradient's own.
+    const int clear = int(padding) * 2 - 100;
+    QVERIFY(clear > 50);
+    for (int y = 0; y < out.height(); ++y) {
+        const bool band = y < clear || y >= out.height() - clear;
+        for (int x = 0; x < out.width(); ++x) {
+            if (band || x < clear || x >= out.width() - clear) {
+                QCOMPARE(out.pixel(x, y), expected.pixel(x, y));
+            }
+        }
+    }
+    QCOMPARE(out.pixelColor(out.width() / 2, out.height() / 2), QColor(Qt::black));
 }
 
 void TestCompositeRenderer::sessionCompositeIsCachedAndShownRuleHolds()

@@ -1,11 +1,18 @@
 #include "imaging/ImageDecoder.h"
+#include "imaging/PngDecoder.h"
 #include "support/TestSupport.h"
 
 #include <QBuffer>
+#include <QImageReader>
 #include <QImageWriter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <zlib.h>
+
+#include <array>
+#include <functional>
 
 using namespace velmora;
 
@@ -67,6 +74,117 @@ QByteArray pngClaiming(quint32 width, quint32 height)
            pngChunk("IDAT", QByteArray("\x78\x9c\x03\x00\x00\x00\x00\x01", 8)) + pngChunk("IEND", {});
 }
 
+// A PNG written sample by sample, for the colour types, bit depths and interlacing that Qt's writer
+// never produces. `sample(x, y, channel)` gives each sample at the file's bit depth.
+struct RawPng
+{
+    int colourType = 6;
+    int bitDepth = 8;
+    int width = 1;
+    int height = 1;
+    bool interlaced = false;
+    QByteArray palette;      // PLTE: three bytes an entry
+    QByteArray transparency; // tRNS
+    std::function<quint16(int x, int y, int channel)> sample;
+
+    int channels() const
+    {
+        static constexpr std::array<int, 7> perType = {1, 0, 3, 1, 2, 0, 4};
+        return perType[std::size_t(colourType)];
+    }
+
+    // Rows of the sub-image from (x0, y0) every (dx, dy) pixels, each behind filter byte 0.
+    QByteArray scanlines(int x0, int y0, int dx, int dy) const
+    {
+        QByteArray out;
+        for (int y = y0; y < height; y += dy) {
+            out.append('\0');
+            quint32 bits = 0;
+            int count = 0;
+            for (int x = x0; x < width; x += dx) {
+                for (int c = 0; c < channels(); ++c) {
+                    const quint16 value = sample(x, y, c);
+                    if (bitDepth == 16) {
+                        out.append(char(value >> 8)).append(char(value));
+                        continue;
+                    }
+                    bits = (bits << bitDepth) | value;
+                    count += bitDepth;
+                    if (count == 8) {
+                        out.append(char(bits));
+                        bits = 0;
+                        count = 0;
+                    }
+                }
+            }
+            if (count > 0) {
+                out.append(char(bits << (8 - count)));
+            }
+        }
+        return out;
+    }
+
+    QByteArray bytes() const
+    {
+        QByteArray raw;
+        if (!interlaced) {
+            raw = scanlines(0, 0, 1, 1);
+        } else {
+            // Adam7: seven passes, each a sub-image of its own (empty ones have no rows at all).
+            static constexpr int passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                                 {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+            for (const auto& p : passes) {
+                if (p[0] < width && p[1] < height) {
+                    raw += scanlines(p[0], p[1], p[2], p[3]);
+                }
+            }
+        }
+        QByteArray compressed(int(compressBound(uLong(raw.size()))), '\0');
+        uLongf length = uLongf(compressed.size());
+        compress2(reinterpret_cast<Bytef*>(compressed.data()), &length,
+                  reinterpret_cast<const Bytef*>(raw.constData()), uLong(raw.size()), 6);
+        compressed.resize(qsizetype(length));
+
+        QByteArray header = be32(quint32(width)) + be32(quint32(height));
+        header += char(bitDepth);
+        header += char(colourType);
+        header += QByteArray(2, '\0');
+        header += char(interlaced ? 1 : 0);
+        QByteArray png = QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header);
+        if (!palette.isEmpty()) {
+            png += pngChunk("PLTE", palette);
+        }
+        if (!transparency.isEmpty()) {
+            png += pngChunk("tRNS", transparency);
+        }
+        return png + pngChunk("IDAT", compressed) + pngChunk("IEND", {});
+    }
+};
+
+QByteArray byteList(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (const int value : values) {
+        out.append(char(value));
+    }
+    return out;
+}
+
+quint16 noiseSample(int x, int y, int channel, int bitDepth)
+{
+    const quint32 hash = quint32(x) * 73856093u ^ quint32(y) * 19349663u ^ quint32(channel + 1) * 83492791u;
+    return quint16(hash % (1u << bitDepth));
+}
+
+// What Qt's own reader makes of the data, in the decoder's format.
+QImage readWithQt(const QByteArray& data)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    QImageReader reader(&buffer, "png");
+    return reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
 // A real JPEG whose frame header is patched to claim width × height.
 QByteArray jpegClaiming(quint16 width, quint16 height)
 {
@@ -91,6 +209,10 @@ private Q_SLOTS:
     void refusesDamagedOrOversizedData_data();
     void refusesDamagedOrOversizedData();
     void readsFilesAndRefusesWhatIsNoFile();
+    void libspngDecodesLikeQt_data();
+    void libspngDecodesLikeQt();
+    void libspngRefusesDamageAndSize_data();
+    void libspngRefusesDamageAndSize();
 };
 
 void TestImageDecoder::decodesCompleteImages_data()
@@ -135,6 +257,7 @@ void TestImageDecoder::refusesDamagedOrOversizedData_data()
     QTest::newRow("progressive jpeg cut") << progressive.left(progressive.size() * 2 / 3);
     QTest::newRow("png claiming 100000 x 100000") << pngClaiming(100000, 100000);
     QTest::newRow("png claiming zero width") << pngClaiming(0, 10);
+    QTest::newRow("png without pixel data") << png.left(png.indexOf("IDAT") - 4) + pngChunk("IEND", {});
     QTest::newRow("jpeg claiming 60000 x 60000") << jpegClaiming(60000, 60000);
 }
 
@@ -161,6 +284,112 @@ void TestImageDecoder::readsFilesAndRefusesWhatIsNoFile()
     QCOMPARE(decodeImageFile(truncated.fileName()), std::nullopt);
     QCOMPARE(decodeImageFile(dir.filePath("missing.png")), std::nullopt);
     QCOMPARE(decodeImageFile(dir.path()), std::nullopt);
+}
+
+void TestImageDecoder::libspngDecodesLikeQt_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<bool>("byLibspng");
+    const auto raw = [](int colourType, int bitDepth, int width, int height, bool interlaced = false) {
+        RawPng png;
+        png.colourType = colourType;
+        png.bitDepth = bitDepth;
+        png.width = width;
+        png.height = height;
+        png.interlaced = interlaced;
+        png.sample = [bitDepth](int x, int y, int c) { return noiseSample(x, y, c, bitDepth); };
+        return png;
+    };
+    QTest::newRow("RGB") << raw(2, 8, 37, 23).bytes() << true;
+    QTest::newRow("RGBA, every alpha") << raw(6, 8, 64, 64).bytes() << true;
+    QTest::newRow("RGBA, bands on the pool") << raw(6, 8, 301, 257).bytes() << true;
+    QTest::newRow("grey") << raw(0, 8, 19, 7).bytes() << true;
+    QTest::newRow("grey, 1 bit") << raw(0, 1, 21, 5).bytes() << true;
+    QTest::newRow("grey, 2 bits") << raw(0, 2, 13, 6).bytes() << true;
+    QTest::newRow("grey, 4 bits") << raw(0, 4, 9, 9).bytes() << true;
+    QTest::newRow("grey and alpha") << raw(4, 8, 17, 11).bytes() << true;
+    QTest::newRow("RGBA, interlaced") << raw(6, 8, 13, 11, true).bytes() << true;
+    QTest::newRow("grey, 2 bits, interlaced, smaller than a pass") << raw(0, 2, 3, 2, true).bytes() << true;
+
+    RawPng palette = raw(3, 8, 23, 17);
+    for (int i = 0; i < 200; ++i) {
+        palette.palette += byteList({i, 255 - i, i * 7});
+    }
+    palette.transparency = byteList({0, 128, 255, 77}); // the first four
+    palette.sample = [](int x, int y, int) { return quint16((x * 31 + y * 17) % 200); };
+    QTest::newRow("palette with transparency") << palette.bytes() << true;
+    palette.bitDepth = 4;
+    palette.palette.truncate(16 * 3);
+    palette.interlaced = true;
+    palette.sample = [](int x, int y, int) { return quint16((x + 3 * y) % 16); };
+    QTest::newRow("palette, 4 bits, interlaced") << palette.bytes() << true;
+
+    RawPng key = raw(2, 8, 16, 16);
+    key.sample = [](int x, int y, int c) { return quint16((x + y) % 3 == 0 ? 10 * (c + 1) : (x * 16 + c)); };
+    key.transparency = byteList({0, 10, 0, 20, 0, 30}); // RGB 10, 20, 30 is see-through
+    QTest::newRow("RGB colour key") << key.bytes() << true;
+    RawPng greyKey = raw(0, 8, 16, 8);
+    greyKey.transparency = byteList({0, noiseSample(3, 4, 0, 8)});
+    QTest::newRow("grey colour key") << greyKey.bytes() << true;
+
+    // Qt's reader narrows 16-bit samples with its own rounding, so they stay with it.
+    QTest::newRow("RGBA, 16 bits") << raw(6, 16, 21, 13).bytes() << false;
+    QTest::newRow("grey, 16 bits, interlaced") << raw(0, 16, 11, 9, true).bytes() << false;
+    QTest::newRow("written by Qt") << encode(noise(97, 61), "PNG") << true;
+}
+
+void TestImageDecoder::libspngDecodesLikeQt()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(bool, byLibspng);
+    const QImage expected = readWithQt(data);
+    QVERIFY(!expected.isNull());
+
+    const PngDecoding png = decodePng(data, kImageAllocationLimitBytes);
+    QCOMPARE(png.outcome, byLibspng ? PngDecoding::Outcome::Decoded : PngDecoding::Outcome::Unsupported);
+    if (byLibspng) {
+        QCOMPARE(png.image.format(), QImage::Format_ARGB32_Premultiplied);
+        QCOMPARE(png.image, expected);
+    }
+    // Whichever decoder reads it, the public entry gives the same pixels.
+    const auto decoded = decodeImageData(data);
+    QVERIFY(decoded);
+    QCOMPARE(*decoded, expected);
+    QCOMPARE(decoded->devicePixelRatio(), 1.0);
+}
+
+void TestImageDecoder::libspngRefusesDamageAndSize_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    RawPng picture;
+    picture.width = 64;
+    picture.height = 48;
+    picture.sample = [](int x, int y, int c) { return noiseSample(x, y, c, 8); };
+    const QByteArray good = picture.bytes();
+    const qsizetype idat = good.indexOf("IDAT") - 4;
+    const quint32 idatLength = (quint32(uchar(good[idat])) << 24) | (quint32(uchar(good[idat + 1])) << 16) |
+                               (quint32(uchar(good[idat + 2])) << 8) | quint32(uchar(good[idat + 3]));
+    const QByteArray compressed = good.mid(idat + 8, idatLength);
+    const QByteArray before = good.left(idat);
+    const QByteArray iend = pngChunk("IEND", {});
+
+    QTest::newRow("claims more pixels than the limit") << pngClaiming(20000, 10000);
+    // Every chunk complete, but the compressed rows stop halfway: no decoder may pad them out.
+    QTest::newRow("pixel data cut short")
+        << before + pngChunk("IDAT", compressed.left(compressed.size() / 2)) + iend;
+    QByteArray badCrc = good;
+    badCrc[idat + 8 + 10] = char(badCrc[idat + 8 + 10] ^ 0x40);
+    QTest::newRow("pixel data fails its checksum") << badCrc;
+}
+
+void TestImageDecoder::libspngRefusesDamageAndSize()
+{
+    QFETCH(QByteArray, data);
+    const PngDecoding png = decodePng(data, qint64(64) * 1024 * 1024);
+    QVERIFY2(png.outcome == PngDecoding::Outcome::Refused, qPrintable(png.error));
+    QVERIFY(png.image.isNull());
+    QVERIFY(!png.error.isEmpty());
+    QCOMPARE(decodeImageData(data), std::nullopt);
 }
 
 QTEST_GUILESS_MAIN(TestImageDecoder)

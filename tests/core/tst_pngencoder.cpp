@@ -1,3 +1,4 @@
+#include "imaging/Adler32.h"
 #include "imaging/ParallelDeflate.h"
 #include "imaging/PngEncoder.h"
 #include "support/TestSupport.h"
@@ -107,6 +108,8 @@ private Q_SLOTS:
     void bandedDeflateJoinsAnyBands_data();
     void bandedDeflateJoinsAnyBands();
     void failuresGiveNothing();
+    void adlerChecksumMatchesZlib_data();
+    void adlerChecksumMatchesZlib();
 };
 
 void TestPngEncoder::everyEncoderRoundTrips_data()
@@ -268,6 +271,39 @@ void TestPngEncoder::failuresGiveNothing()
     QVERIFY(!deflateInBands(0, 1, [](int, const BandWriter&) { return true; }));
     QTest::ignoreMessage(QtWarningMsg, "Parallel deflate failed in band 2");
     QVERIFY(!deflateInBands(3, 1, [](int index, const BandWriter&) { return index != 2; }));
+}
+
+void TestPngEncoder::adlerChecksumMatchesZlib_data()
+{
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<bool>("saturated"); // every byte 255: the sums grow fastest
+    QTest::newRow("empty") << 0 << 0 << false;
+    QTest::newRow("shorter than a block") << 3 << 15 << false;
+    QTest::newRow("one block, unaligned") << 1 << 16 << false;
+    QTest::newRow("a block and a byte") << 0 << 17 << true;
+    QTest::newRow("one run") << 0 << 5552 << true;
+    QTest::newRow("a run and a block") << 7 << 5552 + 16 << true;
+    QTest::newRow("many runs") << 5 << 300007 << false;
+    QTest::newRow("many runs, saturated") << 2 << 300007 << true;
+}
+
+void TestPngEncoder::adlerChecksumMatchesZlib()
+{
+    QFETCH(int, offset);
+    QFETCH(int, length);
+    QFETCH(bool, saturated);
+    QByteArray bytes(offset + length, char(0xff));
+    QRandomGenerator random(51);
+    for (qsizetype i = 0; !saturated && i < bytes.size(); ++i)
+        bytes[i] = char(random.bounded(256));
+    const auto* data = reinterpret_cast<const uchar*>(bytes.constData()) + offset;
+    const uLong expected = adler32(1L, data, uInt(length));
+    QCOMPARE(uLong(fastAdler32(1, data, std::size_t(length))), expected);
+    // Continued from a checksum so far, in two uneven pieces, as the bands feed it.
+    const int split = length / 3;
+    const std::uint32_t first = fastAdler32(1, data, std::size_t(split));
+    QCOMPARE(uLong(fastAdler32(first, data + split, std::size_t(length - split))), expected);
 }
 
 QTEST_GUILESS_MAIN(TestPngEncoder)

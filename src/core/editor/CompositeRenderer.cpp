@@ -5,12 +5,15 @@
 #include "editor/FigmaSquircle.h"
 #include "editor/GradientRenderer.h"
 #include "imaging/Blur.h"
+#include "imaging/ImageView.h"
 #include "imaging/LargeImage.h"
+#include "imaging/ParallelFor.h"
 #include "imaging/ShadowLayer.h"
 
 #include <QPainter>
 #include <QRegion>
 
+#include <atomic>
 #include <cmath>
 
 namespace velmora {
@@ -41,9 +44,7 @@ void drawAspectFill(QPainter& painter, const QImage& picture, const QSize& canva
     painter.setClipRect(QRect(QPoint(0, 0), canvas));
     // The picture covers the whole canvas, so it replaces the (uninitialised) pixels outright.
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    QImage source = picture;
-    source.setDevicePixelRatio(1);
-    painter.drawImage(target, source);
+    painter.drawImage(target, unscaledView(picture));
     painter.restore();
 }
 
@@ -56,15 +57,25 @@ bool isOpaque(const QImage& image)
         image.format() == QImage::Format_ARGB32_Premultiplied || image.format() == QImage::Format_ARGB32
             ? image
             : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < argb.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-        for (int x = 0; x < argb.width(); ++x) {
-            if (qAlpha(line[x]) != 255) {
-                return false;
+    // Rows in bands on the compute pool, each AND-ed together without a branch per pixel: a 5K
+    // screenshot is 60 MB to read.
+    constexpr int BandRows = 64;
+    const int width = argb.width();
+    std::atomic<bool> opaque{true};
+    parallelFor((argb.height() + BandRows - 1) / BandRows, [&](int band) {
+        const int end = std::min(argb.height(), (band + 1) * BandRows);
+        for (int y = band * BandRows; y < end && opaque.load(std::memory_order_relaxed); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+            QRgb all = 0xff000000u;
+            for (int x = 0; x < width; ++x) {
+                all &= line[x];
+            }
+            if (qAlpha(all) != 255) {
+                opaque = false;
             }
         }
-    }
-    return true;
+    });
+    return opaque;
 }
 
 // The parts of a rounded rectangle that are certainly covered: the rectangle without its corner
@@ -84,8 +95,7 @@ QRegion roundedInterior(const QRect& rect, double radius)
 // the four corner squares go through the antialiased outline.
 void drawRoundedOpaqueContent(QPainter& painter, const QImage& content, const QRect& rect, double radius)
 {
-    QImage source = content;
-    source.setDevicePixelRatio(1);
+    const QImage source = unscaledView(content);
     const QRegion interior = roundedInterior(rect, radius);
     painter.save();
     painter.setClipRegion(interior);
@@ -106,6 +116,67 @@ void drawRoundedOpaqueContent(QPainter& painter, const QImage& content, const QR
     painter.restore();
 }
 
+struct GradientFill
+{
+    QVector<Color> colors;
+    BackgroundGradientStyle style;
+};
+
+// The gradient to fill straight into the canvas, when there is one as large as the canvas. Such a
+// gradient is too big for the gradient cache anyway, and a raster of its own would be one more
+// buffer of the canvas's size to fault in and copy over (65 MB at 5K).
+std::optional<GradientFill> gradientFilledInPlace(const CompositeInputs& in, const QSizeF& resultPoints,
+                                                  double k, const QSize& canvasSize)
+{
+    const QSize pixels = GradientRenderer::pixelSize(resultPoints, k);
+    if (in.backgroundBlur > 0 || pixels != canvasSize) {
+        return std::nullopt;
+    }
+    if (const auto* g = std::get_if<PresetGradientBackground>(&in.background)) {
+        if (qint64(pixels.width()) * pixels.height() * 4 <= GradientRenderer::maxCachedBytes) {
+            return std::nullopt;
+        }
+        const auto pair = colors(g->preset);
+        return GradientFill{{pair[0], pair[1]}, BackgroundGradientStyle::linear(angleDegrees(g->preset))};
+    }
+    if (const auto* g = std::get_if<AutoGradientBackground>(&in.background)) {
+        return GradientFill{g->colors, BackgroundGradientStyle::linear(135)};
+    }
+    return std::nullopt;
+}
+
+// A picture (wallpaper, cached or blurred gradient) drawn to fill the canvas, or a fill colour.
+void paintBackground(QPainter& painter, QImage& canvas, const CompositeInputs& in, const QSizeF& resultPoints,
+                     double k)
+{
+    const auto backgroundImage =
+        std::visit(Overloaded{
+                       [](const Color&) { return QImage(); },
+                       [](const QImage& image) { return image; },
+                       [&](const PresetGradientBackground& g) {
+                           return GradientRenderer::render(g.preset, resultPoints, k);
+                       },
+                       [&](const AutoGradientBackground& g) {
+                           return GradientRenderer::render(g.colors, BackgroundGradientStyle::linear(135),
+                                                           resultPoints, k);
+                       },
+                   },
+                   in.background);
+    QImage picture = backgroundImage;
+    if (!picture.isNull() && in.backgroundBlur > 0) {
+        const QImage soft = blurred(picture, in.backgroundBlur);
+        if (!soft.isNull()) {
+            picture = soft;
+        }
+    }
+    if (!picture.isNull() && picture.width() >= 1 && picture.height() >= 1) {
+        drawAspectFill(painter, picture, canvas.size());
+    } else {
+        const Color* fill = std::get_if<Color>(&in.background);
+        canvas.fill(fill ? fill->toQColor() : QColor(Qt::white));
+    }
+}
+
 } // namespace
 
 ShadowParameters shadowParameters(double shadow, double k)
@@ -123,9 +194,9 @@ QImage maskedContentImage(const QImage& raster, double radius)
     if (radius <= 0 || raster.isNull()) {
         return raster;
     }
-    QImage source = raster.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    source.setDevicePixelRatio(1);
-    QImage masked(source.size(), QImage::Format_ARGB32_Premultiplied);
+    const QImage converted = raster.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage source = unscaledView(converted);
+    QImage masked = largeImage(source.size());
     if (masked.isNull()) {
         return {};
     }
@@ -162,31 +233,10 @@ QImage renderComposite(const CompositeInputs& in)
     painter.setRenderHint(QPainter::Antialiasing, true);
 
     // Background.
-    const auto backgroundImage =
-        std::visit(Overloaded{
-                       [](const Color&) { return QImage(); },
-                       [](const QImage& image) { return image; },
-                       [&](const PresetGradientBackground& g) {
-                           return GradientRenderer::render(g.preset, resultPoints, k);
-                       },
-                       [&](const AutoGradientBackground& g) {
-                           return GradientRenderer::render(g.colors, BackgroundGradientStyle::linear(135),
-                                                           resultPoints, k);
-                       },
-                   },
-                   in.background);
-    QImage picture = backgroundImage;
-    if (!picture.isNull() && in.backgroundBlur > 0) {
-        const QImage soft = blurred(picture, in.backgroundBlur);
-        if (!soft.isNull()) {
-            picture = soft;
-        }
-    }
-    if (!picture.isNull() && picture.width() >= 1 && picture.height() >= 1) {
-        drawAspectFill(painter, picture, canvasSize);
+    if (const auto gradient = gradientFilledInPlace(in, resultPoints, k, canvasSize)) {
+        GradientRenderer::fill(canvas, gradient->colors, gradient->style);
     } else {
-        const Color* fill = std::get_if<Color>(&in.background);
-        canvas.fill(fill ? fill->toQColor() : QColor(Qt::white));
+        paintBackground(painter, canvas, in, resultPoints, k);
     }
 
     // Content and plate share one smoothed outline.
@@ -196,13 +246,11 @@ QImage renderComposite(const CompositeInputs& in)
     const double maskRadius = ins > 0 ? std::max(radiusPixels - ins, 0.0) : radiusPixels;
     const QPainterPath platePath = FigmaSquircle::path(QRectF(plateRect), radiusPixels);
     const bool opaque = isOpaque(content);
+    QImage maskedRaster; // owns the pixels `masked` shows
     QImage masked;
     if (!opaque) {
-        masked = maskedContentImage(content, maskRadius);
-        if (masked.isNull()) {
-            masked = content;
-        }
-        masked.setDevicePixelRatio(1);
+        maskedRaster = maskedContentImage(content, maskRadius);
+        masked = unscaledView(maskedRaster.isNull() ? content : maskedRaster);
     }
 
     if (in.drawsShadow && in.shadow > 0) {

@@ -20,7 +20,7 @@ namespace {
 
 constexpr qint64 maxEntries = 80;
 constexpr qint64 maxTotalCost = 64LL * 1024 * 1024;
-constexpr qint64 maxEntryCost = 16LL * 1024 * 1024;
+constexpr qint64 maxEntryCost = GradientRenderer::maxCachedBytes;
 
 std::atomic<int> g_renderCount{0};
 
@@ -158,26 +158,45 @@ void fillLinear(QImage& image, const QGradientStops& stops, const QPointF& start
 QImage GradientRenderer::render(const QVector<Color>& colors, const BackgroundGradientStyle& style,
                                 const QSizeF& size, double pixelScale)
 {
-    const int width = pixelExtent(size.width(), pixelScale);
-    const int height = pixelExtent(size.height(), pixelScale);
-    QImage image = render(colors, style, QSize(width, height), QRectF(0, 0, width, height));
-    if (!image.isNull()) {
-        image.setDevicePixelRatio(width / std::max(size.width(), 1e-9));
+    const QSize pixels = pixelSize(size, pixelScale);
+    QImage image = largeImage(pixels);
+    if (image.isNull()) {
+        ++g_renderCount;
+        return {};
     }
+    fill(image, colors, style, QRectF(QPointF(0, 0), QSizeF(pixels)));
+    image.setDevicePixelRatio(pixels.width() / std::max(size.width(), 1e-9));
     return image;
 }
 
 QImage GradientRenderer::render(const QVector<Color>& colors, const BackgroundGradientStyle& style,
                                 const QSize& pixels, const QRectF& frame)
 {
-    ++g_renderCount;
     QImage image = largeImage(pixels.expandedTo(QSize(1, 1)));
     if (image.isNull()) {
+        ++g_renderCount;
         return {};
     }
-    image.fill(Qt::transparent);
+    fill(image, colors, style, frame);
+    return image;
+}
+
+void GradientRenderer::fill(QImage& image, const QVector<Color>& colors, const BackgroundGradientStyle& style)
+{
+    fill(image, colors, style, QRectF(image.rect()));
+}
+
+void GradientRenderer::fill(QImage& image, const QVector<Color>& colors, const BackgroundGradientStyle& style,
+                            const QRectF& frame)
+{
+    ++g_renderCount;
+    const bool linear = style.kind == BackgroundGradientStyle::Kind::linear;
+    // A linear fill writes every pixel; the radial one paints over what is there.
+    if (colors.isEmpty() || !linear) {
+        image.fill(Qt::transparent);
+    }
     if (colors.isEmpty()) {
-        return image;
+        return;
     }
 
     QGradientStops stops;
@@ -187,16 +206,18 @@ QImage GradientRenderer::render(const QVector<Color>& colors, const BackgroundGr
     }
     const double w = frame.width();
     const double h = frame.height();
-    QPainter painter(&image);
-    if (style.kind == BackgroundGradientStyle::Kind::linear) {
+    if (linear) {
         const double theta = style.angleDegrees * M_PI / 180;
         const double r = std::hypot(w, h) / 2;
         // The angle is measured with y up; pixels run y down.
         const QPointF centre = frame.center();
         const QPointF direction(r * std::cos(theta), -r * std::sin(theta));
-        painter.end();
         fillLinear(image, stops, centre - direction, centre + direction);
     } else {
+        // Painted through a density-1 view of the same pixels, so the frame is in pixels whatever
+        // density the target carries.
+        QImage pixels(image.bits(), image.width(), image.height(), image.bytesPerLine(), image.format());
+        QPainter painter(&pixels);
         const QPointF centre(frame.left() + style.centre.x() * w, frame.top() + style.centre.y() * h);
         const double radius = std::max(w, h);
         QRadialGradient gradient(centre, radius);
@@ -206,9 +227,13 @@ QImage GradientRenderer::render(const QVector<Color>& colors, const BackgroundGr
             painter.scale(w / radius, h / radius);
             painter.translate(-centre);
         }
-        painter.fillRect(painter.transform().inverted().mapRect(QRectF(image.rect())), gradient);
+        painter.fillRect(painter.transform().inverted().mapRect(QRectF(pixels.rect())), gradient);
     }
-    return image;
+}
+
+QSize GradientRenderer::pixelSize(const QSizeF& size, double pixelScale)
+{
+    return QSize(pixelExtent(size.width(), pixelScale), pixelExtent(size.height(), pixelScale));
 }
 
 QImage GradientRenderer::render(BackgroundGradientPreset preset, const QSizeF& size, double pixelScale)

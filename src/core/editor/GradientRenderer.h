@@ -39,6 +39,19 @@ public:
     static QImage render(const QVector<Color>& colors, const BackgroundGradientStyle& style,
                          const QSize& pixels, const QRectF& frame);
 
+    // Fills the whole target with what render() gives at the target's pixel size. For a gradient
+    // as large as the caller's own raster: no raster of its own to fault in and copy over.
+    static void fill(QImage& target, const QVector<Color>& colors, const BackgroundGradientStyle& style);
+    // The same, laid out over `frame` (in the target's pixels), which may be larger or smaller than
+    // the target.
+    static void fill(QImage& target, const QVector<Color>& colors, const BackgroundGradientStyle& style,
+                     const QRectF& frame);
+
+    // The pixel size render() gives a gradient of `size` points at `pixelScale`.
+    static QSize pixelSize(const QSizeF& size, double pixelScale);
+    // Preset rasters larger than this many bytes are rendered every time, never cached.
+    static constexpr qint64 maxCachedBytes = 16LL * 1024 * 1024;
+
     // For tests and diagnostics.
     static int renderCount();
     static void clearCache();

@@ -109,18 +109,13 @@ std::vector<float> gaussianKernel(double sigma)
     return weights;
 }
 
-struct FreeDeleter
-{
-    void operator()(void* buffer) const { std::free(buffer); }
-};
-
 // A plane of premultiplied floats (0…255), four per pixel in the memory order above. Not
 // initialised: every row is written before it is read.
 struct Plane
 {
     int width = 0;
     int height = 0;
-    std::unique_ptr<float[], FreeDeleter> data;
+    std::unique_ptr<float[], LargeBufferDeleter> data;
 
     Plane(int w, int h)
         : width(w), height(h),

@@ -1,5 +1,6 @@
 #include "imaging/ParallelDeflate.h"
 
+#include "imaging/Adler32.h"
 #include "imaging/ImagingLog.h"
 
 #include "imaging/ParallelFor.h"
@@ -91,12 +92,7 @@ void compressBand(Band& band, int level, const BandProducer& produce)
     const BandWriter write = [&](const unsigned char* data, std::size_t size) {
         if (!fed || size == 0)
             return;
-        std::size_t offset = 0;
-        while (offset < size) {
-            const auto take = uInt(std::min<std::size_t>(size - offset, 1u << 30));
-            adler = adler32(adler, data + offset, take);
-            offset += take;
-        }
+        adler = fastAdler32(std::uint32_t(adler), data, size);
         length += z_off_t(size);
         fed = deflater.feed(data, size, Z_NO_FLUSH, band.compressed);
     };

@@ -108,12 +108,64 @@ void subtractRow(uchar* __restrict out, const uchar* __restrict row, const uchar
         out[i] = uchar(row[i] - above[i]);
 }
 
+// Opaque 0xAARRGGBB words go to RGB bytes by a plain shuffle. Screenshots are nearly always such
+// rows; packing them here saves Qt's conversion into an image of its own for every piece.
+bool packsRgbDirectly(const Layout& layout)
+{
+    const QImage::Format format = layout.source.format();
+    return !layout.hasAlpha() && (format == QImage::Format_ARGB32_Premultiplied ||
+                                  format == QImage::Format_ARGB32 || format == QImage::Format_RGB32);
+}
+
+void packRgbRow(const uchar* line, int width, uchar* __restrict out)
+{
+    const auto* pixels = reinterpret_cast<const QRgb*>(line);
+    for (int x = 0; x < width; ++x, out += 3) {
+        const QRgb pixel = pixels[x];
+        out[0] = uchar(pixel >> 16);
+        out[1] = uchar(pixel >> 8);
+        out[2] = uchar(pixel);
+    }
+}
+
+void appendPackedRgbRows(const Layout& layout, int first, int count, bool up, std::vector<uchar>& out)
+{
+    const QImage& source = layout.source;
+    const auto rowBytes = std::size_t(layout.rowBytes());
+    out.resize(std::size_t(count) * (rowBytes + 1));
+    const auto row = [&](int i) { return out.data() + std::size_t(i) * (rowBytes + 1); };
+    for (int i = 0; i < count; ++i) {
+        // The first row of the image has nothing above it: Up would equal None there.
+        row(i)[0] = up && first + i > 0 ? 2 : 0;
+        packRgbRow(source.constScanLine(first + i), source.width(), row(i) + 1);
+    }
+    if (!up) {
+        return;
+    }
+    std::vector<uchar> above(first > 0 ? rowBytes : 0);
+    if (first > 0) {
+        packRgbRow(source.constScanLine(first - 1), source.width(), above.data());
+    }
+    // Bottom up, so that the row above is still unfiltered when it is subtracted.
+    for (int i = count - 1; i >= 0 && first + i > 0; --i) {
+        uchar* bytes = row(i) + 1;
+        const uchar* previous = i > 0 ? row(i - 1) + 1 : above.data();
+        for (std::size_t b = 0; b < rowBytes; ++b) {
+            bytes[b] = uchar(bytes[b] - previous[b]);
+        }
+    }
+}
+
 // The same rows as the PNG's scanlines, packed, each behind its filter byte. The Up filter needs the
 // row above the piece too, so that one is converted along with it.
 bool appendFilteredRows(const Layout& layout, int first, int count, PngOptions::RowFilter filter,
                         std::vector<uchar>& out)
 {
     const bool up = filter == PngOptions::RowFilter::Up;
+    if (packsRgbDirectly(layout)) {
+        appendPackedRgbRows(layout, first, count, up, out);
+        return true;
+    }
     const int above = up && first > 0 ? 1 : 0;
     const QImage converted = convertedRows(layout, first - above, count + above);
     if (converted.isNull())
