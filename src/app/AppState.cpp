@@ -208,6 +208,10 @@ void AppState::copyToClipboardAndClose(EditorWindow* window)
         return;
     }
     const QImage image = window->session().renderedImage();
+    if (image.isNull()) {
+        reportSaveFailure(QStringLiteral("Copy"), QStringLiteral("the picture could not be rendered"));
+        return;
+    }
     window->close();
     m_clipboard->copyImage(image);
 }
@@ -217,7 +221,12 @@ void AppState::saveToFile(EditorWindow* window)
     if (!window || !m_editors.count(window)) {
         return;
     }
-    const auto png = encodePng(window->session().renderedImage());
+    const QImage image = window->session().renderedImage();
+    if (image.isNull()) {
+        reportSaveFailure(QStringLiteral("Save"), QStringLiteral("the picture could not be rendered"));
+        return;
+    }
+    const auto png = encodePng(image);
     if (!png) {
         reportSaveFailure(QStringLiteral("Save"), QStringLiteral("the picture could not be encoded as PNG"));
         return;

@@ -87,7 +87,7 @@ Q_SIGNALS:
     // No editor and no pinned picture is left on screen.
     void lastWindowClosed();
     void imageSaved(const QString& path);
-    // Save or Save As could not encode or write the picture; the editor stays open.
+    // Copy, Save or Save As could not render, encode or write the picture; the editor stays open.
     void saveFailed(const QString& reason);
 
 private:

@@ -3,6 +3,7 @@
 #include "annotation/AnnotationGeometry.h"
 #include "annotation/AnnotationJson.h"
 #include "editor/BackgroundAssetStore.h"
+#include "editor/CompositeRenderer.h"
 #include "editor/EditorSession.h"
 #include "editor/EditorSettings.h"
 #include "imaging/AtomicFile.h"
@@ -260,7 +261,19 @@ int runBeautify(const QStringList& arguments)
     session.setAnnotations(
         translatedAnnotations(annotations, QPointF(session.contentOffset(), session.contentOffset())));
 
-    const WriteResult written = writePngAtomically(outputPath, session.renderedImage());
+    const QImage rendered = session.renderedImage();
+    if (rendered.isNull()) {
+        const QSize pixels = session.outputPixelDimensions();
+        printError(
+            QStringLiteral("the result (%1 x %2 pixels) could not be rendered: Velmora renders at most "
+                           "%3 pixels a side and %4 million pixels, and needs the memory for them")
+                .arg(pixels.width())
+                .arg(pixels.height())
+                .arg(kMaxCompositeSide)
+                .arg(kMaxCompositePixels / 1000000));
+        return 2;
+    }
+    const WriteResult written = writePngAtomically(outputPath, rendered);
     if (!written) {
         printError(QStringLiteral("cannot write %1: %2").arg(outputPath, written.errorMessage));
         return 1;

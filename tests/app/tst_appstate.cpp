@@ -71,6 +71,7 @@ private Q_SLOTS:
     void saveNeverOverwritesAndClosesTheEditor();
     void saveAsFailureKeepsTheEditorOpen();
     void pinReplacesTheEditor();
+    void aPictureThatCannotBeRenderedIsNeverLost();
     void dragImageFitsIn200Points();
     void unreadableWallpapersAreRefusedWithAPill_data();
     void unreadableWallpapersAreRefusedWithAPill();
@@ -183,6 +184,36 @@ void TestAppState::saveAsFailureKeepsTheEditorOpen()
     QCOMPARE(reader.format(), QByteArray("png"));
     QCOMPARE(reader.read().size(), QSize(200, 120));
     QCOMPARE(f.pill.message(), QStringLiteral("Image saved"));
+}
+
+// Beyond the composite's bound (or without the memory for it) copy and save say so and keep the
+// editor, instead of closing it over an empty clipboard or writing a picture without the content.
+void TestAppState::aPictureThatCannotBeRenderedIsNeverLost()
+{
+    Fixture f;
+    EditorWindow* window = f.open();
+    window->session().setBackgroundCompositeEnabled(true);
+    QVERIFY(window->session().isCompositeShown());
+    window->session().setMaxCompositePixels(1000);
+    QSignalSpy failed(f.state.get(), &AppState::saveFailed);
+    QSignalSpy saved(f.state.get(), &AppState::imageSaved);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("more than Velmora renders")));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^\\[Velmora\\] Save failed: ")));
+    f.state->saveToFile(window);
+    QCOMPARE(f.pill.message(), QStringLiteral("Save failed"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^\\[Velmora\\] Copy failed: ")));
+    f.state->copyToClipboardAndClose(window);
+    QCOMPARE(f.pill.message(), QStringLiteral("Copy failed"));
+    QCOMPARE(failed.count(), 2);
+    QCOMPARE(saved.count(), 0);
+    QCOMPARE(f.state->openEditorCount(), 1);
+    QVERIFY(QDir(f.dir.filePath(QStringLiteral("saves"))).isEmpty());
+
+    // Within the bound again, the same editor saves as usual.
+    window->session().setMaxCompositePixels(0);
+    f.state->saveToFile(window);
+    QCOMPARE(saved.count(), 1);
+    QCOMPARE(f.state->openEditorCount(), 0);
 }
 
 void TestAppState::pinReplacesTheEditor()

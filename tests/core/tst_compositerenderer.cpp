@@ -36,6 +36,7 @@ class TestCompositeRenderer : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void sizesAtDensity();
+    void beyondTheBoundNothingIsRendered();
     void squircleCornersAreTransparentAndMasked();
     void squircleRadiusIsCapped();
     void plateWidthAtDensityTwo();
@@ -61,6 +62,20 @@ void TestCompositeRenderer::sizesAtDensity()
     // The content sits pixel for pixel at the margin.
     QCOMPARE(out.pixelColor(100, 100), QColor(Qt::blue));
     QCOMPARE(out.pixelColor(99, 100), QColor(Qt::white));
+}
+
+// Past the pixel bound the composite is refused whole, never drawn without its content.
+void TestCompositeRenderer::beyondTheBoundNothingIsRendered()
+{
+    CompositeInputs in = inputs(test::solidImage(100, 50, Qt::blue, 2.0));
+    in.maxPixels = 400 * 300;
+    QCOMPARE(renderComposite(in).size(), QSize(400, 300));
+    in.maxPixels = 400 * 300 - 1;
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("400 x 300 pixels, more than")));
+    QVERIFY(renderComposite(in).isNull());
+    QVERIFY(compositeSizeAllowed(QSize(16384, 16384)));
+    QVERIFY(!compositeSizeAllowed(QSize(16385, 16384)));
+    QVERIFY(!compositeSizeAllowed(QSize(32768, 10)));
 }
 
 void TestCompositeRenderer::squircleCornersAreTransparentAndMasked()

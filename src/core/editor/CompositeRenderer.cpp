@@ -6,6 +6,7 @@
 #include "editor/GradientRenderer.h"
 #include "imaging/Blur.h"
 #include "imaging/ImageView.h"
+#include "imaging/ImagingLog.h"
 #include "imaging/LargeImage.h"
 #include "imaging/ParallelFor.h"
 #include "imaging/ShadowLayer.h"
@@ -212,6 +213,13 @@ QImage maskedContentImage(const QImage& raster, double radius)
     return masked;
 }
 
+bool compositeSizeAllowed(const QSize& pixels, qint64 maxPixels)
+{
+    const qint64 limit = maxPixels > 0 ? maxPixels : kMaxCompositePixels;
+    return pixels.width() <= kMaxCompositeSide && pixels.height() <= kMaxCompositeSide &&
+           qint64(pixels.width()) * pixels.height() <= limit;
+}
+
 QImage renderComposite(const CompositeInputs& in)
 {
     const QImage& content = in.content;
@@ -223,10 +231,17 @@ QImage renderComposite(const CompositeInputs& in)
         return emptyImage(canvasSize, k);
     }
 
+    if (!compositeSizeAllowed(canvasSize, in.maxPixels)) {
+        qCWarning(lcImaging).noquote() << "The composite would be" << canvasSize.width() << "x"
+                                       << canvasSize.height() << "pixels, more than Velmora renders";
+        return {};
+    }
     const int ins = geometry.insetPixels;
     QImage canvas = largeImage(canvasSize);
     if (canvas.isNull()) {
-        return emptyImage(canvasSize, k);
+        qCWarning(lcImaging).noquote()
+            << "No memory for a composite of" << canvasSize.width() << "x" << canvasSize.height() << "pixels";
+        return {};
     }
 
     QPainter painter(&canvas);
@@ -250,13 +265,21 @@ QImage renderComposite(const CompositeInputs& in)
     QImage masked;
     if (!opaque) {
         maskedRaster = maskedContentImage(content, maskRadius);
-        masked = unscaledView(maskedRaster.isNull() ? content : maskedRaster);
+        if (maskedRaster.isNull()) {
+            qCWarning(lcImaging) << "No memory for the content's rounded corners";
+            return {};
+        }
+        masked = unscaledView(maskedRaster);
     }
 
     if (in.drawsShadow && in.shadow > 0) {
         const ShadowParameters shadow = shadowParameters(in.shadow, k);
         // A shadow's blur is twice its Gaussian's standard deviation.
         ShadowLayer layer(canvasSize, shadow.blurPixels / 2);
+        if (!layer.isValid()) {
+            qCWarning(lcImaging) << "No memory for the shadow";
+            return {};
+        }
         QRegion visible(canvas.rect());
         if (ins >= 1) {
             layer.addPath(platePath);
@@ -268,7 +291,10 @@ QImage renderComposite(const CompositeInputs& in)
             layer.addImageAlpha(masked, contentRect.topLeft());
         }
         // What the plate or an opaque picture covers needs no shadow drawn under it.
-        layer.paint(painter, shadow.opacity, shadow.offsetPixels, visible);
+        if (!layer.paint(painter, shadow.opacity, shadow.offsetPixels, visible)) {
+            qCWarning(lcImaging) << "No memory for the blurred shadow";
+            return {};
+        }
     }
     if (ins > 0) {
         painter.setPen(Qt::NoPen);

@@ -36,11 +36,23 @@ struct CompositeInputs
     double backgroundBlur = 0;
     bool drawsShadow = true;
     Color edgeColor = Color::white();
+    // The largest composite rendered, in pixels; see kMaxCompositePixels.
+    qint64 maxPixels = 0;
 };
+
+// The largest composite Velmora renders: 268 million pixels (1 GiB at four bytes a pixel), and at
+// most 32767 pixels a side (the painter's own limit). Far beyond any screen; what lies beyond is
+// refused rather than attempted.
+constexpr qint64 kMaxCompositePixels = qint64(1) << 28;
+constexpr int kMaxCompositeSide = 32767;
+
+// Whether a composite of this pixel size is within the bounds above (or `maxPixels` when set).
+bool compositeSizeAllowed(const QSize& pixels, qint64 maxPixels = 0);
 
 // Places the content on its background with padding, inset plate, smoothed corners and a drop
 // shadow, at the content's own pixel density, laid out by compositeGeometry. The content is copied
-// pixel for pixel.
+// pixel for pixel. A null image when the composite would be too large or memory for it could not
+// be had: never a picture with parts missing.
 QImage renderComposite(const CompositeInputs& inputs);
 
 // The content clipped to the smoothed outline with the given corner radius in pixels, with

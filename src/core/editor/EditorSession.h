@@ -177,7 +177,11 @@ public:
     // Rendering. The composite is the content on its background (the captured image itself while
     // no composite shows); the rendered image adds the annotations and is what every output uses.
     QImage flattenedComposite();
+    // The export: the composite (when shown) with the annotations. Null when it could not be rendered
+    // (beyond the composite's size bound, or out of memory); the caller tells the user.
     QImage renderedImage();
+    // Lowers the composite's pixel bound (0: the default bound); for exercising the refusal.
+    void setMaxCompositePixels(qint64 pixels);
     void precomputeComposite();
     // Crops the composed picture (rect in composite points): the background becomes the image.
     void cropComposite(const QRectF& rectInCompositePoints);
@@ -251,6 +255,7 @@ private:
     double m_contentCornerRadius = 0;
     double m_contentPadding = 0;
     double m_contentInset = 0;
+    qint64 m_maxCompositePixels = 0;
     std::optional<CaptureBackgroundAssets> m_backgroundAssets;
     QVector<BackgroundWallpaperItem> m_userWallpaperItems;
     bool m_hasUserWallpaperList = false;

@@ -22,6 +22,7 @@ CompositeInputs EditorSession::compositeInputs()
     in.backgroundBlur = m_windowCaptureBackgroundBlur;
     in.drawsShadow = m_backgroundAssets ? m_backgroundAssets->drawsShadow : true;
     in.edgeColor = contentEdgeColor();
+    in.maxPixels = m_maxCompositePixels;
 
     const BackgroundSelection& selection = m_backgroundSelection;
     switch (selection.kind()) {
@@ -93,6 +94,12 @@ BlurSource EditorSession::blurSource() const
         return {contentImage(), QPointF(contentOffset(), contentOffset())};
     }
     return {m_capturedImage, QPointF(0, 0)};
+}
+
+void EditorSession::setMaxCompositePixels(qint64 pixels)
+{
+    m_maxCompositePixels = pixels;
+    clearCompositeCache();
 }
 
 QImage EditorSession::renderedImage()

@@ -153,7 +153,9 @@ ShadowLayer::ShadowLayer(const QSize& size, double sigma)
     m_mask = largeImage(QSize(std::max(1, int(std::ceil(size.width() * m_scale))),
                               std::max(1, int(std::ceil(size.height() * m_scale)))),
                         QImage::Format_Alpha8);
-    m_mask.fill(0);
+    if (!m_mask.isNull()) {
+        m_mask.fill(0);
+    }
 }
 
 void ShadowLayer::addPath(const QPainterPath& path)
@@ -185,20 +187,23 @@ QImage ShadowLayer::blurredMask(double sigma) const
     return blurredCopy;
 }
 
-void ShadowLayer::paint(QPainter& painter, double sigma, double opacity, double offsetY) const
+bool ShadowLayer::paint(QPainter& painter, double sigma, double opacity, double offsetY) const
 {
     ShadowLayer copy = *this;
     copy.m_sigma = sigma;
-    copy.paint(painter, opacity, offsetY);
+    return copy.paint(painter, opacity, offsetY);
 }
 
-void ShadowLayer::paint(QPainter& painter, double opacity, double offsetY, const QRegion& clip) const
+bool ShadowLayer::paint(QPainter& painter, double opacity, double offsetY, const QRegion& clip) const
 {
     if (opacity <= 0) {
-        return;
+        return true;
     }
     // An alpha-only image draws as black with that coverage.
     const QImage mask = blurredMask();
+    if (mask.isNull()) {
+        return false;
+    }
     painter.save();
     if (!clip.isEmpty()) {
         painter.setClipRegion(clip, Qt::IntersectClip);
@@ -207,6 +212,7 @@ void ShadowLayer::paint(QPainter& painter, double opacity, double offsetY, const
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.drawImage(QRectF(QPointF(0, offsetY), QSizeF(mask.size()) / m_scale), mask);
     painter.restore();
+    return true;
 }
 
 } // namespace velmora

@@ -21,13 +21,16 @@ public:
     // A full-resolution layer whose blur is given when painting (for small layers).
     explicit ShadowLayer(const QSize& size) : ShadowLayer(size, 0) {}
 
+    // False when the memory for the layer could not be had; nothing may be drawn with it then.
+    bool isValid() const { return !m_mask.isNull(); }
+
     void addPath(const QPainterPath& path);
     void addImageAlpha(const QImage& image, const QPoint& at);
 
     // Paints the shadow; only inside `clip` when one is given (the parts a covering picture would
-    // hide anyway need not be drawn).
-    void paint(QPainter& painter, double opacity, double offsetY, const QRegion& clip = {}) const;
-    void paint(QPainter& painter, double sigma, double opacity, double offsetY) const;
+    // hide anyway need not be drawn). False when there was no memory for the blurred mask.
+    bool paint(QPainter& painter, double opacity, double offsetY, const QRegion& clip = {}) const;
+    bool paint(QPainter& painter, double sigma, double opacity, double offsetY) const;
     // The blurred coverage at the reduced resolution, and that resolution's scale.
     QImage blurredMask() const { return blurredMask(m_sigma); }
     QImage blurredMask(double sigma) const;
