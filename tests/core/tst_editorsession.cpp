@@ -13,6 +13,12 @@ using namespace velmora;
 
 namespace {
 
+bool writeFile(const QString& path, const QByteArray& contents)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+}
+
 RectAnnotation rectAt(double x, double y, double w = 40, double h = 30)
 {
     RectAnnotation r;
@@ -136,17 +142,14 @@ void TestEditorSession::settingsRoundTripThroughTheFile()
 void TestEditorSession::wrongTypedAndCorruptValuesGiveDefaults()
 {
     Fixture f;
-    {
-        QFile file(f.settings.path());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[General]\n"
-                   "region.strokeWidth=thick\n"
-                   "region.textStyle=comic\n"
-                   "region.contentPadding=@ByteArray(12)\n"
-                   "region.customBackgroundColors=@ByteArray([{\"id\":\"a\",\"red\":1}])\n"
-                   "region.backgroundSelection=user-wallpaper:gone.png\n"
-                   "region.backgroundShadow=3\n");
-    }
+    QVERIFY(writeFile(f.settings.path(),
+                      "[General]\n"
+                      "region.strokeWidth=thick\n"
+                      "region.textStyle=comic\n"
+                      "region.contentPadding=@ByteArray(12)\n"
+                      "region.customBackgroundColors=@ByteArray([{\"id\":\"a\",\"red\":1}])\n"
+                      "region.backgroundSelection=user-wallpaper:gone.png\n"
+                      "region.backgroundShadow=3\n"));
     FileSettingsStore settings(f.settings.path());
     EditorSession s(test::solidImage(10, 10, Qt::red), CaptureKind::region, std::nullopt, false,
                     {settings, f.wallpapers});
@@ -168,19 +171,15 @@ void TestEditorSession::wrongTypedAndCorruptValuesGiveDefaults()
 void TestEditorSession::outOfRangeValuesAreHeldToTheSliders()
 {
     Fixture f;
-    {
-        QFile file(f.settings.path());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[General]\n"
-                   "region.contentPadding=1e300\n"
-                   "region.contentInset=-5\n"
-                   "region.contentCornerRadius=1e9\n"
-                   "region.strokeWidth=0\n"
-                   "region.fontSize=100000\n"
-                   "region.blurRadius=1e-300\n"
-                   "region.backgroundBlur=inf\n"
-                   "shared.backgroundShadow=1e300\n");
-    }
+    QVERIFY(writeFile(f.settings.path(), "[General]\n"
+                                         "region.contentPadding=1e300\n"
+                                         "region.contentInset=-5\n"
+                                         "region.contentCornerRadius=1e9\n"
+                                         "region.strokeWidth=0\n"
+                                         "region.fontSize=100000\n"
+                                         "region.blurRadius=1e-300\n"
+                                         "region.backgroundBlur=inf\n"
+                                         "shared.backgroundShadow=1e300\n"));
     FileSettingsStore settings(f.settings.path());
     EditorSession s(test::solidImage(40, 30, Qt::red), CaptureKind::region,
                     CaptureBackgroundAssets{test::solidImage(40, 30, Qt::red), std::nullopt, 50, true}, true,
