@@ -9,10 +9,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <zlib.h>
-
 #include <array>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <utility>
+
+#include <jpeglib.h>
+#include <zlib.h>
 
 using namespace velmora;
 
@@ -31,14 +35,133 @@ QImage noise(int width, int height)
     return image;
 }
 
-QByteArray encode(const QImage& image, const char* format, bool progressive = false)
+// Gradients across and down with a checkerboard of blue: smooth enough for JPEG to keep close, and
+// no two corners alike, so a turned or mirrored result cannot pass for the original.
+QImage pattern(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int blue = (x / 50 + y / 40) % 2 ? 220 : 30;
+            image.setPixel(x, y, qRgb(255 * x / (width - 1), 255 * y / (height - 1), blue));
+        }
+    }
+    return image;
+}
+
+QByteArray encode(const QImage& image, const char* format, bool progressive = false, int quality = -1)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, format);
     writer.setProgressiveScanWrite(progressive);
+    writer.setQuality(quality);
     writer.write(image);
+    return bytes;
+}
+
+QByteArray jpegOf(const QImage& image, bool progressive = false)
+{
+    return encode(image, "JPEG", progressive, 90);
+}
+
+// A JPEG written by libjpeg itself, for what Qt's writer cannot make: CMYK and YCCK (stored inverted,
+// as Adobe's programs do, 255 meaning no ink) and restart markers.
+QByteArray libjpegEncode(const QImage& rgb, J_COLOR_SPACE stored, int restartRows = 0)
+{
+    const bool cmyk = stored == JCS_CMYK || stored == JCS_YCCK;
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = JDIMENSION(rgb.width());
+    info.image_height = JDIMENSION(rgb.height());
+    info.input_components = cmyk ? 4 : 3;
+    info.in_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_colorspace(&info, stored);
+    jpeg_set_quality(&info, 90, TRUE);
+    info.restart_in_rows = restartRows;
+    jpeg_start_compress(&info, TRUE);
+    QByteArray row(rgb.width() * info.input_components, Qt::Uninitialized);
+    while (info.next_scanline < info.image_height) {
+        auto* samples = reinterpret_cast<uchar*>(row.data());
+        for (int x = 0; x < rgb.width(); ++x) {
+            const QRgb pixel = rgb.pixel(x, int(info.next_scanline));
+            const int rgbSamples[3] = {qRed(pixel), qGreen(pixel), qBlue(pixel)};
+            const int inkless = qMax(qMax(rgbSamples[0], rgbSamples[1]), rgbSamples[2]); // 255 - K
+            for (int c = 0; c < 3; ++c) {
+                *samples++ = uchar(!cmyk ? rgbSamples[c] : inkless ? 255 * rgbSamples[c] / inkless : 0);
+            }
+            if (cmyk) {
+                *samples++ = uchar(inkless);
+            }
+        }
+        JSAMPROW rows[1] = {reinterpret_cast<uchar*>(row.data())};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    const QByteArray bytes(reinterpret_cast<const char*>(out), qsizetype(size));
+    std::free(out);
+    return bytes;
+}
+
+// What a camera writes for a picture taken turned: the pixels as the sensor had them, `display`
+// turned or mirrored as EXIF orientation `orientation` describes (where the stored first row and
+// first column belong on screen), and the tag.
+QByteArray jpegWithOrientation(const QImage& display, int orientation, bool bigEndian)
+{
+    const bool transposed = orientation >= 5;
+    const int w = display.width();
+    const int h = display.height();
+    QImage stored(transposed ? h : w, transposed ? w : h, QImage::Format_RGB32);
+    for (int y = 0; y < stored.height(); ++y) {
+        for (int x = 0; x < stored.width(); ++x) {
+            const QPoint shown[9] = {
+                {},     {x, y},         {w - 1 - x, y},         {w - 1 - x, h - 1 - y}, {x, h - 1 - y},
+                {y, x}, {w - 1 - y, x}, {w - 1 - y, h - 1 - x}, {y, h - 1 - x}};
+            stored.setPixel(x, y, display.pixel(shown[orientation]));
+        }
+    }
+    const auto u16 = [bigEndian](int v) {
+        return bigEndian ? QByteArray(1, char(v >> 8)) + char(v) : QByteArray(1, char(v)) + char(v >> 8);
+    };
+    const auto u32 = [&](int v) { return bigEndian ? u16(v >> 16) + u16(v) : u16(v) + u16(v >> 16); };
+    const QByteArray tiff = QByteArray(bigEndian ? "MM" : "II") + u16(42) + u32(8) + u16(1) + u16(0x0112) +
+                            u16(3) + u32(1) + u16(orientation) + u16(0) + u32(0);
+    const QByteArray exif = QByteArray("Exif\0\0", 6) + tiff;
+    const int length = int(exif.size()) + 2;
+    const QByteArray segment = QByteArray("\xFF\xE1", 2) + char(length >> 8) + char(length) + exif;
+    const QByteArray bytes = jpegOf(stored);
+    return bytes.left(2) + segment + bytes.mid(2);
+}
+
+// Mean difference of all colour channels, 0–255.
+double meanDifference(const QImage& a, const QImage& b)
+{
+    qint64 sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            sum += qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q)) + qAbs(qBlue(p) - qBlue(q));
+        }
+    }
+    return double(sum) / (3.0 * a.width() * a.height());
+}
+
+// Bytes overwritten in the middle of the entropy-coded data; none is 0xFF, so no marker appears.
+QByteArray withGarbage(QByteArray bytes)
+{
+    const qsizetype middle = (bytes.indexOf(QByteArray("\xFF\xDA", 2)) + bytes.size()) / 2;
+    for (int i = 0; i < 40; ++i) {
+        bytes[middle + i] = char((i * 73 + 11) % 251);
+    }
     return bytes;
 }
 
@@ -206,6 +329,8 @@ class TestImageDecoder : public QObject
 private Q_SLOTS:
     void decodesCompleteImages_data();
     void decodesCompleteImages();
+    void decodesJpegPixels_data();
+    void decodesJpegPixels();
     void refusesDamagedOrOversizedData_data();
     void refusesDamagedOrOversizedData();
     void readsFilesAndRefusesWhatIsNoFile();
@@ -240,6 +365,41 @@ void TestImageDecoder::decodesCompleteImages()
     QCOMPARE(image->devicePixelRatio(), 1.0);
 }
 
+void TestImageDecoder::decodesJpegPixels_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QImage>("expected");
+    const QImage picture = pattern(300, 200);
+    const QImage grey = picture.convertToFormat(QImage::Format_Grayscale8);
+    QTest::newRow("baseline") << jpegOf(picture) << picture;
+    QTest::newRow("progressive") << jpegOf(picture, true) << picture;
+    QTest::newRow("greyscale") << jpegOf(grey) << grey;
+    QTest::newRow("progressive greyscale") << jpegOf(grey, true) << grey;
+    QTest::newRow("rgb") << libjpegEncode(picture, JCS_RGB) << picture;
+    QTest::newRow("restart markers") << libjpegEncode(picture, JCS_YCbCr, 1) << picture;
+    QTest::newRow("cmyk") << libjpegEncode(picture, JCS_CMYK) << picture;
+    QTest::newRow("ycck") << libjpegEncode(picture, JCS_YCCK) << picture;
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        QTest::addRow("exif orientation %d", orientation)
+            << jpegWithOrientation(picture, orientation, true) << picture;
+    }
+    QTest::newRow("exif orientation 6, little-endian") << jpegWithOrientation(picture, 6, false) << picture;
+}
+
+void TestImageDecoder::decodesJpegPixels()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(QImage, expected);
+    const std::optional<QImage> image = decodeImageData(data);
+    QVERIFY(image);
+    QCOMPARE(image->format(), QImage::Format_ARGB32_Premultiplied);
+    QCOMPARE(image->devicePixelRatio(), 1.0);
+    QCOMPARE(image->size(), expected.size());
+    test::dump(*image, QTest::currentDataTag());
+    const double difference = meanDifference(*image, expected);
+    QVERIFY2(difference < 3.0, qPrintable(QString::number(difference)));
+}
+
 void TestImageDecoder::refusesDamagedOrOversizedData_data()
 {
     QTest::addColumn<QByteArray>("data");
@@ -259,6 +419,17 @@ void TestImageDecoder::refusesDamagedOrOversizedData_data()
     QTest::newRow("png claiming zero width") << pngClaiming(0, 10);
     QTest::newRow("png without pixel data") << png.left(png.indexOf("IDAT") - 4) + pngChunk("IEND", {});
     QTest::newRow("jpeg claiming 60000 x 60000") << jpegClaiming(60000, 60000);
+
+    // Damage that libjpeg reports only as a warning, and Qt's reader fills in grey: the data cut short
+    // where an end marker happens to follow, and garbage in the middle of the scan.
+    const QImage scene = pattern(300, 200);
+    const QByteArray end("\xFF\xD9", 2);
+    for (const auto& [name, bytes] :
+         {std::pair{"jpeg", jpegOf(scene)}, std::pair{"progressive jpeg", jpegOf(scene, true)},
+          std::pair{"greyscale jpeg", jpegOf(scene.convertToFormat(QImage::Format_Grayscale8))}}) {
+        QTest::addRow("%s cut at 2/3, end marker after", name) << bytes.left(bytes.size() * 2 / 3) + end;
+        QTest::addRow("%s with garbage in the scan", name) << withGarbage(bytes);
+    }
 }
 
 void TestImageDecoder::refusesDamagedOrOversizedData()

@@ -1,4 +1,5 @@
 #include "imaging/ImageDecoder.h"
+#include "imaging/JpegDecoder.h"
 
 #include "imaging/ImagingLog.h"
 #include "imaging/PngDecoder.h"
@@ -49,8 +50,8 @@ bool pngIsComplete(const QByteArray& data)
     return false;
 }
 
-// Walks the markers and entropy-coded scans up to EOI. A truncated JPEG otherwise decodes
-// "successfully", with the missing part filled in grey.
+// Walks the markers and entropy-coded scans up to EOI, so that a JPEG cut short is refused before
+// any pixels are allocated for it.
 bool jpegIsComplete(const QByteArray& data)
 {
     const auto* bytes = reinterpret_cast<const uchar*>(data.constData());
@@ -123,6 +124,10 @@ std::optional<QImage> decode(const QByteArray& data)
             qCDebug(lcImaging).noquote() << "PNG left to the Qt reader:" << png.error;
             break;
         }
+    }
+
+    if (isJpeg(data)) { // libjpeg directly: it tells damaged data, which Qt's reader fills in grey
+        return decodeJpeg(data, kImageAllocationLimitBytes);
     }
 
     QBuffer buffer;

@@ -11,8 +11,8 @@ namespace velmora {
 // Decoding of images that come from outside: wallpapers the user imports, files opened in the
 // editor, the clipboard. The result is Format_ARGB32_Premultiplied with a pixel density of 1.
 // Anything that is not a complete, reasonably sized image gives nothing: unreadable or unknown
-// data, a header that claims more pixels than the allocation limit allows, and truncated files
-// (which decoders would otherwise pad with grey or leave half black).
+// data, a header that claims more pixels than the allocation limit allows, and truncated or damaged
+// files (which decoders would otherwise pad with grey or leave half black).
 std::optional<QImage> decodeImageFile(const QString& path);
 std::optional<QImage> decodeImageData(const QByteArray& data);
 
