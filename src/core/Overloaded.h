@@ -8,4 +8,7 @@ template <class... Ts> struct Overloaded : Ts...
     using Ts::operator()...;
 };
 
+// Clang before 17 does not deduce template arguments for aggregates by itself.
+template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
+
 } // namespace velmora

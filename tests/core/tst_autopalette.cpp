@@ -9,11 +9,18 @@
 
 using namespace velmora;
 
+namespace {
+QByteArray describe(const Color& c)
+{
+    return QStringLiteral("(%1, %2, %3, %4)").arg(c.red).arg(c.green).arg(c.blue).arg(c.alpha).toUtf8();
+}
+} // namespace
+
 namespace velmora {
+// QCOMPARE frees what this returns.
 char* toString(const Color& c)
 {
-    return qstrdup(
-        qPrintable(QStringLiteral("(%1, %2, %3, %4)").arg(c.red).arg(c.green).arg(c.blue).arg(c.alpha)));
+    return qstrdup(describe(c).constData());
 }
 } // namespace velmora
 
@@ -81,8 +88,8 @@ void TestAutoPalette::picturesWithoutColourGiveTwoGreys()
     QFETCH(QImage, image);
     const QVector<Color> palette = makeAutoPalette(image);
     QCOMPARE(palette.size(), 2);
-    QVERIFY2(near(palette[0], Color::grey(0.88)), toString(palette[0]));
-    QVERIFY2(near(palette[1], Color::grey(0.70)), toString(palette[1]));
+    QVERIFY2(near(palette[0], Color::grey(0.88)), describe(palette[0]).constData());
+    QVERIFY2(near(palette[1], Color::grey(0.70)), describe(palette[1]).constData());
 }
 
 void TestAutoPalette::oneHueGetsAShiftedSecondColour_data()

@@ -60,8 +60,8 @@ void TestHotkeyPreferences::freshInstallHasTheDefaults()
 {
     FileSettingsStore store(m_path);
     const HotkeyPreferences preferences(store);
-    QCOMPARE(preferences.hotkeyInForce(Action::region), Hotkey(19, commandShift));
-    QCOMPARE(preferences.hotkeyInForce(Action::saveToDisk), Hotkey(1, Hotkey::command));
+    QCOMPARE(preferences.hotkeyInForce(Action::region), (Hotkey{19, commandShift}));
+    QCOMPARE(preferences.hotkeyInForce(Action::saveToDisk), (Hotkey{1, Hotkey::command}));
     QCOMPARE(preferences.hotkeyInForce(Action::fullScreen), std::nullopt);
     // Loading writes nothing: the defaults stay defaults if they change in a later version.
     QVERIFY(!store.contains(QStringLiteral("hotkey.window")));
@@ -88,12 +88,12 @@ void TestHotkeyPreferences::clearedShortcutSurvivesRelaunchUntilReset()
         QSignalSpy changed(&preferences, &HotkeyPreferences::hotkeysChanged);
         preferences.reset(Action::region);
         QCOMPARE(changed.count(), 1);
-        QCOMPARE(preferences.hotkeyInForce(Action::region), Hotkey(19, commandShift));
+        QCOMPARE(preferences.hotkeyInForce(Action::region), (Hotkey{19, commandShift}));
     }
     FileSettingsStore store(m_path);
     QVERIFY(!store.contains(QStringLiteral("hotkey.region")));
     QVERIFY(!store.contains(QStringLiteral("hotkey.region.overridden")));
-    QCOMPARE(relaunch(m_path).at(Action::region), Hotkey(19, commandShift));
+    QCOMPARE(relaunch(m_path).at(Action::region), (Hotkey{19, commandShift}));
 }
 
 // Duplicates are accepted; a shortcut JSON cannot hold is kept for this run and loads as cleared.
@@ -116,7 +116,7 @@ void TestHotkeyPreferences::setStoresJsonAndSurvivesRelaunch()
     QCOMPARE(store.boolean(QStringLiteral("hotkey.fullScreen.overridden")), std::optional<bool>(true));
     const HotkeyPreferences::Hotkeys hotkeys = HotkeyPreferences(store).hotkeys();
     QCOMPARE(hotkeys.at(Action::fullScreen), optionControlK);
-    QCOMPARE(hotkeys.at(Action::ocr), Hotkey(18, commandShift));
+    QCOMPARE(hotkeys.at(Action::ocr), (Hotkey{18, commandShift}));
     QCOMPARE(hotkeys.at(Action::window), std::nullopt);
 }
 
@@ -218,17 +218,17 @@ void TestHotkeyPreferences::keyEquivalentsCombinationsAndJson()
             QCOMPARE(*key, Hotkey::keyName(code).toLower());
         }
     }
-    QCOMPARE(Hotkey(1, Hotkey::command).keyEquivalentString(), std::optional(QStringLiteral("s")));
-    QCOMPARE(Hotkey(36, Hotkey::command).keyEquivalentString(), std::nullopt);
+    QCOMPARE((Hotkey{1, Hotkey::command}.keyEquivalentString()), std::optional(QStringLiteral("s")));
+    QCOMPARE((Hotkey{36, Hotkey::command}.keyEquivalentString()), std::nullopt);
 
-    QCOMPARE(Hotkey(19, commandShift).keyCombination(),
+    QCOMPARE((Hotkey{19, commandShift}.keyCombination()),
              std::optional(QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_2)));
-    QCOMPARE(Hotkey(40, Hotkey::option | Hotkey::control).keyCombination(),
+    QCOMPARE((Hotkey{40, Hotkey::option | Hotkey::control}.keyCombination()),
              std::optional(QKeyCombination(Qt::AltModifier | Qt::MetaModifier, Qt::Key_K)));
-    QCOMPARE(Hotkey(36, Hotkey::command).keyCombination(), std::nullopt);
+    QCOMPARE((Hotkey{36, Hotkey::command}.keyCombination()), std::nullopt);
     // JSON members may come in any order.
     QCOMPARE(Hotkey::fromJson(R"({ "modifierRawValue": 1048576, "keyCode": 1 })"),
-             std::optional(Hotkey(1, Hotkey::command)));
+             std::optional(Hotkey{1, Hotkey::command}));
 }
 
 QTEST_GUILESS_MAIN(TestHotkeyPreferences)

@@ -56,6 +56,15 @@ drag() { # x1 y1 x2 y2 in picture points
     sleep 0.2
 }
 
+# Built with the sanitizers (scripts/test --sanitize), velmora reports memory errors, undefined
+# behaviour and leaks on stderr; the report is complete once the process has ended.
+check_editor_log() {
+    if grep -qE 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$work/editor.log"; then
+        fail "sanitizer report from velmora"
+        cat "$work/editor.log"
+    fi
+}
+
 probe() { # file x y → "r g b"
     convert "$1" -format "%[fx:int(255*u.p{$2,$3}.r)] %[fx:int(255*u.p{$2,$3}.g)] %[fx:int(255*u.p{$2,$3}.b)]" info:
 }
@@ -93,6 +102,7 @@ for _ in $(seq 1 50); do
 done
 kill -0 "$editor_pid" 2>/dev/null && fail "velmora kept running after losing the clipboard"
 wait "$editor_pid" 2>/dev/null
+check_editor_log
 editor_pid=""
 
 # 2. Ctrl+S writes a PNG into the save folder.
@@ -116,7 +126,7 @@ wait_exit() { # seconds → whether the editor process ended
     done
     return 1
 }
-wait_exit 10 || fail "velmora kept running after saving"
+if wait_exit 10; then check_editor_log; else fail "velmora kept running after saving"; fi
 editor_pid=""
 
 # 3. Ctrl+P pins the picture; closing the pin with Escape ends the process.
@@ -135,7 +145,11 @@ else
     kill -0 "$editor_pid" 2>/dev/null || fail "velmora ended while the pin was still up"
     xdotool windowactivate --sync "$pin" 2>/dev/null
     xdotool key --window "$pin" Escape
-    wait_exit 10 || fail "velmora kept running after its pinned window closed"
+    if wait_exit 10; then
+        check_editor_log
+    else
+        fail "velmora kept running after its pinned window closed"
+    fi
 fi
 editor_pid=""
 

@@ -162,7 +162,8 @@ void TestAnnotationToolbar::pillsShowAndWriteTheirSetting()
 
         QTest::mouseClick(button, Qt::LeftButton);
         const QVector<PillOptionRow*> rows = rowsOf(button);
-        const auto target = std::find_if(rows.begin(), rows.end(), [&](auto* r) { return r->text() == row; });
+        const auto target =
+            std::find_if(rows.begin(), rows.end(), [&chosen = row](auto* r) { return r->text() == chosen; });
         QVERIFY(target != rows.end());
         QTest::mouseClick(*target, Qt::LeftButton);
         QVERIFY(!button->isOpen() && !button->popover()->isVisible());

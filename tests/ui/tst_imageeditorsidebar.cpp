@@ -427,8 +427,9 @@ void TestImageEditorSidebar::addingACustomColorOpensALiveDialog()
     QTRY_VERIFY(!f.sidebar->colorDialog());
 
     // With custom colours the new one copies the first, not the last.
-    f.session->setCustomBackgroundColors(f.session->customBackgroundColors() +
-                                         QVector{BackgroundColorItem::make("black", Color::black())});
+    f.session->setCustomBackgroundColors(
+        f.session->customBackgroundColors() +
+        QVector<BackgroundColorItem>{BackgroundColorItem::make("black", Color::black())});
     click(f.picker()->addColorButton());
     QCOMPARE(f.session->customBackgroundColors().size(), 3);
     QCOMPARE(f.session->customBackgroundColors().back().color().hexRgb(), QStringLiteral("#336699"));
