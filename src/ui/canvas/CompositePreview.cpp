@@ -4,6 +4,7 @@
 
 #include "editor/CompositeRenderer.h"
 #include "editor/FigmaSquircle.h"
+#include "imaging/ImageView.h"
 #include "imaging/PixelMetrics.h"
 #include "imaging/ShadowLayer.h"
 
@@ -180,8 +181,9 @@ void CompositePreview::paintContent(QPainter& painter, const QRectF& target, con
         painter.restore();
         return;
     }
-    QImage source = bitmap;
-    source.setDevicePixelRatio(1);
+    // Pixel for pixel through a view of the same buffer: setting the density on a shared image
+    // would deep-copy the whole capture on every paint.
+    const QImage source = unscaledView(bitmap);
     QBrush brush(source);
     brush.setTransform(QTransform::fromTranslate(target.left(), target.top())
                            .scale(target.width() / source.width(), target.height() / source.height()));
