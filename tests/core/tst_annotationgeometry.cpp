@@ -1,5 +1,6 @@
 #include "annotation/AnnotationGeometry.h"
 #include "annotation/TextLayout.h"
+#include "support/TestSupport.h"
 
 #include <QTest>
 
@@ -7,53 +8,11 @@ using namespace velmora;
 
 Q_DECLARE_METATYPE(velmora::Annotation)
 
-namespace {
-
-RectAnnotation rect(double x, double y, double w, double h)
-{
-    RectAnnotation r;
-    r.id = QUuid::createUuid();
-    r.origin = {x, y};
-    r.size = {w, h};
-    return r;
-}
-
-EllipseAnnotation ellipse(double x, double y, double w, double h)
-{
-    EllipseAnnotation e;
-    e.id = QUuid::createUuid();
-    e.origin = {x, y};
-    e.size = {w, h};
-    return e;
-}
-
-ArrowAnnotation arrow(QPointF a, QPointF b)
-{
-    ArrowAnnotation arrow;
-    arrow.id = QUuid::createUuid();
-    arrow.startPoint = a;
-    arrow.endPoint = b;
-    return arrow;
-}
-
-DrawAnnotation stroke(QVector<QPointF> points)
-{
-    DrawAnnotation d;
-    d.id = QUuid::createUuid();
-    d.points = std::move(points);
-    return d;
-}
-
-TextAnnotation text(QString value, QPointF position)
-{
-    TextAnnotation t;
-    t.id = QUuid::createUuid();
-    t.text = std::move(value);
-    t.position = position;
-    return t;
-}
-
-} // namespace
+using test::arrow;
+using test::ellipse;
+using test::rect;
+using test::stroke;
+using test::text;
 
 class TestAnnotationGeometry : public QObject
 {

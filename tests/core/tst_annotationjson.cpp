@@ -35,8 +35,17 @@ void TestAnnotationJson::validation_data()
     row("point as text", R"([{"kind":"arrow","startPoint":["0","0"],"endPoint":[5,5]}])", "\"startPoint\"");
     row("coordinate beyond range", R"([{"kind":"arrow","startPoint":[1e300,0],"endPoint":[5,5]}])",
         "\"startPoint\"");
+    row("line width 0", R"([{"kind":"arrow","startPoint":[0,0],"endPoint":[5,5],"lineWidth":0}])", "");
     row("negative line width", R"([{"kind":"arrow","startPoint":[0,0],"endPoint":[5,5],"lineWidth":-1}])",
         "\"lineWidth\"");
+    row("rect line width below 0", R"([{"kind":"rect","origin":[1,1],"size":[2,2],"lineWidth":-0.1}])",
+        "\"lineWidth\"");
+    row("ellipse line width below 0", R"([{"kind":"ellipse","origin":[1,1],"size":[2,2],"lineWidth":-0.1}])",
+        "\"lineWidth\"");
+    row("stroke line width below 0", R"([{"kind":"draw","points":[[0,0]],"lineWidth":-0.1}])",
+        "\"lineWidth\"");
+    row("negative corner radius", R"([{"kind":"rect","origin":[1,1],"size":[2,2],"cornerRadius":-1}])",
+        "\"cornerRadius\"");
     row("huge line width", R"([{"kind":"arrow","startPoint":[0,0],"endPoint":[5,5],"lineWidth":1e300}])",
         "\"lineWidth\"");
     row("unknown arrow style", R"([{"kind":"arrow","startPoint":[0,0],"endPoint":[5,5],"style":"x"}])",
@@ -50,6 +59,8 @@ void TestAnnotationJson::validation_data()
         R"([{"kind":"rect","origin":[1,1],"size":[2,2]},{"kind":"rect","origin":[1,1]}])",
         "annotation 2: \"size\"");
     row("text", R"([{"kind":"text","position":[5,5],"text":"Hi"}])", "");
+    row("font size 1", R"([{"kind":"text","position":[5,5],"text":"Hi","fontSize":1}])", "");
+    row("font size 0", R"([{"kind":"text","position":[5,5],"text":"Hi","fontSize":0}])", "\"fontSize\"");
     row("font size below 1", R"([{"kind":"text","position":[5,5],"text":"Hi","fontSize":0.5}])",
         "\"fontSize\"");
     row("font size huge", R"([{"kind":"text","position":[5,5],"text":"Hi","fontSize":5000}])",
@@ -57,6 +68,12 @@ void TestAnnotationJson::validation_data()
     row("text not a string", R"([{"kind":"text","position":[5,5],"text":7}])", "\"text\"");
     row("negative wrap width", R"([{"kind":"text","position":[5,5],"text":"Hi","maxWidth":-3}])",
         "\"maxWidth\"");
+    row("blur pixel size 1", R"([{"kind":"blur","origin":[0,0],"size":[9,9],"pixelSize":1}])", "");
+    row("blur pixel size 0.5", R"([{"kind":"blur","origin":[0,0],"size":[9,9],"pixelSize":0.5}])",
+        "\"pixelSize\"");
+    row("blur pixel size huge", R"([{"kind":"blur","origin":[0,0],"size":[9,9],"pixelSize":1001}])",
+        "\"pixelSize\"");
+    row("negative blur size", R"([{"kind":"blur","origin":[0,0],"size":[9,-1]}])", "\"size\"");
     row("blur pixel size below 1", R"([{"kind":"blur","origin":[0,0],"size":[9,9],"pixelSize":0}])",
         "\"pixelSize\"");
     row("stroke point not a pair", R"([{"kind":"draw","points":[[0,0],[1]]}])", "\"points\"");

@@ -32,7 +32,7 @@ private Q_SLOTS:
     void malformedColorItemsAreRejected_data();
     void malformedColorItemsAreRejected();
     void nonFiniteColorsAreNeverWritten();
-    void gradientPresetsHaveTheirNamesAndTwoOpaqueColours();
+    void gradientPresetsHaveTwoOpaqueColours();
 };
 
 void TestBackgroundSelection::parses_data()
@@ -193,24 +193,15 @@ void TestBackgroundSelection::nonFiniteColorsAreNeverWritten()
             .isEmpty());
 }
 
-void TestBackgroundSelection::gradientPresetsHaveTheirNamesAndTwoOpaqueColours()
+void TestBackgroundSelection::gradientPresetsHaveTwoOpaqueColours()
 {
-    const QStringList names{"Aurora Dream",   "Twilight Haze", "Pastel Mirage", "Ocean Whisper",
-                            "Sunset Glow",    "Lavender Mist", "Mint Breeze",   "Coral Sky",
-                            "Blueberry Fade", "Cotton Candy",  "Dreamy Pastel", "Blue Halo",
-                            "Soft Fog",       "Purple Wave",   "Neon Citrus"};
-    const auto cases = allCases<BackgroundGradientPreset>();
-    QCOMPARE(qsizetype(cases.size()), names.size());
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        QCOMPARE(displayName(cases[i]), names[qsizetype(i)]);
-        for (const Color& c : colors(cases[i])) {
+    // A translucent stop would let the desktop show through an exported picture.
+    for (const auto preset : allCases<BackgroundGradientPreset>()) {
+        QVERIFY(!displayName(preset).isEmpty());
+        for (const Color& c : colors(preset)) {
             QCOMPARE(c.alpha, 1.0);
         }
-        QCOMPARE(fromRawValue<BackgroundGradientPreset>(rawValue(cases[i])), std::optional(cases[i]));
     }
-    QCOMPARE(colors(BackgroundGradientPreset::auroraDream)[1].hexRgb(), QStringLiteral("#F6BCD6"));
-    QCOMPARE(fill(BackgroundColorPreset::charcoal).hexRgb(), QStringLiteral("#1E1E23"));
-    QCOMPARE(qsizetype(allCases<BackgroundColorPreset>().size()), 12);
 }
 
 QTEST_GUILESS_MAIN(TestBackgroundSelection)

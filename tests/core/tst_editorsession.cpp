@@ -19,24 +19,6 @@ bool writeFile(const QString& path, const QByteArray& contents)
     return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
 }
 
-RectAnnotation rectAt(double x, double y, double w = 40, double h = 30)
-{
-    RectAnnotation r;
-    r.id = QUuid::createUuid();
-    r.origin = {x, y};
-    r.size = {w, h};
-    return r;
-}
-
-ArrowAnnotation arrowFrom(QPointF a, QPointF b)
-{
-    ArrowAnnotation arrow;
-    arrow.id = QUuid::createUuid();
-    arrow.startPoint = a;
-    arrow.endPoint = b;
-    return arrow;
-}
-
 CaptureBackgroundAssets assetsFor(const QImage& image)
 {
     return {image, std::nullopt, 30, true};
@@ -267,7 +249,7 @@ void TestEditorSession::undoDepthIsBounded()
     Fixture f;
     auto s = f.session(test::solidImage(50, 50, Qt::white));
     for (int i = 0; i < 31; ++i) {
-        s->setAnnotations({rectAt(i, 0)});
+        s->setAnnotations({test::rect(i, 0)});
         s->pushUndo();
     }
     QCOMPARE(s->undoStack().size(), 30);
@@ -282,7 +264,7 @@ void TestEditorSession::imageGenerationsAreTrimmedAsWholeRuns()
     QVector<qint64> images;
     for (int crop = 0; crop < 5; ++crop) {
         for (int step = 0; step < 3; ++step) {
-            s->setAnnotations({rectAt(step, crop)});
+            s->setAnnotations({test::rect(step, crop)});
             s->pushUndo();
         }
         images.append(s->capturedImage().cacheKey());
@@ -305,11 +287,11 @@ void TestEditorSession::undoRedoAndRedoClearing()
     s->undo();
     QVERIFY(!s->canUndo() && !s->canRedo());
 
-    const AnnotationList first{rectAt(1, 1)};
+    const AnnotationList first{test::rect(1, 1)};
     s->pushUndo();
     s->setAnnotations(first);
     s->pushUndo();
-    s->setAnnotations({rectAt(2, 2)});
+    s->setAnnotations({test::rect(2, 2)});
     s->undo();
     QCOMPARE(s->annotations(), first);
     QVERIFY(s->canRedo());
@@ -325,7 +307,7 @@ void TestEditorSession::paddingMovesAnnotationsOnlyWhenCompositeShows()
     Fixture f;
     const QImage image = test::solidImage(100, 100, Qt::white);
     auto shown = f.session(image, CaptureKind::region, true, true);
-    shown->setAnnotations({rectAt(60, 60), arrowFrom({60, 60}, {90, 90})});
+    shown->setAnnotations({test::rect(60, 60), test::arrow({60, 60}, {90, 90})});
     shown->setContentPadding(60);
     QCOMPARE(std::get<RectAnnotation>(shown->annotations()[0]).origin, QPointF(70, 70));
     QCOMPARE(std::get<ArrowAnnotation>(shown->annotations()[1]).endPoint, QPointF(100, 100));
@@ -333,12 +315,12 @@ void TestEditorSession::paddingMovesAnnotationsOnlyWhenCompositeShows()
     QCOMPARE(std::get<RectAnnotation>(shown->annotations()[0]).origin, QPointF(75, 75));
 
     auto hidden = f.session(image, CaptureKind::region, true, false);
-    hidden->setAnnotations({rectAt(60, 60)});
+    hidden->setAnnotations({test::rect(60, 60)});
     hidden->setContentPadding(80);
     QCOMPARE(std::get<RectAnnotation>(hidden->annotations()[0]).origin, QPointF(60, 60));
     // Enabled but with nothing to compose: nothing is shown, so nothing moves.
     auto noAssets = f.session(image, CaptureKind::window, false, true);
-    noAssets->setAnnotations({rectAt(60, 60)});
+    noAssets->setAnnotations({test::rect(60, 60)});
     noAssets->setContentPadding(90);
     QCOMPARE(std::get<RectAnnotation>(noAssets->annotations()[0]).origin, QPointF(60, 60));
 }
@@ -347,7 +329,7 @@ void TestEditorSession::undoRestoresAnnotationsExactlyAsRecorded()
 {
     Fixture f;
     auto s = f.session(test::solidImage(100, 100, Qt::white), CaptureKind::region, true, true);
-    const AnnotationList recorded{rectAt(70, 70)};
+    const AnnotationList recorded{test::rect(70, 70)};
     s->setAnnotations(recorded);
     s->pushUndo(); // padding 50 with the rectangle at (70, 70)
     s->setContentPadding(80);
@@ -366,13 +348,13 @@ void TestEditorSession::toggleComposite()
     Fixture f;
     const QImage image = test::solidImage(100, 100, Qt::white);
     auto window = f.session(image, CaptureKind::window);
-    window->setAnnotations({rectAt(10, 10)});
+    window->setAnnotations({test::rect(10, 10)});
     window->toggleBackgroundComposite();
     QVERIFY(!window->isBackgroundCompositeEnabled());
     QCOMPARE(std::get<RectAnnotation>(window->annotations()[0]).origin, QPointF(10, 10));
 
     auto region = f.session(image);
-    region->setAnnotations({rectAt(10, 10)});
+    region->setAnnotations({test::rect(10, 10)});
     region->toggleBackgroundComposite();
     QVERIFY(region->isBackgroundCompositeEnabled());
     QVERIFY(region->backgroundAssets());
@@ -408,8 +390,8 @@ void TestEditorSession::cropCutsPixelsAndFiltersAnnotations()
     QImage image = test::solidImage(100, 100, Qt::white, 2.0);
     image.setPixelColor(60, 60, Qt::red); // point (30, 30)
     auto s = f.session(image);
-    const auto inside = rectAt(40, 40, 100, 100);
-    s->setAnnotations({inside, arrowFrom({0, 0}, {5, 5})});
+    const auto inside = test::rect(40, 40, 100, 100);
+    s->setAnnotations({inside, test::arrow({0, 0}, {5, 5})});
     s->crop(QRectF(30, 30, 50.2, 40));
     QCOMPARE(s->capturedImage().size(), QSize(101, 80)); // rounded outward to whole pixels
     QCOMPARE(s->capturedImage().devicePixelRatio(), 2.0);
@@ -504,7 +486,7 @@ void TestEditorSession::releaseHeavyAssets()
 {
     Fixture f;
     auto s = f.session(test::solidImage(10, 10, Qt::white), CaptureKind::region, true, true);
-    s->setAnnotations({rectAt(1, 1)});
+    s->setAnnotations({test::rect(1, 1)});
     s->pushUndo();
     s->releaseHeavyAssets();
     QVERIFY(s->capturedImage().isNull());

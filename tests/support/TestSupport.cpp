@@ -45,3 +45,51 @@ void dump(const QImage& image, const QString& name)
                QStringLiteral("/%1-%2.png").arg(name).arg(++counter, 3, 10, QLatin1Char('0')));
 }
 } // namespace velmora::test
+
+namespace velmora::test {
+
+RectAnnotation rect(double x, double y, double w, double h)
+{
+    RectAnnotation r;
+    r.id = QUuid::createUuid();
+    r.origin = {x, y};
+    r.size = {w, h};
+    return r;
+}
+
+EllipseAnnotation ellipse(double x, double y, double w, double h)
+{
+    EllipseAnnotation e;
+    e.id = QUuid::createUuid();
+    e.origin = {x, y};
+    e.size = {w, h};
+    return e;
+}
+
+ArrowAnnotation arrow(QPointF start, QPointF end)
+{
+    ArrowAnnotation a;
+    a.id = QUuid::createUuid();
+    a.startPoint = start;
+    a.endPoint = end;
+    return a;
+}
+
+DrawAnnotation stroke(QVector<QPointF> points)
+{
+    DrawAnnotation d;
+    d.id = QUuid::createUuid();
+    d.points = std::move(points);
+    return d;
+}
+
+TextAnnotation text(QString value, QPointF position)
+{
+    TextAnnotation t;
+    t.id = QUuid::createUuid();
+    t.text = std::move(value);
+    t.position = position;
+    return t;
+}
+
+} // namespace velmora::test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "annotation/Annotation.h"
+
 #include <QImage>
 #include <QString>
 #include <QTemporaryDir>
@@ -25,6 +27,14 @@ QImage solidImage(int width, int height, QColor color, double devicePixelRatio =
 } // namespace velmora::test
 
 namespace velmora::test {
+
+// Annotations with a fresh id and default style, placed where a test needs them.
+RectAnnotation rect(double x, double y, double w = 40, double h = 30);
+EllipseAnnotation ellipse(double x, double y, double w, double h);
+ArrowAnnotation arrow(QPointF start, QPointF end);
+DrawAnnotation stroke(QVector<QPointF> points);
+TextAnnotation text(QString value, QPointF position);
+
 // Writes the image as a PNG under $VELMORA_TEST_DUMP (when set), for looking at what a test drew.
 void dump(const QImage& image, const QString& name);
 } // namespace velmora::test

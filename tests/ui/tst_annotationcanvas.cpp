@@ -105,7 +105,7 @@ private Q_SLOTS:
     void cropCreateMoveResizeAndRemove();
     void textCreateTypeCommitAndRemoveEmpty();
     void zoomTwoDoublesViewCoordinates();
-    void paintsProvisionalAndCommittedBlur();
+    void blurPaintsWhileDrawnAndFollowsAMove();
     void compositePreviewMatchesExport();
 };
 
@@ -328,27 +328,44 @@ void TestAnnotationCanvas::zoomTwoDoublesViewCoordinates()
     QCOMPARE(std::get<TextAnnotation>(h.annotations().constLast()).position, QPointF(150, 150));
 }
 
-void TestAnnotationCanvas::paintsProvisionalAndCommittedBlur()
+// Fine stripes that pixellation averages away: black and white left of x = 200, red and blue right of it.
+QImage stripes()
 {
-    // Fine stripes that pixellation averages away.
-    QImage stripes(400, 300, QImage::Format_ARGB32_Premultiplied);
-    for (int x = 0; x < stripes.width(); ++x)
-        for (int y = 0; y < stripes.height(); ++y)
-            stripes.setPixelColor(x, y, x % 2 ? Qt::black : Qt::white);
-    Harness h(1, stripes);
+    QImage image(400, 300, QImage::Format_ARGB32_Premultiplied);
+    for (int x = 0; x < image.width(); ++x)
+        for (int y = 0; y < image.height(); ++y)
+            image.setPixelColor(x, y,
+                                x < 200 ? (x % 2 ? Qt::black : Qt::white) : (x % 2 ? Qt::blue : Qt::red));
+    return image;
+}
+
+void TestAnnotationCanvas::blurPaintsWhileDrawnAndFollowsAMove()
+{
+    Harness h(1, stripes());
     h.tools.setSelectedTool(AnnotationTool::blur);
     QTest::mousePress(&h.canvas, Qt::LeftButton, {}, QPoint(100, 100));
-    QTest::mouseMove(&h.canvas, QPoint(200, 180));
+    QTest::mouseMove(&h.canvas, QPoint(180, 180));
     // Averaged inside the box, untouched outside, already while dragging.
     for (const bool released : {false, true}) {
         if (released)
-            QTest::mouseRelease(&h.canvas, Qt::LeftButton, {}, QPoint(200, 180));
+            QTest::mouseRelease(&h.canvas, Qt::LeftButton, {}, QPoint(180, 180));
         const QImage shown = h.grab();
-        QVERIFY(std::abs(shown.pixelColor(150, 150).lightness() - 128) < 24);
-        QVERIFY(std::abs(shown.pixelColor(151, 150).lightness() - 128) < 24);
-        QCOMPARE(shown.pixelColor(250, 150), QColor(Qt::white));
-        QCOMPARE(shown.pixelColor(251, 150), QColor(Qt::black));
+        QVERIFY(std::abs(shown.pixelColor(140, 140).lightness() - 128) < 24);
+        QVERIFY(std::abs(shown.pixelColor(141, 140).lightness() - 128) < 24);
+        QCOMPARE(shown.pixelColor(50, 140), QColor(Qt::white));
+        QCOMPARE(shown.pixelColor(51, 140), QColor(Qt::black));
     }
+    // Selected after drawing: a drag inside moves it onto the red and blue stripes. The patch kept
+    // from the last paint belongs to the old place; the new place shows its own pixels averaged.
+    h.drag(QPoint(140, 140), QPoint(290, 140));
+    QCOMPARE(h.first<BlurAnnotation>().rect(), QRectF(250, 100, 80, 80));
+    const QImage shown = h.grab();
+    for (const int x : {290, 291}) {
+        const QColor averaged = shown.pixelColor(x, 140);
+        QVERIFY2(near(averaged, QColor(128, 0, 128), 24), qPrintable(averaged.name()));
+    }
+    QCOMPARE(shown.pixelColor(140, 140), QColor(Qt::white));
+    QCOMPARE(shown.pixelColor(141, 140), QColor(Qt::black));
 }
 
 void TestAnnotationCanvas::compositePreviewMatchesExport()

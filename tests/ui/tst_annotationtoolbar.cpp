@@ -76,12 +76,18 @@ private Q_SLOTS:
     void cleanup();
 
     void toolButtonsSelectOnlyTheirTool();
+    void pillsShowAndWriteTheirSetting_data();
     void pillsShowAndWriteTheirSetting();
+    void pillsShowAWidthThatIsNoPreset();
     void clickingTheOpenPillOnlyClosesIt();
+    void swatchIsSelectedOnlyForTheExactColour_data();
     void swatchIsSelectedOnlyForTheExactColour();
     void customColourIsLiveAndTheTenthSwatch();
     void togglesFollowAndWriteTheState();
+    void actionButtonsAskTheHost_data();
     void actionButtonsAskTheHost();
+    void saveNamesTheShortcutInForce();
+    void looksRightInLightAndDark_data();
     void looksRightInLightAndDark();
 
 private:
@@ -93,6 +99,8 @@ private:
     std::unique_ptr<AnnotationToolbar> m_toolbar;
 
     void makeToolbar(std::optional<CaptureBackgroundAssets> assets = std::nullopt);
+    PillButton* pillNamed(const QString& name) const;
+    HoverableToolbarIcon* actionNamed(const QString& name) const;
 };
 
 void TestAnnotationToolbar::init()
@@ -142,41 +150,77 @@ void TestAnnotationToolbar::toolButtonsSelectOnlyTheirTool()
     QVERIFY(!m_toolbar->toolButton(AnnotationToolbar::tools().back().tool)->isSelected());
 }
 
+PillButton* TestAnnotationToolbar::pillNamed(const QString& name) const
+{
+    const std::map<QString, PillButton*> pills{{"stroke width", m_toolbar->strokeWidthPill()},
+                                               {"font size", m_toolbar->fontSizePill()},
+                                               {"text style", m_toolbar->textStylePill()},
+                                               {"arrow style", m_toolbar->arrowStylePill()},
+                                               {"colour", m_toolbar->colorPill()}};
+    return pills.at(name);
+}
+
+void TestAnnotationToolbar::pillsShowAndWriteTheirSetting_data()
+{
+    // The pill, its default row, the row chosen, the setting and the value it stores.
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("stroke width") << "8 pt"
+                                  << "2 pt"
+                                  << "region.strokeWidth"
+                                  << "2";
+    QTest::newRow("font size") << "32 pt"
+                               << "64 pt"
+                               << "region.fontSize"
+                               << "64";
+    QTest::newRow("text style") << "Standard"
+                                << "Rounded Box"
+                                << "region.textStyle"
+                                << "roundedBox";
+    QTest::newRow("arrow style") << "Sketch arrow"
+                                 << "Double head"
+                                 << "annotationArrowStyle"
+                                 << "double";
+}
+
 void TestAnnotationToolbar::pillsShowAndWriteTheirSetting()
 {
+    QFETCH(QString, current);
+    QFETCH(QString, chosen);
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
     m_state->setSelectedTool(AnnotationTool::arrow);
-    // Pill, its default row, the row chosen, the setting and the value it stores.
-    const std::tuple<PillButton*, QString, QString, QString, QString> cases[] = {
-        {m_toolbar->strokeWidthPill(), "8 pt", "2 pt", "region.strokeWidth", "2"},
-        {m_toolbar->fontSizePill(), "32 pt", "64 pt", "region.fontSize", "64"},
-        {m_toolbar->textStylePill(), "Standard", "Rounded Box", "region.textStyle", "roundedBox"},
-        {m_toolbar->arrowStylePill(), "Sketch arrow", "Double head", "annotationArrowStyle", "double"}};
-    for (const auto& [button, current, row, key, stored] : cases) {
-        QTest::mouseClick(button, Qt::LeftButton);
-        QVERIFY(button->isOpen() && button->popover()->isVisible());
-        QCOMPARE(checkedRows(button), QStringList{current});
-        // The popover opens below the pill, and Escape closes it.
-        QVERIFY(button->popover()->geometry().top() >= button->mapToGlobal(QPoint(0, button->height())).y());
-        QTest::keyClick(button->popover(), Qt::Key_Escape);
-        QVERIFY(!button->isOpen());
+    PillButton* button = pillNamed(QString::fromUtf8(QTest::currentDataTag()));
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(button->isOpen() && button->popover()->isVisible());
+    QCOMPARE(checkedRows(button), QStringList{current});
+    // The popover opens below the pill, and Escape closes it.
+    QVERIFY(button->popover()->geometry().top() >= button->mapToGlobal(QPoint(0, button->height())).y());
+    QTest::keyClick(button->popover(), Qt::Key_Escape);
+    QVERIFY(!button->isOpen());
 
-        QTest::mouseClick(button, Qt::LeftButton);
-        const QVector<PillOptionRow*> rows = rowsOf(button);
-        const auto target =
-            std::find_if(rows.begin(), rows.end(), [&chosen = row](auto* r) { return r->text() == chosen; });
-        QVERIFY(target != rows.end());
-        QTest::mouseClick(*target, Qt::LeftButton);
-        QVERIFY(!button->isOpen() && !button->popover()->isVisible());
-        QCOMPARE(m_settings->value(key).toString(), stored);
-        QTest::mouseClick(button, Qt::LeftButton);
-        QCOMPARE(checkedRows(button), QStringList{row});
-        button->setOpen(false);
-    }
+    QTest::mouseClick(button, Qt::LeftButton);
+    const QVector<PillOptionRow*> rows = rowsOf(button);
+    const auto target = std::find_if(rows.begin(), rows.end(), [&](auto* r) { return r->text() == chosen; });
+    QVERIFY(target != rows.end());
+    QTest::mouseClick(*target, Qt::LeftButton);
+    QVERIFY(!button->isOpen() && !button->popover()->isVisible());
+    QCOMPARE(m_settings->value(key).toString(), stored);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(checkedRows(button), QStringList{chosen});
+    button->setOpen(false);
     // The state the editor reads agrees with the store.
-    QCOMPARE(m_session->strokeWidth(), 2.0);
-    QCOMPARE(m_session->fontSize(), 64.0);
-    QCOMPARE(m_session->textStyle(), TextStyle::roundedBox);
-    QCOMPARE(m_state->arrowStyle(), ArrowStyle::double_);
+    const std::map<QString, QString> read{{"stroke width", QString::number(m_session->strokeWidth())},
+                                          {"font size", QString::number(m_session->fontSize())},
+                                          {"text style", rawValue(m_session->textStyle())},
+                                          {"arrow style", rawValue(m_state->arrowStyle())}};
+    QCOMPARE(read.at(QString::fromUtf8(QTest::currentDataTag())), stored);
+}
+
+void TestAnnotationToolbar::pillsShowAWidthThatIsNoPreset()
+{
     // A selected annotation may carry any width; the pill shows it without claiming a preset.
     m_session->setStrokeWidth(5);
     m_session->setFontSize(32.5);
@@ -206,27 +250,32 @@ void TestAnnotationToolbar::clickingTheOpenPillOnlyClosesIt()
     QCOMPARE(openChanges.count(), 2);
 }
 
-void TestAnnotationToolbar::swatchIsSelectedOnlyForTheExactColour()
+void TestAnnotationToolbar::swatchIsSelectedOnlyForTheExactColour_data()
 {
-    ColorPill* pill = m_toolbar->colorPill();
+    QTest::addColumn<Color>("color");
+    QTest::addColumn<QVector<int>>("selected");
     const QVector<Color>& presets = ColorPill::presets();
     Color nudged = presets[0];
     nudged.green += 1e-9;
-    // Red, near-black and white presets; near-black through a 16-bit QColor (0.1 comes back as
-    // 6554 / 65535), red off by rounding, and a colour that is no preset.
-    for (const auto& [color, selected] :
-         std::initializer_list<std::pair<Color, QVector<int>>>{{presets[0], {0}},
-                                                               {presets[7], {7}},
-                                                               {presets[8], {8}},
-                                                               {Color::fromQColor(presets[7].toQColor()), {}},
-                                                               {nudged, {}},
-                                                               {Color{0.3, 0.6, 0.9, 1}, {}}}) {
-        m_state->setAnnotationColor(color);
-        QTest::mouseClick(pill, Qt::LeftButton);
-        QCOMPARE(pill->swatchGrid()->swatches().size(), 9);
-        QCOMPARE(selectedSwatches(pill), selected);
-        pill->setOpen(false);
-    }
+    QTest::newRow("red preset") << presets[0] << QVector<int>{0};
+    QTest::newRow("near-black preset") << presets[7] << QVector<int>{7};
+    QTest::newRow("white preset") << presets[8] << QVector<int>{8};
+    // Near-black through a 16-bit QColor: 0.1 comes back as 6554 / 65535.
+    QTest::newRow("near-black through QColor") << Color::fromQColor(presets[7].toQColor()) << QVector<int>{};
+    QTest::newRow("red off by rounding") << nudged << QVector<int>{};
+    QTest::newRow("no preset") << Color{0.3, 0.6, 0.9, 1} << QVector<int>{};
+}
+
+void TestAnnotationToolbar::swatchIsSelectedOnlyForTheExactColour()
+{
+    QFETCH(Color, color);
+    QFETCH(QVector<int>, selected);
+    ColorPill* pill = m_toolbar->colorPill();
+    m_state->setAnnotationColor(color);
+    QTest::mouseClick(pill, Qt::LeftButton);
+    QCOMPARE(pill->swatchGrid()->swatches().size(), 9);
+    QCOMPARE(selectedSwatches(pill), selected);
+    pill->setOpen(false);
 }
 
 void TestAnnotationToolbar::customColourIsLiveAndTheTenthSwatch()
@@ -304,37 +353,58 @@ void TestAnnotationToolbar::togglesFollowAndWriteTheState()
     QVERIFY(button->isSelected());
 }
 
+HoverableToolbarIcon* TestAnnotationToolbar::actionNamed(const QString& name) const
+{
+    const std::map<QString, HoverableToolbarIcon*> actions{{"clear all", m_toolbar->clearAllButton()},
+                                                           {"copy", m_toolbar->copyButton()},
+                                                           {"pin", m_toolbar->pinButton()},
+                                                           {"undo", m_toolbar->undoButton()},
+                                                           {"redo", m_toolbar->redoButton()},
+                                                           {"apply crop", m_toolbar->applyCropButton()}};
+    return actions.at(name);
+}
+
+using ToolbarSignal = void (AnnotationToolbar::*)();
+
+void TestAnnotationToolbar::actionButtonsAskTheHost_data()
+{
+    QTest::addColumn<ToolbarSignal>("signal");
+    QTest::newRow("clear all") << &AnnotationToolbar::clearAllRequested;
+    QTest::newRow("copy") << &AnnotationToolbar::copyRequested;
+    QTest::newRow("pin") << &AnnotationToolbar::pinRequested;
+    QTest::newRow("undo") << &AnnotationToolbar::undoRequested;
+    QTest::newRow("redo") << &AnnotationToolbar::redoRequested;
+    QTest::newRow("apply crop") << &AnnotationToolbar::commitCropRequested;
+}
+
 void TestAnnotationToolbar::actionButtonsAskTheHost()
 {
-    using Signal = void (AnnotationToolbar::*)();
-    for (const auto& [widget, signal] : std::initializer_list<std::pair<HoverableToolbarIcon*, Signal>>{
-             {m_toolbar->clearAllButton(), &AnnotationToolbar::clearAllRequested},
-             {m_toolbar->copyButton(), &AnnotationToolbar::copyRequested},
-             {m_toolbar->pinButton(), &AnnotationToolbar::pinRequested},
-             {m_toolbar->undoButton(), &AnnotationToolbar::undoRequested},
-             {m_toolbar->redoButton(), &AnnotationToolbar::redoRequested},
-             {m_toolbar->applyCropButton(), &AnnotationToolbar::commitCropRequested}}) {
-        QSignalSpy requests(m_toolbar.get(), signal);
-        // Undo waits for history, redo for an undone step, apply-crop for a crop rectangle.
-        if (widget == m_toolbar->undoButton() || widget == m_toolbar->redoButton()) {
-            QTest::mouseClick(widget, Qt::LeftButton);
-            QCOMPARE(requests.count(), 0);
-            m_session->pushUndo();
-            if (widget == m_toolbar->redoButton()) {
-                m_session->undo();
-            }
-        } else if (widget == m_toolbar->applyCropButton()) {
-            QVERIFY(!widget->isVisible());
-            m_state->setSelectedTool(AnnotationTool::crop);
-            QVERIFY(!widget->isVisible());
-            m_state->setCropRect(QRectF(10, 10, 50, 40));
-            QVERIFY(widget->isVisible());
-        }
-        QVERIFY(widget->isEnabled());
+    QFETCH(ToolbarSignal, signal);
+    const QString name = QString::fromUtf8(QTest::currentDataTag());
+    HoverableToolbarIcon* widget = actionNamed(name);
+    QSignalSpy requests(m_toolbar.get(), signal);
+    // Undo waits for history, redo for an undone step, apply-crop for a crop rectangle.
+    if (name == "undo" || name == "redo") {
         QTest::mouseClick(widget, Qt::LeftButton);
-        QCOMPARE(requests.count(), 1);
+        QCOMPARE(requests.count(), 0);
+        m_session->pushUndo();
+        if (name == "redo") {
+            m_session->undo();
+        }
+    } else if (name == "apply crop") {
+        QVERIFY(!widget->isVisible());
+        m_state->setSelectedTool(AnnotationTool::crop);
+        QVERIFY(!widget->isVisible());
+        m_state->setCropRect(QRectF(10, 10, 50, 40));
+        QVERIFY(widget->isVisible());
     }
-    // Save names the shortcut in force.
+    QVERIFY(widget->isEnabled());
+    QTest::mouseClick(widget, Qt::LeftButton);
+    QCOMPARE(requests.count(), 1);
+}
+
+void TestAnnotationToolbar::saveNamesTheShortcutInForce()
+{
     QCOMPARE(m_toolbar->saveButton()->toolTip(), QStringLiteral("Save to Disk   Ctrl+S"));
     HotkeyPreferences hotkeys(*m_settings);
     m_toolbar->setHotkeyPreferences(&hotkeys);
@@ -347,50 +417,56 @@ void TestAnnotationToolbar::actionButtonsAskTheHost()
     QCOMPARE(saves.count(), 1);
 }
 
+void TestAnnotationToolbar::looksRightInLightAndDark_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("light") << false;
+    QTest::newRow("dark") << true;
+}
+
 void TestAnnotationToolbar::looksRightInLightAndDark()
 {
+    QFETCH(bool, dark);
     QPalette darkPalette(QColor(44, 44, 48), QColor(32, 32, 35));
     darkPalette.setColor(QPalette::Highlight, QColor(10, 132, 255));
-    for (const bool dark : {false, true}) {
-        const QPalette palette = dark ? darkPalette : QApplication::style()->standardPalette();
-        QApplication::setPalette(palette);
-        m_state->setSelectedTool(AnnotationTool::arrow);
-        m_state->setAnnotationHasWhiteStroke(true);
-        m_state->setCustomAnnotationColor(Color{0.2, 0.75, 0.7, 1});
-        for (PillButton* pill : std::initializer_list<PillButton*>{
-                 m_toolbar->arrowStylePill(), m_toolbar->textStylePill(), m_toolbar->colorPill()}) {
-            pill->setOpen(true);
-            QVERIFY(QTest::qWaitForWindowExposed(pill->popover()));
-            test::dump(pill->popover()->grab().toImage(),
-                       QStringLiteral("toolbar-%1-%2").arg(dark ? "dark" : "light", pill->toolTip()));
-            pill->setOpen(false);
-        }
-
-        // The bottom hairline: white at 8 % on dark, black at 12 % on light.
-        const QImage bar = m_toolbar->grab().toImage();
-        test::dump(bar, QStringLiteral("toolbar-%1").arg(dark ? "dark" : "light"));
-        const QColor window = palette.color(QPalette::Window);
-        const QColor line = bar.pixelColor(bar.width() / 2, bar.height() - 1);
-        const int expected =
-            dark ? qRound(window.red() + (255 - window.red()) * 0.08) : qRound(window.red() * 0.88);
-        QVERIFY2(std::abs(line.red() - expected) <= 2, qPrintable(QString::number(line.red())));
-        // The selected tool is filled with the accent colour.
-        HoverableToolbarIcon* arrow = m_toolbar->toolButton(AnnotationTool::arrow);
-        const QPoint corner = arrow->mapTo(m_toolbar.get(), QPoint(6, arrow->height() / 2));
-        QCOMPARE(bar.pixelColor(corner).rgb(), palette.color(QPalette::Highlight).rgb());
-        // Icons follow the palette's text colour, also after the palette changed under them: the
-        // select tool's strokes are nearer the text colour than the toolbar's background.
-        const QImage icon = m_toolbar->toolButton(AnnotationTool::select)->grab().toImage();
-        const int text = palette.color(QPalette::WindowText).lightness();
-        int strokePixels = 0;
-        for (int y = 0; y < icon.height(); ++y) {
-            for (int x = 0; x < icon.width(); ++x) {
-                const int lightness = icon.pixelColor(x, y).lightness();
-                strokePixels += std::abs(lightness - text) < std::abs(lightness - window.lightness()) ? 1 : 0;
-            }
-        }
-        QVERIFY2(strokePixels > 15, qPrintable(QString::number(strokePixels)));
+    const QPalette palette = dark ? darkPalette : QApplication::style()->standardPalette();
+    QApplication::setPalette(palette);
+    m_state->setSelectedTool(AnnotationTool::arrow);
+    m_state->setAnnotationHasWhiteStroke(true);
+    m_state->setCustomAnnotationColor(Color{0.2, 0.75, 0.7, 1});
+    for (PillButton* pill : std::initializer_list<PillButton*>{
+             m_toolbar->arrowStylePill(), m_toolbar->textStylePill(), m_toolbar->colorPill()}) {
+        pill->setOpen(true);
+        QVERIFY(QTest::qWaitForWindowExposed(pill->popover()));
+        test::dump(pill->popover()->grab().toImage(),
+                   QStringLiteral("toolbar-%1-%2").arg(dark ? "dark" : "light", pill->toolTip()));
+        pill->setOpen(false);
     }
+
+    // The bottom hairline: white at 8 % on dark, black at 12 % on light.
+    const QImage bar = m_toolbar->grab().toImage();
+    test::dump(bar, QStringLiteral("toolbar-%1").arg(dark ? "dark" : "light"));
+    const QColor window = palette.color(QPalette::Window);
+    const QColor line = bar.pixelColor(bar.width() / 2, bar.height() - 1);
+    const int expected =
+        dark ? qRound(window.red() + (255 - window.red()) * 0.08) : qRound(window.red() * 0.88);
+    QVERIFY2(std::abs(line.red() - expected) <= 2, qPrintable(QString::number(line.red())));
+    // The selected tool is filled with the accent colour.
+    HoverableToolbarIcon* arrow = m_toolbar->toolButton(AnnotationTool::arrow);
+    const QPoint corner = arrow->mapTo(m_toolbar.get(), QPoint(6, arrow->height() / 2));
+    QCOMPARE(bar.pixelColor(corner).rgb(), palette.color(QPalette::Highlight).rgb());
+    // Icons follow the palette's text colour, also after the palette changed under them: the
+    // select tool's strokes are nearer the text colour than the toolbar's background.
+    const QImage icon = m_toolbar->toolButton(AnnotationTool::select)->grab().toImage();
+    const int text = palette.color(QPalette::WindowText).lightness();
+    int strokePixels = 0;
+    for (int y = 0; y < icon.height(); ++y) {
+        for (int x = 0; x < icon.width(); ++x) {
+            const int lightness = icon.pixelColor(x, y).lightness();
+            strokePixels += std::abs(lightness - text) < std::abs(lightness - window.lightness()) ? 1 : 0;
+        }
+    }
+    QVERIFY2(strokePixels > 15, qPrintable(QString::number(strokePixels)));
 }
 
 QTEST_MAIN(TestAnnotationToolbar)

@@ -57,15 +57,6 @@ struct Fixture
     QWidget* canvas() const { return view->canvas(); }
 };
 
-RectAnnotation rectAt(double x, double y)
-{
-    RectAnnotation r;
-    r.id = QUuid::createUuid();
-    r.origin = {x, y};
-    r.size = {50, 40};
-    return r;
-}
-
 // Smooth waves a few dozen pixels long once on screen: a blur of the export's strength keeps
 // most of their contrast, one about four times stronger flattens them.
 QImage wavyPicture(int width, int height)
@@ -94,7 +85,6 @@ class TestEditorView : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void showsThePictureSharp();
     void letterKeysPickTools_data();
     void letterKeysPickTools();
     void lettersTypeIntoAnOpenText();
@@ -106,26 +96,11 @@ private Q_SLOTS:
     void deleteAndSelectAll();
     void compositeKeyTogglesTheSidebar();
     void compositeKeyIgnoresBareWindowCaptures();
-    void zoomPillShowsOutputPixels();
     void canvasShowsTheExportAtAnyDensity_data();
     void canvasShowsTheExportAtAnyDensity();
     void liveBackgroundShowsTheExport_data();
     void liveBackgroundShowsTheExport();
 };
-
-void TestEditorView::showsThePictureSharp()
-{
-    Fixture f;
-    QTest::qWait(200);
-    const QImage shown = f.canvas()->grab().toImage();
-
-    test::dump(shown, QStringLiteral("editorview"));
-    const double zoom = f.view->canvas()->zoom();
-    const auto at = [&](double x, double y) { return shown.pixelColor(int(x * zoom), int(y * zoom)); };
-    QCOMPARE(at(70, 60), QColor(Qt::blue));
-    QCOMPARE(at(275, 200), QColor(Qt::green));
-    QCOMPARE(at(150, 50), QColor(Qt::white));
-}
 
 void TestEditorView::letterKeysPickTools_data()
 {
@@ -201,6 +176,8 @@ void TestEditorView::scrollAccumulatorZoomsInWholeSteps()
     // The larger of the two deltas counts: a sideways notch of -2 outweighs +1 down.
     zoom.scroll(-2, 1, false);
     QCOMPARE(zoom.percent(), 100.0);
+    // The zoom pill shows whole percents.
+    QCOMPARE(EditorPills::zoomLabel(250.9, QSize(1920, 1080)), QStringLiteral("250% · 1920x1080"));
 
     // Then real wheel events with Ctrl held.
     Fixture f;
@@ -247,7 +224,7 @@ void TestEditorView::hostRequestsFromKeys()
 void TestEditorView::returnCommitsOnlyALargeEnoughCrop()
 {
     Fixture f;
-    f.session->setAnnotations({rectAt(10, 10)});
+    f.session->setAnnotations({test::rect(10, 10, 50, 40)});
     f.view->toolState().setSelectedAnnotationIds({annotationId(f.session->annotations()[0])});
     f.view->toolState().setCropRect(QRectF(10, 10, 5, 100));
     QTest::keyClick(f.canvas(), Qt::Key_Return);
@@ -279,7 +256,8 @@ void TestEditorView::escapeClearsTheCropBeforeClosing()
 void TestEditorView::deleteAndSelectAll()
 {
     Fixture f;
-    f.session->setAnnotations({rectAt(10, 10), rectAt(100, 100), rectAt(200, 10)});
+    f.session->setAnnotations(
+        {test::rect(10, 10, 50, 40), test::rect(100, 100, 50, 40), test::rect(200, 10, 50, 40)});
     QTest::keyClick(f.canvas(), Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(f.view->toolState().selectedAnnotationIds().size(), 3);
     f.view->toolState().setSelectedAnnotationIds({annotationId(f.session->annotations()[1])});
@@ -309,16 +287,6 @@ void TestEditorView::compositeKeyIgnoresBareWindowCaptures()
     QTest::keyClick(f.canvas(), Qt::Key_G);
     QVERIFY(!f.session->isBackgroundCompositeEnabled());
     QVERIFY(!f.view->isSidebarVisible());
-}
-
-void TestEditorView::zoomPillShowsOutputPixels()
-{
-    QCOMPARE(EditorPills::zoomLabel(250.9, QSize(1920, 1080)), QStringLiteral("250% · 1920x1080"));
-    Fixture f(CaptureKind::region, true, true);
-    auto* pills = f.view->findChild<EditorPills*>();
-    QVERIFY(pills);
-    QCOMPARE(pills->zoomText(),
-             QStringLiteral("100% · 500x400")); // 400 × 300 plus the default padding of 50 each side
 }
 
 void TestEditorView::canvasShowsTheExportAtAnyDensity_data()

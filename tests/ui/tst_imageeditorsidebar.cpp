@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -77,15 +78,6 @@ double sessionValue(const EditorSession& session, const QString& label)
     return (session.*getters.at(label))();
 }
 
-RectAnnotation rectAt(double x, double y)
-{
-    RectAnnotation r;
-    r.id = QUuid::createUuid();
-    r.origin = {x, y};
-    r.size = {40, 30};
-    return r;
-}
-
 QPointF firstOrigin(const EditorSession& session)
 {
     return std::get<RectAnnotation>(session.annotations().front()).origin;
@@ -142,11 +134,14 @@ private Q_SLOTS:
     void keysMoveTheBoundField_data();
     void keysMoveTheBoundField();
     void paddingFollowsDragWheelAndSession();
+    void resetRestoresDefaultsAndUndoes_data();
     void resetRestoresDefaultsAndUndoes();
     void choosingAndAddingBackgrounds();
+    void removingCustomColors_data();
     void removingCustomColors();
     void addingACustomColorOpensALiveDialog();
     void gridsStayEvenWithAScrollBar();
+    void lookInLightAndDark_data();
     void lookInLightAndDark();
 };
 
@@ -202,7 +197,7 @@ void TestImageEditorSidebar::keysMoveTheBoundField()
     Fixture f(true);
     QVERIFY(f.ok);
     f.tools.setSelectedTool(AnnotationTool::blur);
-    f.session->setAnnotations({rectAt(100, 100)});
+    f.session->setAnnotations({test::rect(100, 100)});
     SidebarSliderRow* row = f.row(label);
     QVERIFY(row);
     row->slider()->setFocus();
@@ -228,7 +223,7 @@ void TestImageEditorSidebar::paddingFollowsDragWheelAndSession()
 {
     Fixture f(true);
     QVERIFY(f.ok);
-    f.session->setAnnotations({rectAt(100, 100)});
+    f.session->setAnnotations({test::rect(100, 100)});
     SidebarSliderRow* row = f.row(QStringLiteral("Padding"));
     SidebarSlider* slider = row->slider();
 
@@ -274,30 +269,39 @@ void TestImageEditorSidebar::paddingFollowsDragWheelAndSession()
     QCOMPARE(slider->value(), slider->maximum());
 }
 
+void TestImageEditorSidebar::resetRestoresDefaultsAndUndoes_data()
+{
+    QTest::addColumn<CaptureKind>("kind");
+    QTest::addColumn<double>("padding");
+    QTest::addColumn<double>("corner");
+    QTest::newRow("region") << CaptureKind::region << 50.0 << 24.0;
+    QTest::newRow("window") << CaptureKind::window << 45.0 << 0.0;
+}
+
 void TestImageEditorSidebar::resetRestoresDefaultsAndUndoes()
 {
-    for (const auto& [kind, padding, corner] :
-         {std::tuple{CaptureKind::region, 50.0, 24.0}, std::tuple{CaptureKind::window, 45.0, 0.0}}) {
-        Fixture f(true, kind);
-        QVERIFY(f.ok);
-        const auto gradient = BackgroundSelection::gradient(BackgroundGradientPreset::mintBreeze);
-        f.session->setContentPadding(80);
-        f.session->setContentCornerRadius(12);
-        f.session->setWindowCaptureShadow(30);
-        f.session->setBackgroundSelection(gradient);
-        const auto expectShown = [&](double padding, double corner, double shadow) {
-            QCOMPARE(f.session->contentPadding(), padding);
-            QCOMPARE(f.row(QStringLiteral("Padding"))->value(), padding);
-            QCOMPARE(f.row(QStringLiteral("Corner Radius"))->value(), corner);
-            QCOMPARE(f.row(QStringLiteral("Shadow"))->value(), shadow);
-        };
-        click(f.sidebar->resetButton());
-        expectShown(padding, corner, 7);
-        verifyOnlySelected(f.picker(), BackgroundSelection::desktopWallpaper());
-        f.session->undo();
-        expectShown(80, 12, 30);
-        verifyOnlySelected(f.picker(), gradient);
-    }
+    QFETCH(CaptureKind, kind);
+    QFETCH(double, padding);
+    QFETCH(double, corner);
+    Fixture f(true, kind);
+    QVERIFY(f.ok);
+    const auto gradient = BackgroundSelection::gradient(BackgroundGradientPreset::mintBreeze);
+    f.session->setContentPadding(80);
+    f.session->setContentCornerRadius(12);
+    f.session->setWindowCaptureShadow(30);
+    f.session->setBackgroundSelection(gradient);
+    const auto expectShown = [&](double padding, double corner, double shadow) {
+        QCOMPARE(f.session->contentPadding(), padding);
+        QCOMPARE(f.row(QStringLiteral("Padding"))->value(), padding);
+        QCOMPARE(f.row(QStringLiteral("Corner Radius"))->value(), corner);
+        QCOMPARE(f.row(QStringLiteral("Shadow"))->value(), shadow);
+    };
+    click(f.sidebar->resetButton());
+    expectShown(padding, corner, 7);
+    verifyOnlySelected(f.picker(), BackgroundSelection::desktopWallpaper());
+    f.session->undo();
+    expectShown(80, 12, 30);
+    verifyOnlySelected(f.picker(), gradient);
 }
 
 void TestImageEditorSidebar::choosingAndAddingBackgrounds()
@@ -364,30 +368,43 @@ void TestImageEditorSidebar::choosingAndAddingBackgrounds()
     verifyOnlySelected(f.picker(), desktop);
 }
 
-void TestImageEditorSidebar::removingCustomColors()
+void TestImageEditorSidebar::removingCustomColors_data()
 {
     // Colours in the list, the selected one, the removed one, and the one selected after
     // (-1 for white).
-    for (const auto& [count, selected, removed, expected] :
-         {std::array{3, 1, 1, 0}, std::array{3, 0, 0, 1}, std::array{3, 2, 0, 2}, std::array{1, 0, 0, -1}}) {
-        Fixture f(true);
-        QVERIFY(f.ok);
-        QVector<BackgroundColorItem> items;
-        for (int i = 0; i < count; ++i) {
-            items.append(BackgroundColorItem::make(QStringLiteral("c%1").arg(i), Color::grey(0.2 + 0.2 * i)));
-        }
-        f.session->setCustomBackgroundColors(items);
-        f.session->setBackgroundSelection(BackgroundSelection::customColor(items[selected].id));
-        const auto removedChoice = BackgroundSelection::customColor(items[removed].id);
-        clickBadge(f.picker()->thumbnail(removedChoice));
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<int>("removed");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("the selected middle one: the one before") << 3 << 1 << 1 << 0;
+    QTest::newRow("the selected first one: the next") << 3 << 0 << 0 << 1;
+    QTest::newRow("another one: the choice stays") << 3 << 2 << 0 << 2;
+    QTest::newRow("the only one: white") << 1 << 0 << 0 << -1;
+}
 
-        QCOMPARE(f.session->customBackgroundColors().size(), count - 1);
-        QVERIFY(!f.picker()->thumbnail(removedChoice));
-        const auto want = expected < 0 ? BackgroundSelection::preset(BackgroundColorPreset::white)
-                                       : BackgroundSelection::customColor(items[expected].id);
-        QCOMPARE(f.session->backgroundSelection(), want);
-        verifyOnlySelected(f.picker(), want);
+void TestImageEditorSidebar::removingCustomColors()
+{
+    QFETCH(int, count);
+    QFETCH(int, selected);
+    QFETCH(int, removed);
+    QFETCH(int, expected);
+    Fixture f(true);
+    QVERIFY(f.ok);
+    QVector<BackgroundColorItem> items;
+    for (int i = 0; i < count; ++i) {
+        items.append(BackgroundColorItem::make(QStringLiteral("c%1").arg(i), Color::grey(0.2 + 0.2 * i)));
     }
+    f.session->setCustomBackgroundColors(items);
+    f.session->setBackgroundSelection(BackgroundSelection::customColor(items[selected].id));
+    const auto removedChoice = BackgroundSelection::customColor(items[removed].id);
+    clickBadge(f.picker()->thumbnail(removedChoice));
+
+    QCOMPARE(f.session->customBackgroundColors().size(), count - 1);
+    QVERIFY(!f.picker()->thumbnail(removedChoice));
+    const auto want = expected < 0 ? BackgroundSelection::preset(BackgroundColorPreset::white)
+                                   : BackgroundSelection::customColor(items[expected].id);
+    QCOMPARE(f.session->backgroundSelection(), want);
+    verifyOnlySelected(f.picker(), want);
 }
 
 void TestImageEditorSidebar::addingACustomColorOpensALiveDialog()
@@ -463,25 +480,32 @@ void TestImageEditorSidebar::gridsStayEvenWithAScrollBar()
     }
 }
 
+void TestImageEditorSidebar::lookInLightAndDark_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("light") << false;
+    QTest::newRow("dark") << true;
+}
+
 void TestImageEditorSidebar::lookInLightAndDark()
 {
+    QFETCH(bool, dark);
     const QPalette light = QApplication::palette();
-    for (const bool dark : {false, true}) {
-        QApplication::setPalette(dark ? QPalette(QColor(58, 58, 63), QColor(40, 40, 44)) : light);
-        // The dark one also shows the placeholder of a desktop picture that is not there yet.
-        Fixture f(true, CaptureKind::region,
-                  dark ? std::nullopt : std::optional(test::solidImage(320, 200, QColor(90, 110, 160))));
-        QVERIFY(f.ok);
-        f.tools.setSelectedTool(AnnotationTool::blur);
+    QApplication::setPalette(dark ? QPalette(QColor(58, 58, 63), QColor(40, 40, 44)) : light);
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(light); });
+    // The dark one also shows the placeholder of a desktop picture that is not there yet.
+    Fixture f(true, CaptureKind::region,
+              dark ? std::nullopt : std::optional(test::solidImage(320, 200, QColor(90, 110, 160))));
+    QVERIFY(f.ok);
+    f.tools.setSelectedTool(AnnotationTool::blur);
 
-        const QImage image = f.sidebar->grab().toImage();
-        test::dump(image, dark ? QStringLiteral("sidebar-dark") : QStringLiteral("sidebar-light"));
-        // The panel is drawn in the palette's window colour: dark stays dark, light stays light.
-        const QColor panel = image.pixelColor(image.width() - 4, image.height() - 4);
-        QCOMPARE(panel.lightnessF() < 0.5, dark);
-        QCOMPARE(image.width(), int(ImageEditorSidebar::sidebarWidth * image.devicePixelRatio()));
-    }
-    QApplication::setPalette(light);
+    const QImage image = f.sidebar->grab().toImage();
+    test::dump(image, dark ? QStringLiteral("sidebar-dark") : QStringLiteral("sidebar-light"));
+    // The panel is drawn in the palette's window colour: dark stays dark, light stays light.
+    const QColor panel = image.pixelColor(image.width() - 4, image.height() - 4);
+    QCOMPARE(panel.lightnessF() < 0.5, dark);
+    QCOMPARE(image.width(), int(ImageEditorSidebar::sidebarWidth * image.devicePixelRatio()));
 }
+
 QTEST_MAIN(TestImageEditorSidebar)
 #include "tst_imageeditorsidebar.moc"

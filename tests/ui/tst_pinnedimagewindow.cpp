@@ -94,9 +94,14 @@ class TestPinnedImageWindow : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void resizeKeepsTheImageProportions_data();
     void resizeKeepsTheImageProportions();
+    void resizeZonesAlongTheBorder_data();
+    void resizeZonesAlongTheBorder();
     void dragNearTheBorderResizes();
-    void wheelFactorAndZoomWithoutAScreen();
+    void wheelFactor_data();
+    void wheelFactor();
+    void zoomWithoutAScreenOnlyShrinks();
     void wheelZoomsAroundThePointerWithinLimits_data();
     void wheelZoomsAroundThePointerWithinLimits();
     void keysClose_data();
@@ -107,41 +112,64 @@ private Q_SLOTS:
     void closeButtonShowsWhileThePointerIsOver();
 };
 
-void TestPinnedImageWindow::resizeKeepsTheImageProportions()
+void TestPinnedImageWindow::resizeKeepsTheImageProportions_data()
 {
     using E = ResizeEdge;
+    QTest::addColumn<ResizeEdges>("edges");
+    QTest::addColumn<QPoint>("delta");
+    QTest::addColumn<QSizeF>("imageSize");
+    QTest::addColumn<QRect>("expected");
+    // The window is (100, 100, 400, 200).
     const QSizeF wide(400, 200);
-    const struct
-    {
-        ResizeEdges edges;
-        QPoint delta;
-        QSizeF imageSize;
-        QRect expected;
-    } cases[] = {
-        {E::Right, {100, 7}, wide, {100, 50, 500, 250}},                // grows up from the bottom
-        {E::Left, {-100, 0}, wide, {0, 50, 500, 250}},                  // right and bottom stay
-        {E::Top, {-9, -50}, wide, {100, 50, 500, 250}},                 // widens to the right
-        {E::Bottom | E::Left, {-100, 10}, wide, {0, 100, 500, 250}},    // mostly sideways: top-right stays
-        {E::Top | E::Right, {5, 100}, wide, {100, 200, 200, 100}},      // mostly down: bottom-left stays
-        {E::Left, {1000, 0}, wide, {420, 260, 80, 40}},                 // past the minimum
-        {E::Bottom, {0, -1000}, QSizeF(100, 300), {100, 100, 80, 240}}, // a tall image's minimum
-        {E::Right, {100, 0}, QSizeF(), {100, 100, 500, 200}},           // no image: free
-    };
-    for (const auto& c : cases)
-        QCOMPARE(pinned::resizedFrame(QRect(100, 100, 400, 200), c.edges, c.delta, c.imageSize), c.expected);
+    QTest::newRow("right: grows up from the bottom")
+        << ResizeEdges(E::Right) << QPoint(100, 7) << wide << QRect(100, 50, 500, 250);
+    QTest::newRow("left: right and bottom stay")
+        << ResizeEdges(E::Left) << QPoint(-100, 0) << wide << QRect(0, 50, 500, 250);
+    QTest::newRow("top: widens to the right")
+        << ResizeEdges(E::Top) << QPoint(-9, -50) << wide << QRect(100, 50, 500, 250);
+    QTest::newRow("bottom-left, mostly sideways: top-right stays")
+        << (E::Bottom | E::Left) << QPoint(-100, 10) << wide << QRect(0, 100, 500, 250);
+    QTest::newRow("top-right, mostly down: bottom-left stays")
+        << (E::Top | E::Right) << QPoint(5, 100) << wide << QRect(100, 200, 200, 100);
+    QTest::newRow("past the minimum")
+        << ResizeEdges(E::Left) << QPoint(1000, 0) << wide << QRect(420, 260, 80, 40);
+    QTest::newRow("a tall image's minimum")
+        << ResizeEdges(E::Bottom) << QPoint(0, -1000) << QSizeF(100, 300) << QRect(100, 100, 80, 240);
+    QTest::newRow("no image: free") << ResizeEdges(E::Right) << QPoint(100, 0) << QSizeF()
+                                    << QRect(100, 100, 500, 200);
+}
 
-    // Zones along the border of a 300 × 200 window: the corner squares are larger than the strips, and a
-    // window too flat for top and bottom zones can still be moved by its middle.
-    const struct
-    {
-        QSize size;
-        QPoint pos;
-        ResizeEdges edges;
-    } zones[] = {{{300, 200}, {294, 100}, E::Right}, {{300, 200}, {150, 5}, E::Top},
-                 {{300, 200}, {10, 100}, {}},        {{300, 200}, {288, 189}, E::Right | E::Bottom},
-                 {{300, 200}, {20, 3}, E::Top},      {{300, 20}, {150, 3}, {}}};
-    for (const auto& z : zones)
-        QCOMPARE(pinned::edgesAt(z.pos, z.size), z.edges);
+void TestPinnedImageWindow::resizeKeepsTheImageProportions()
+{
+    QFETCH(ResizeEdges, edges);
+    QFETCH(QPoint, delta);
+    QFETCH(QSizeF, imageSize);
+    QFETCH(QRect, expected);
+    QCOMPARE(pinned::resizedFrame(QRect(100, 100, 400, 200), edges, delta, imageSize), expected);
+}
+
+void TestPinnedImageWindow::resizeZonesAlongTheBorder_data()
+{
+    using E = ResizeEdge;
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("pos");
+    QTest::addColumn<ResizeEdges>("edges");
+    // The corner squares are larger than the strips, and a window too flat for top and bottom
+    // zones can still be moved by its middle.
+    QTest::newRow("right strip") << QSize(300, 200) << QPoint(294, 100) << ResizeEdges(E::Right);
+    QTest::newRow("top strip") << QSize(300, 200) << QPoint(150, 5) << ResizeEdges(E::Top);
+    QTest::newRow("inside") << QSize(300, 200) << QPoint(10, 100) << ResizeEdges();
+    QTest::newRow("bottom-right corner") << QSize(300, 200) << QPoint(288, 189) << (E::Right | E::Bottom);
+    QTest::newRow("top, beside the corner") << QSize(300, 200) << QPoint(20, 3) << ResizeEdges(E::Top);
+    QTest::newRow("flat window moves") << QSize(300, 20) << QPoint(150, 3) << ResizeEdges();
+}
+
+void TestPinnedImageWindow::resizeZonesAlongTheBorder()
+{
+    QFETCH(QSize, size);
+    QFETCH(QPoint, pos);
+    QFETCH(ResizeEdges, edges);
+    QCOMPARE(pinned::edgesAt(pos, size), edges);
 }
 
 void TestPinnedImageWindow::dragNearTheBorderResizes()
@@ -159,20 +187,28 @@ void TestPinnedImageWindow::dragNearTheBorderResizes()
     QCOMPARE(f.window.geometry(), QRect(100, 75, 450, 225));
 }
 
-void TestPinnedImageWindow::wheelFactorAndZoomWithoutAScreen()
+void TestPinnedImageWindow::wheelFactor_data()
 {
-    const struct
-    {
-        QPoint angleDelta, pixelDelta;
-        double factor; // 0: ignored
-    } cases[] = {{{0, -120}, {}, 0.95},
-                 {{240, 120}, {}, 1.1},    // a sideways notch dominates
-                 {{0, 120}, {0, 20}, 1.1}, // touchpad pixels count
-                 {{}, {}, 1.0},
-                 {{}, {0, -400}, 0.0}};
-    for (const auto& c : cases)
-        QCOMPARE(pinned::wheelZoomFactor(c.angleDelta, c.pixelDelta).value_or(0.0), c.factor);
+    QTest::addColumn<QPoint>("angleDelta");
+    QTest::addColumn<QPoint>("pixelDelta");
+    QTest::addColumn<double>("factor"); // 0: ignored
+    QTest::newRow("a notch out") << QPoint(0, -120) << QPoint() << 0.95;
+    QTest::newRow("a sideways notch dominates") << QPoint(240, 120) << QPoint() << 1.1;
+    QTest::newRow("touchpad pixels count") << QPoint(0, 120) << QPoint(0, 20) << 1.1;
+    QTest::newRow("nothing") << QPoint() << QPoint() << 1.0;
+    QTest::newRow("pixels alone are ignored") << QPoint() << QPoint(0, -400) << 0.0;
+}
 
+void TestPinnedImageWindow::wheelFactor()
+{
+    QFETCH(QPoint, angleDelta);
+    QFETCH(QPoint, pixelDelta);
+    QFETCH(double, factor);
+    QCOMPARE(pinned::wheelZoomFactor(angleDelta, pixelDelta).value_or(0.0), factor);
+}
+
+void TestPinnedImageWindow::zoomWithoutAScreenOnlyShrinks()
+{
     // With no screen the window does not grow past its current width, but still shrinks.
     const QRect frame(0, 0, 200, 100);
     QCOMPARE(pinned::zoomedFrame(frame, QPointF(100, 50), 2.0, QSizeF(400, 200), std::nullopt)->width(), 200);
