@@ -41,6 +41,7 @@ private Q_SLOTS:
     void unreadableValuesOnRelaunch();
 
     void actionsAndTheirLists();
+    void displayString_data();
     void displayString();
     void keyEquivalentsCombinationsAndJson();
 
@@ -185,28 +186,34 @@ void TestHotkeyPreferences::actionsAndTheirLists()
     }
 }
 
+void TestHotkeyPreferences::displayString_data()
+{
+    QTest::addColumn<qint64>("keyCode");
+    QTest::addColumn<quint64>("modifiers");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("digit 1") << qint64(18) << commandShift << QStringLiteral("Ctrl+Shift+1");
+    QTest::newRow("letter K") << qint64(40) << quint64(Hotkey::option | Hotkey::control)
+                              << QStringLiteral("Super+Alt+K");
+    QTest::newRow("every modifier") << qint64(0) << quint64(Hotkey::modifierMask)
+                                    << QStringLiteral("Super+Ctrl+Alt+Shift+A");
+    QTest::newRow("return") << qint64(36) << quint64(Hotkey::command) << QStringLiteral("Ctrl+\u21A9");
+    QTest::newRow("escape") << qint64(53) << quint64(0) << QStringLiteral("\u238B");
+    QTest::newRow("left arrow") << qint64(123) << quint64(Hotkey::shift) << QStringLiteral("Shift+\u2190");
+    QTest::newRow("F12") << qint64(111) << quint64(Hotkey::command) << QStringLiteral("Ctrl+F12");
+    QTest::newRow("digit 5 is code 23") << qint64(23) << quint64(0) << QStringLiteral("5");
+    QTest::newRow("unnamed key") << qint64(10) << quint64(0) << QStringLiteral("Key10");
+    QTest::newRow("code beyond the table")
+        << qint64(300) << quint64(Hotkey::command) << QStringLiteral("Ctrl+Key300");
+    QTest::newRow("caps lock and other bits are not shown")
+        << qint64(1) << quint64(Hotkey::command | 0x10000) << QStringLiteral("Ctrl+S");
+}
+
 void TestHotkeyPreferences::displayString()
 {
-    const struct
-    {
-        qint64 keyCode;
-        quint64 modifiers;
-        QString expected;
-    } cases[] = {
-        {18, commandShift, QStringLiteral("Ctrl+Shift+1")},
-        {40, Hotkey::option | Hotkey::control, QStringLiteral("Super+Alt+K")},
-        {0, Hotkey::modifierMask, QStringLiteral("Super+Ctrl+Alt+Shift+A")},
-        {36, Hotkey::command, QStringLiteral("Ctrl+\u21A9")},
-        {53, 0, QStringLiteral("\u238B")},
-        {123, Hotkey::shift, QStringLiteral("Shift+\u2190")},
-        {111, Hotkey::command, QStringLiteral("Ctrl+F12")},
-        {23, 0, QStringLiteral("5")}, // digit 5 is code 23
-        {10, 0, QStringLiteral("Key10")},
-        {300, Hotkey::command, QStringLiteral("Ctrl+Key300")},
-        {1, Hotkey::command | 0x10000, QStringLiteral("Ctrl+S")}, // caps lock and other bits are not shown
-    };
-    for (const auto& c : cases)
-        QCOMPARE((Hotkey{c.keyCode, c.modifiers}.displayString()), c.expected);
+    QFETCH(qint64, keyCode);
+    QFETCH(quint64, modifiers);
+    QFETCH(QString, expected);
+    QCOMPARE((Hotkey{keyCode, modifiers}.displayString()), expected);
 }
 
 void TestHotkeyPreferences::keyEquivalentsCombinationsAndJson()

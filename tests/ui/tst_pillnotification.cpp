@@ -39,6 +39,7 @@ class TestPillNotification : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void frameStandsAboveTheBottomOfTheAvailableArea_data();
     void frameStandsAboveTheBottomOfTheAvailableArea();
     void showsCentredOnTheScreenWithAMinimumSize_data();
     void showsCentredOnTheScreenWithAMinimumSize();
@@ -46,23 +47,31 @@ private Q_SLOTS:
     void hoverHoldsThePillAndBringsAFadingOneBack();
     void messageShownDuringAFadeOutStaysVisible_data();
     void messageShownDuringAFadeOutStaysVisible();
+    void actionRunsItsHandler_data();
     void actionRunsItsHandler();
     void drawsADarkCapsuleWithItsActions();
 };
 
+void TestPillNotification::frameStandsAboveTheBottomOfTheAvailableArea_data()
+{
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QRect>("expected");
+    // Bottom edge 192 above the available area's bottom, centred across it.
+    QTest::newRow("panel at the top")
+        << QRect(0, 32, 1920, 1048) << QSize(300, 40) << QRect(810, 848, 300, 40);
+    QTest::newRow("second screen to the right")
+        << QRect(1920, 0, 1280, 1024) << QSize(240, 44) << QRect(2440, 788, 240, 44);
+    QTest::newRow("screen above the first")
+        << QRect(0, -1080, 1920, 1040) << QSize(180, 40) << QRect(870, -272, 180, 40);
+}
+
 void TestPillNotification::frameStandsAboveTheBottomOfTheAvailableArea()
 {
-    // Bottom edge 192 above the available area's bottom, centred across it.
-    const struct
-    {
-        QRect available;
-        QSize size;
-        QRect expected;
-    } cases[] = {{{0, 32, 1920, 1048}, {300, 40}, {810, 848, 300, 40}},      // panel at the top
-                 {{1920, 0, 1280, 1024}, {240, 44}, {2440, 788, 240, 44}},   // second screen to the right
-                 {{0, -1080, 1920, 1040}, {180, 40}, {870, -272, 180, 40}}}; // screen above the first
-    for (const auto& c : cases)
-        QCOMPARE(PillNotification::frameFor(c.available, c.size), c.expected);
+    QFETCH(QRect, available);
+    QFETCH(QSize, size);
+    QFETCH(QRect, expected);
+    QCOMPARE(PillNotification::frameFor(available, size), expected);
 }
 
 void TestPillNotification::showsCentredOnTheScreenWithAMinimumSize_data()
@@ -186,21 +195,27 @@ void TestPillNotification::messageShownDuringAFadeOutStaysVisible()
     QCOMPARE(pill.message(), QStringLiteral("Second"));
 }
 
+void TestPillNotification::actionRunsItsHandler_data()
+{
+    QTest::addColumn<bool>("dismissesOnTap");
+    QTest::newRow("dismisses on tap") << true;
+    QTest::newRow("stays after a tap") << false;
+}
+
 void TestPillNotification::actionRunsItsHandler()
 {
-    for (const bool dismissesOnTap : {true, false}) {
-        PillNotification pill(quickFades);
-        int first = 0, second = 0;
-        pill.show(QStringLiteral("Image saved"), 5.0,
-                  {action([&] { ++first; }, dismissesOnTap), action([&] { ++second; }, dismissesOnTap)});
-        QTRY_COMPARE(pill.state(), State::Visible);
-        QTest::mouseClick(pill.view()->actionButtons().constFirst(), Qt::LeftButton);
-        QCOMPARE(first, 1);
-        QCOMPARE(second, 0);
-        QCOMPARE(pill.state(), dismissesOnTap ? State::FadingOut : State::Visible);
-        QCOMPARE(pill.isDismissalPending(), !dismissesOnTap);
-        QTRY_COMPARE(pill.state(), dismissesOnTap ? State::Hidden : State::Visible);
-    }
+    QFETCH(bool, dismissesOnTap);
+    PillNotification pill(quickFades);
+    int first = 0, second = 0;
+    pill.show(QStringLiteral("Image saved"), 5.0,
+              {action([&] { ++first; }, dismissesOnTap), action([&] { ++second; }, dismissesOnTap)});
+    QTRY_COMPARE(pill.state(), State::Visible);
+    QTest::mouseClick(pill.view()->actionButtons().constFirst(), Qt::LeftButton);
+    QCOMPARE(first, 1);
+    QCOMPARE(second, 0);
+    QCOMPARE(pill.state(), dismissesOnTap ? State::FadingOut : State::Visible);
+    QCOMPARE(pill.isDismissalPending(), !dismissesOnTap);
+    QTRY_COMPARE(pill.state(), dismissesOnTap ? State::Hidden : State::Visible);
 }
 
 void TestPillNotification::drawsADarkCapsuleWithItsActions()
