@@ -120,9 +120,11 @@ void TestAppState::closingKeepsTheLastSessionAndWritesFiles()
     // B is kept whole; A gave up its heavy data.
     QVERIFY(!f.state->lastClosedSession()->capturedImage().isNull());
     QCOMPARE(f.state->lastClosedSession()->capturedImage().pixelColor(5, 5), QColor(Qt::green));
-    QTRY_VERIFY(QFileInfo::exists(OutputFiles::lastRawScreenshotPath(f.working)));
-    QTRY_COMPARE(QImageReader(OutputFiles::lastRawScreenshotPath(f.working)).read().pixelColor(5, 5),
-                 QColor(Qt::green));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(OutputFiles::lastRawScreenshotPath(f.working)),
+                             test::waitTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        QImageReader(OutputFiles::lastRawScreenshotPath(f.working)).read().pixelColor(5, 5),
+        QColor(Qt::green), test::waitTimeout);
     // Reopening brings the same session back.
     EditorWindow* again = f.state->reopenEditor(f.state->takeLastClosedSession());
     QCOMPARE(again->session().capturedImage().pixelColor(5, 5), QColor(Qt::green));
@@ -134,9 +136,9 @@ void TestAppState::clipboardKeepsOneFileAndCarriesPng()
     Fixture f;
     QSignalSpy copied(&f.state->clipboard(), &ClipboardWriter::imageCopied);
     f.state->copyToClipboardAndClose(f.open(Qt::red));
-    QTRY_COMPARE(copied.size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(copied.size(), 1, test::waitTimeout);
     f.state->copyToClipboardAndClose(f.open(Qt::blue));
-    QTRY_COMPARE(copied.size(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(copied.size(), 2, test::waitTimeout);
     QCOMPARE(f.state->openEditorCount(), 0);
     const QStringList files = QDir(f.working).entryList({QStringLiteral("clipboard-*.png")}, QDir::Files);
     QCOMPARE(files.size(), 1);
@@ -227,7 +229,7 @@ void TestAppState::pinReplacesTheEditor()
     PinnedImageWindow* pinned = f.state->pinnedWindows().first();
     QCOMPARE(pinned->image().pixelColor(1, 1), QColor(Qt::magenta));
     pinned->close();
-    QTRY_VERIFY(f.state->pinnedWindows().isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(f.state->pinnedWindows().isEmpty(), test::waitTimeout);
     QCOMPARE(lastWindow.count(), 1);
 }
 

@@ -186,7 +186,7 @@ void TestBackgroundAssetStore::prewarmDeliversOnTheMainThreadAndCaches()
         delivered = items;
         deliveredOn = QThread::currentThread();
     });
-    QTRY_VERIFY(delivered.has_value());
+    QTRY_VERIFY_WITH_TIMEOUT(delivered.has_value(), test::waitTimeout);
     QCOMPARE(deliveredOn, QCoreApplication::instance()->thread());
     QCOMPARE(ids(*delivered), QStringList{"a.png"});
     QCOMPARE(store.cachedWallpapers(), delivered);
@@ -225,7 +225,7 @@ void TestBackgroundAssetStore::prewarmOvertakenByAnImportDeliversTheNewerList()
     // The load has read the empty folder, but its result has not reached the main thread yet.
     QThreadPool::globalInstance()->waitForDone();
     const auto imported = store.importWallpapers({QUrl::fromLocalFile(m_sources + "/red.png")});
-    QTRY_VERIFY(delivered.has_value());
+    QTRY_VERIFY_WITH_TIMEOUT(delivered.has_value(), test::waitTimeout);
     QCOMPARE(ids(*delivered), imported.importedIds);
     QCOMPARE(store.cachedWallpapers(), std::optional(imported.items));
 }

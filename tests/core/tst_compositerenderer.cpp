@@ -297,7 +297,7 @@ void TestCompositeRenderer::sessionCompositeIsCachedAndShownRuleHolds()
     // The background warm-up fills the cache off the main thread.
     on.setContentInset(4);
     on.precomputeComposite();
-    QTRY_VERIFY(on.compositeCache().has_value());
+    QTRY_VERIFY_WITH_TIMEOUT(on.compositeCache().has_value(), test::waitTimeout);
     QCOMPARE(on.compositeCache()->size(), on.outputPixelDimensions());
 }
 

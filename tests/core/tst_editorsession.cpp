@@ -144,7 +144,7 @@ void TestEditorSession::wrongTypedAndCorruptValuesGiveDefaults()
     // A wallpaper that is not in the folder is found gone once the folder has been read.
     QCOMPARE(s.backgroundSelection(), BackgroundSelection::userWallpaper(QStringLiteral("gone.png")));
     s.requestUserWallpapersIfNeeded();
-    QTRY_VERIFY(s.hasUserWallpaperList());
+    QTRY_VERIFY_WITH_TIMEOUT(s.hasUserWallpaperList(), test::waitTimeout);
     QCOMPARE(s.backgroundSelection(), BackgroundSelection::desktopWallpaper());
 }
 
@@ -233,7 +233,7 @@ void TestEditorSession::wallpaperChoiceSurvivesARestart()
     QCOMPARE(storedSelection(), std::optional(QStringLiteral("user-wallpaper:") + id));
 
     second.requestUserWallpapersIfNeeded();
-    QTRY_VERIFY(second.hasUserWallpaperList());
+    QTRY_VERIFY_WITH_TIMEOUT(second.hasUserWallpaperList(), test::waitTimeout);
     const BackgroundSelection expected =
         fileKept ? BackgroundSelection::userWallpaper(id) : BackgroundSelection::desktopWallpaper();
     QCOMPARE(second.backgroundSelection(), expected);

@@ -46,7 +46,7 @@ void TestParallelFor::backgroundTasksCanEncodeWhileThePoolIsFull()
             done.fetchAndAddRelaxed(1);
         });
     }
-    QTRY_COMPARE_WITH_TIMEOUT(done.loadRelaxed(), tasks, 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(done.loadRelaxed(), tasks, test::waitTimeout);
     QCOMPARE(encoded.loadRelaxed(), tasks);
 }
 

@@ -8,6 +8,10 @@
 
 namespace velmora::test {
 
+// How long a test waits for something asynchronous. It is a bound, not a pace: a wait ends as soon
+// as its condition holds, and sanitizer builds on a busy machine can be many times slower.
+inline constexpr int waitTimeout = 60000;
+
 // A temporary folder that XDG_* variables and QStandardPaths point into for the life of a test,
 // so nothing touches the real home folder.
 class IsolatedHome

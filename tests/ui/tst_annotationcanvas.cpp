@@ -282,7 +282,7 @@ void TestAnnotationCanvas::textCreateTypeCommitAndRemoveEmpty()
     QTest::keyClicks(h.textField(), QStringLiteral("gone"));
     h.session.undo();
     QVERIFY(!h.canvas.isEditingText() && h.annotations().isEmpty());
-    QTRY_VERIFY(!h.canvas.textEditor());
+    QTRY_VERIFY_WITH_TIMEOUT(!h.canvas.textEditor(), test::waitTimeout);
 
     h.click(QPoint(150, 120));
     const qsizetype undoPoints = h.undoCount();
@@ -291,7 +291,7 @@ void TestAnnotationCanvas::textCreateTypeCommitAndRemoveEmpty()
     QTest::keyClicks(h.textField(), QStringLiteral("Hi there"));
     QCOMPARE(h.first<TextAnnotation>().text, QStringLiteral("Hi there"));
     QTest::keyClick(h.textField(), Qt::Key_Return);
-    QTRY_VERIFY(!editor);
+    QTRY_VERIFY_WITH_TIMEOUT(!editor, test::waitTimeout);
     QCOMPARE(h.selection(), QSet<QUuid>{h.first<TextAnnotation>().id});
     QCOMPARE(h.tool(), AnnotationTool::select);
     QCOMPARE(h.undoCount(), undoPoints);

@@ -136,7 +136,7 @@ void TestEditorView::lettersTypeIntoAnOpenText()
     f.view->toolState().setSelectedTool(AnnotationTool::text);
     const double zoom = f.view->canvas()->zoom();
     QTest::mouseClick(f.canvas(), Qt::LeftButton, {}, QPoint(int(150 * zoom), int(120 * zoom)));
-    QTRY_VERIFY(f.view->canvas()->isEditingText());
+    QTRY_VERIFY_WITH_TIMEOUT(f.view->canvas()->isEditingText(), test::waitTimeout);
     QWidget* editor = QApplication::focusWidget();
     QVERIFY(editor);
     QTest::keyClicks(editor, QStringLiteral("ra"));
@@ -146,7 +146,7 @@ void TestEditorView::lettersTypeIntoAnOpenText()
     QCOMPARE(std::get<TextAnnotation>(annotations[0]).text, QStringLiteral("ra"));
     // Ctrl shortcuts still reach the editor window: Ctrl+Z undoes the text's creation.
     QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_VERIFY(!f.view->canvas()->isEditingText());
+    QTRY_VERIFY_WITH_TIMEOUT(!f.view->canvas()->isEditingText(), test::waitTimeout);
 }
 
 void TestEditorView::zoomKeysStayInRange()
@@ -275,10 +275,10 @@ void TestEditorView::compositeKeyTogglesTheSidebar()
     QTest::keyClick(f.canvas(), Qt::Key_G);
     QVERIFY(f.session->isCompositeShown());
     QVERIFY(f.view->isSidebarVisible());
-    QTRY_COMPARE(f.view->sidebar()->parentWidget()->width(), 250);
+    QTRY_COMPARE_WITH_TIMEOUT(f.view->sidebar()->parentWidget()->width(), 250, test::waitTimeout);
     QTest::keyClick(f.canvas(), Qt::Key_G);
     QVERIFY(!f.view->isSidebarVisible());
-    QTRY_COMPARE(f.view->sidebar()->parentWidget()->width(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(f.view->sidebar()->parentWidget()->width(), 0, test::waitTimeout);
 }
 
 void TestEditorView::compositeKeyIgnoresBareWindowCaptures()

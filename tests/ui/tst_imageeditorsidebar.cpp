@@ -98,7 +98,7 @@ void clickBadge(BackgroundThumbnail* thumbnail)
     QTest::mouseMove(thumbnail->window(), QPoint(1, 1));
     QTest::mouseMove(thumbnail, thumbnail->rect().center());
     QTest::mouseMove(thumbnail, badge);
-    QTRY_VERIFY(thumbnail->isBadgeShown());
+    QTRY_VERIFY_WITH_TIMEOUT(thumbnail->isBadgeShown(), test::waitTimeout);
     click(thumbnail, badge);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
@@ -258,7 +258,7 @@ void TestImageEditorSidebar::paddingFollowsDragWheelAndSession()
     f.sidebar->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(f.sidebar.get()));
     slider->setFocus();
-    QTRY_VERIFY(slider->hasFocus());
+    QTRY_VERIFY_WITH_TIMEOUT(slider->hasFocus(), test::waitTimeout);
     QVERIFY(wheelOverSlider());
     QVERIFY(f.session->contentPadding() < padding);
 
@@ -441,7 +441,7 @@ void TestImageEditorSidebar::addingACustomColorOpensALiveDialog()
 
     // Working elsewhere closes the dialog.
     f.sidebar->activateWindow();
-    QTRY_VERIFY(!f.sidebar->colorDialog());
+    QTRY_VERIFY_WITH_TIMEOUT(!f.sidebar->colorDialog(), test::waitTimeout);
 
     // With custom colours the new one copies the first, not the last.
     f.session->setCustomBackgroundColors(
@@ -461,7 +461,7 @@ void TestImageEditorSidebar::gridsStayEvenWithAScrollBar()
     QVERIFY(f.ok);
     f.tools.setSelectedTool(AnnotationTool::blur);
     auto* scrollArea = f.sidebar->findChild<QScrollArea*>();
-    QTRY_VERIFY(scrollArea->verticalScrollBar()->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(scrollArea->verticalScrollBar()->isVisible(), test::waitTimeout);
     QWidget* viewport = scrollArea->viewport();
     const int viewportRight = viewport->mapTo(f.sidebar.get(), QPoint(viewport->width(), 0)).x();
 

@@ -109,8 +109,8 @@ void TestPillNotification::dismissesAfterItsDurationOrWhenReplaced()
     pill.show(QStringLiteral("Copied to clipboard"), 0.15);
     QVERIFY(pill.window()->isVisible());
     QVERIFY(pill.isDismissalPending());
-    QTRY_COMPARE(pill.state(), State::Visible);
-    QTRY_COMPARE(pill.state(), State::Hidden);
+    QTRY_COMPARE_WITH_TIMEOUT(pill.state(), State::Visible, test::waitTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(pill.state(), State::Hidden, test::waitTimeout);
     QVERIFY(!pill.window()->isVisible());
     QCOMPARE(pill.window()->windowOpacity(), 0.0);
 
@@ -128,7 +128,7 @@ void TestPillNotification::dismissesAfterItsDurationOrWhenReplaced()
     pill.show(QStringLiteral("Capturing…"), PillNotification::untilDismissed, {action()});
     QVERIFY(!window->windowFlags().testFlag(Qt::WindowTransparentForInput));
     pill.dismissNow();
-    QTRY_COMPARE(pill.state(), State::Hidden);
+    QTRY_COMPARE_WITH_TIMEOUT(pill.state(), State::Hidden, test::waitTimeout);
 }
 
 void TestPillNotification::hoverHoldsThePillAndBringsAFadingOneBack()
@@ -145,12 +145,12 @@ void TestPillNotification::hoverHoldsThePillAndBringsAFadingOneBack()
     hover(pill, false);
     QVERIFY(pill.isDismissalPending());
     QCOMPARE(pill.state(), State::Visible);
-    QTRY_COMPARE(pill.state(), State::FadingOut);
+    QTRY_COMPARE_WITH_TIMEOUT(pill.state(), State::FadingOut, test::waitTimeout);
     hover(pill, true);
-    QTRY_COMPARE(pill.state(), State::Visible);
+    QTRY_COMPARE_WITH_TIMEOUT(pill.state(), State::Visible, test::waitTimeout);
     QCOMPARE(pill.window()->windowOpacity(), 1.0);
     hover(pill, false);
-    QTRY_COMPARE(pill.state(), State::Hidden);
+    QTRY_COMPARE_WITH_TIMEOUT(pill.state(), State::Hidden, test::waitTimeout);
 
     // A message appearing under a resting pointer is held as well.
     pill.show(QStringLiteral("Second"), 0.2);
@@ -158,7 +158,7 @@ void TestPillNotification::hoverHoldsThePillAndBringsAFadingOneBack()
     pill.show(QStringLiteral("Third"), 0.2);
     QVERIFY(!pill.isDismissalPending());
     hover(pill, false);
-    QTRY_COMPARE(pill.state(), State::Hidden);
+    QTRY_COMPARE_WITH_TIMEOUT(pill.state(), State::Hidden, test::waitTimeout);
 }
 
 void TestPillNotification::messageShownDuringAFadeOutStaysVisible_data()
@@ -179,7 +179,7 @@ void TestPillNotification::messageShownDuringAFadeOutStaysVisible()
     };
     pill.show(QStringLiteral("First"), dismissal ? PillNotification::untilDismissed : 0.05,
               {action(showSecond)});
-    QTRY_COMPARE(pill.state(), dismissal ? State::Visible : State::FadingOut);
+    QTRY_COMPARE_WITH_TIMEOUT(pill.state(), dismissal ? State::Visible : State::FadingOut, test::waitTimeout);
     if (dismissal == 1)
         pill.dismissNow();
     if (dismissal == 2) {
@@ -209,13 +209,14 @@ void TestPillNotification::actionRunsItsHandler()
     int first = 0, second = 0;
     pill.show(QStringLiteral("Image saved"), 5.0,
               {action([&] { ++first; }, dismissesOnTap), action([&] { ++second; }, dismissesOnTap)});
-    QTRY_COMPARE(pill.state(), State::Visible);
+    QTRY_COMPARE_WITH_TIMEOUT(pill.state(), State::Visible, test::waitTimeout);
     QTest::mouseClick(pill.view()->actionButtons().constFirst(), Qt::LeftButton);
     QCOMPARE(first, 1);
     QCOMPARE(second, 0);
     QCOMPARE(pill.state(), dismissesOnTap ? State::FadingOut : State::Visible);
     QCOMPARE(pill.isDismissalPending(), !dismissesOnTap);
-    QTRY_COMPARE(pill.state(), dismissesOnTap ? State::Hidden : State::Visible);
+    QTRY_COMPARE_WITH_TIMEOUT(pill.state(), dismissesOnTap ? State::Hidden : State::Visible,
+                              test::waitTimeout);
 }
 
 void TestPillNotification::drawsADarkCapsuleWithItsActions()
@@ -229,7 +230,7 @@ void TestPillNotification::drawsADarkCapsuleWithItsActions()
         return pixmap;
     });
     pill.show(QStringLiteral("Saved to Downloads"), 5.0, {action()});
-    QTRY_COMPARE(pill.state(), State::Visible);
+    QTRY_COMPARE_WITH_TIMEOUT(pill.state(), State::Visible, test::waitTimeout);
 
     const QImage image = pill.window()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
     test::dump(image, QStringLiteral("pill"));

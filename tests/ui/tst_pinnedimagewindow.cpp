@@ -175,7 +175,7 @@ void TestPinnedImageWindow::resizeZonesAlongTheBorder()
 void TestPinnedImageWindow::dragNearTheBorderResizes()
 {
     PinnedFixture f(quadrantImage(400, 200), QRect(100, 100, 400, 200));
-    QTRY_COMPARE(f.window.geometry(), QRect(100, 100, 400, 200));
+    QTRY_COMPARE_WITH_TIMEOUT(f.window.geometry(), QRect(100, 100, 400, 200), test::waitTimeout);
     const QPoint pressed = f.window.mapToGlobal(QPoint(395, 100)); // 5 inside the right edge
     QTest::mousePress(&f.window, Qt::LeftButton, {}, QPoint(395, 100));
     for (const int dx : {25, 50})
@@ -379,7 +379,7 @@ void TestPinnedImageWindow::closeButtonShowsWhileThePointerIsOver()
     PinnedCloseButton* button = f.window.closeButton();
     QVERIFY(!button->isVisible());
     QTest::mouseMove(&f.window, QPoint(150, 100));
-    QTRY_VERIFY(button->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(button->isVisible(), test::waitTimeout);
 
     // The image fills the window but for its clear rounded corners; the button is a dark disc.
     const QImage grab = f.window.grab().toImage().convertToFormat(QImage::Format_ARGB32);
@@ -388,9 +388,9 @@ void TestPinnedImageWindow::closeButtonShowsWhileThePointerIsOver()
     QVERIFY(qAlpha(grab.pixel(0, 0)) < 40);
 
     QTest::mouseMove(&f.window, QPoint(150, -40)); // above the window
-    QTRY_VERIFY(!button->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!button->isVisible(), test::waitTimeout);
     QTest::mouseMove(&f.window, QPoint(150, 100));
-    QTRY_VERIFY(button->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(button->isVisible(), test::waitTimeout);
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(11, 11));
     QVERIFY(!f.window.isVisible());
     QCOMPARE(f.closedBy.size(), 1);

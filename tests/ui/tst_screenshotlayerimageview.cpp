@@ -90,7 +90,7 @@ void TestScreenshotLayerImageView::fullImageUntilDownscaledCopyArrives()
     QCOMPARE(changed.count(), 0);
 
     gated.release();
-    QTRY_COMPARE(view.displayImage().size(), QSize(200, 150));
+    QTRY_COMPARE_WITH_TIMEOUT(view.displayImage().size(), QSize(200, 150), test::waitTimeout);
     QCOMPARE(changed.count(), 1);
     QVERIFY(!view.isResampling());
     const QImage copy = view.displayImage();
@@ -110,7 +110,7 @@ void TestScreenshotLayerImageView::sameImageAtSameSizeDoesNothing()
     const QImage image = test::solidImage(640, 480, Qt::red);
     view.setImage(image);
     view.setTargetPixelSize(QSize(320, 240));
-    QTRY_COMPARE(view.displayImage().size(), QSize(320, 240));
+    QTRY_COMPARE_WITH_TIMEOUT(view.displayImage().size(), QSize(320, 240), test::waitTimeout);
     const qint64 installed = view.displayImage().cacheKey();
 
     QSignalSpy changed(&view, &ScreenshotLayerImageView::displayImageChanged);
