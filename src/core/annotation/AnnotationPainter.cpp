@@ -137,14 +137,9 @@ void paintText(QPainter& painter, const TextAnnotation& text)
 
 void paintBlur(QPainter& painter, const BlurAnnotation& blur, const BlurSource& source)
 {
-    const auto patch = pixellatedPatch(blur, source);
-    if (!patch) {
-        return;
+    if (const auto patch = pixellatedPatch(blur, source)) {
+        drawPixellatedPatch(painter, *patch);
     }
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(patch->target, patch->image);
-    painter.restore();
 }
 
 void paintSelectedFeedback(QPainter& painter, const Annotation& annotation)
@@ -205,6 +200,14 @@ std::optional<PixellatedPatch> pixellatedPatch(const BlurAnnotation& blur, const
     return PixellatedPatch{patch, target.translated(source.origin)};
 }
 
+void drawPixellatedPatch(QPainter& painter, const PixellatedPatch& patch)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(patch.target, patch.image);
+    painter.restore();
+}
+
 QImage renderAnnotated(const QImage& base, const AnnotationList& annotations, const BlurSource& blur)
 {
     if (annotations.isEmpty() || base.isNull()) {
@@ -219,9 +222,7 @@ QImage renderAnnotated(const QImage& base, const AnnotationList& annotations, co
     QPainter painter(&out);
     painter.scale(scale, scale);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    for (const Annotation& annotation : annotations) {
-        AnnotationPainter::paint(painter, annotation, blur, false);
-    }
+    AnnotationPainter::paintList(painter, annotations, {.blur = blur});
     painter.end();
     out.setDevicePixelRatio(scale);
     return out;
@@ -264,14 +265,29 @@ void AnnotationPainter::paint(QPainter& painter, const Annotation& annotation, c
     painter.restore();
 }
 
-void AnnotationPainter::paintAll(QPainter& painter, const AnnotationList& annotations, const BlurSource& blur,
-                                 const QSet<QUuid>& selection)
+void AnnotationPainter::paintList(QPainter& painter, const AnnotationList& annotations,
+                                  const AnnotationListPaint& options)
 {
-    for (const Annotation& annotation : annotations) {
-        if (const auto* text = std::get_if<TextAnnotation>(&annotation); text && text->isEditing) {
-            continue;
+    const auto paintOne = [&](const Annotation& annotation, bool selected) {
+        const auto* blur = std::get_if<BlurAnnotation>(&annotation);
+        if (!blur || !options.keptBlurPatch) {
+            paint(painter, annotation, options.blur, selected);
+            return;
         }
-        paint(painter, annotation, blur, selection.contains(annotationId(annotation)));
+        if (const PixellatedPatch* patch = options.keptBlurPatch(*blur, options.blur)) {
+            drawPixellatedPatch(painter, *patch);
+        }
+        // Only the selection outline is left to draw: without a picture the box paints nothing.
+        paint(painter, annotation, BlurSource{}, selected);
+    };
+    for (const Annotation& annotation : annotations) {
+        const QUuid id = annotationId(annotation);
+        if (id != options.skip) {
+            paintOne(annotation, options.selection.contains(id));
+        }
+    }
+    for (const Annotation& annotation : options.provisional) {
+        paintOne(annotation, false);
     }
 }
 
