@@ -135,6 +135,15 @@ void paintText(QPainter& painter, const TextAnnotation& text)
     painter.drawPath(glyphs);
 }
 
+// Blocks stay sharp at every scale.
+void drawPixellatedPatch(QPainter& painter, const PixellatedPatch& patch)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(patch.target, patch.image);
+    painter.restore();
+}
+
 void paintBlur(QPainter& painter, const BlurAnnotation& blur, const BlurSource& source)
 {
     if (const auto patch = pixellatedPatch(blur, source)) {
@@ -200,14 +209,6 @@ std::optional<PixellatedPatch> pixellatedPatch(const BlurAnnotation& blur, const
     return PixellatedPatch{patch, target.translated(source.origin)};
 }
 
-void drawPixellatedPatch(QPainter& painter, const PixellatedPatch& patch)
-{
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(patch.target, patch.image);
-    painter.restore();
-}
-
 QImage renderAnnotated(const QImage& base, const AnnotationList& annotations, const BlurSource& blur)
 {
     if (annotations.isEmpty() || base.isNull()) {
@@ -270,19 +271,15 @@ void AnnotationPainter::paintList(QPainter& painter, const AnnotationList& annot
 {
     const auto paintOne = [&](const Annotation& annotation, bool selected) {
         const auto* blur = std::get_if<BlurAnnotation>(&annotation);
-        if (!blur || !options.keptBlurPatch) {
-            paint(painter, annotation, options.blur, selected);
-            return;
-        }
-        if (const PixellatedPatch* patch = options.keptBlurPatch(*blur, options.blur)) {
+        const bool kept = blur && options.keptBlurPatch;
+        if (const PixellatedPatch* patch = kept ? options.keptBlurPatch(*blur, options.blur) : nullptr) {
             drawPixellatedPatch(painter, *patch);
         }
-        // Only the selection outline is left to draw: without a picture the box paints nothing.
-        paint(painter, annotation, BlurSource{}, selected);
+        // Over a kept patch only the selection outline is left: without a picture a box draws nothing.
+        paint(painter, annotation, kept ? BlurSource{} : options.blur, selected);
     };
     for (const Annotation& annotation : annotations) {
-        const QUuid id = annotationId(annotation);
-        if (id != options.skip) {
+        if (const QUuid id = annotationId(annotation); id != options.skip) {
             paintOne(annotation, options.selection.contains(id));
         }
     }

@@ -30,8 +30,6 @@ struct PixellatedPatch
     QRectF target;
 };
 std::optional<PixellatedPatch> pixellatedPatch(const BlurAnnotation& blur, const BlurSource& source);
-// Draws the patch with its blocks sharp at every scale.
-void drawPixellatedPatch(QPainter& painter, const PixellatedPatch& patch);
 
 // How a list is painted: the export needs only the blur source; the canvas also leaves out the
 // text being typed, marks the selection, shows the drag in progress and keeps its blur patches.

@@ -12,6 +12,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <functional>
 
 namespace velmora {
 
@@ -355,9 +356,7 @@ void AnnotationCanvas::paintEvent(QPaintEvent* event)
              .skip = m_interaction.editingTextId(),
              .selection = m_tools ? m_tools->selectedAnnotationIds() : QSet<QUuid>(),
              .provisional = m_interaction.provisionalAnnotations(),
-             .keptBlurPatch = [this](const BlurAnnotation& blur, const BlurSource& source) {
-                 return keptBlurPatch(blur, source);
-             }});
+             .keptBlurPatch = std::bind_front(&AnnotationCanvas::keptBlurPatch, this)});
     }
     if (m_tools) {
         const QColor accent = palette().color(QPalette::Highlight);
