@@ -225,7 +225,7 @@ void TestAnnotationPainter::editingTextIsLeftToTheEditor()
     const QImage before = image.copy();
     {
         QPainter painter(&image);
-        AnnotationPainter::paintAll(painter, {t}, {image, {0, 0}});
+        AnnotationPainter::paintList(painter, {t}, {.blur = {image, {0, 0}}, .skip = t.id});
     }
     QCOMPARE(image, before);
 }

@@ -135,16 +135,20 @@ void paintText(QPainter& painter, const TextAnnotation& text)
     painter.drawPath(glyphs);
 }
 
-void paintBlur(QPainter& painter, const BlurAnnotation& blur, const BlurSource& source)
+// Blocks stay sharp at every scale.
+void drawPixellatedPatch(QPainter& painter, const PixellatedPatch& patch)
 {
-    const auto patch = pixellatedPatch(blur, source);
-    if (!patch) {
-        return;
-    }
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(patch->target, patch->image);
+    painter.drawImage(patch.target, patch.image);
     painter.restore();
+}
+
+void paintBlur(QPainter& painter, const BlurAnnotation& blur, const BlurSource& source)
+{
+    if (const auto patch = pixellatedPatch(blur, source)) {
+        drawPixellatedPatch(painter, *patch);
+    }
 }
 
 void paintSelectedFeedback(QPainter& painter, const Annotation& annotation)
@@ -219,9 +223,7 @@ QImage renderAnnotated(const QImage& base, const AnnotationList& annotations, co
     QPainter painter(&out);
     painter.scale(scale, scale);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    for (const Annotation& annotation : annotations) {
-        AnnotationPainter::paint(painter, annotation, blur, false);
-    }
+    AnnotationPainter::paintList(painter, annotations, {.blur = blur});
     painter.end();
     out.setDevicePixelRatio(scale);
     return out;
@@ -264,14 +266,25 @@ void AnnotationPainter::paint(QPainter& painter, const Annotation& annotation, c
     painter.restore();
 }
 
-void AnnotationPainter::paintAll(QPainter& painter, const AnnotationList& annotations, const BlurSource& blur,
-                                 const QSet<QUuid>& selection)
+void AnnotationPainter::paintList(QPainter& painter, const AnnotationList& annotations,
+                                  const AnnotationListPaint& options)
 {
-    for (const Annotation& annotation : annotations) {
-        if (const auto* text = std::get_if<TextAnnotation>(&annotation); text && text->isEditing) {
-            continue;
+    const auto paintOne = [&](const Annotation& annotation, bool selected) {
+        const auto* blur = std::get_if<BlurAnnotation>(&annotation);
+        const bool kept = blur && options.keptBlurPatch;
+        if (const PixellatedPatch* patch = kept ? options.keptBlurPatch(*blur, options.blur) : nullptr) {
+            drawPixellatedPatch(painter, *patch);
         }
-        paint(painter, annotation, blur, selection.contains(annotationId(annotation)));
+        // Over a kept patch only the selection outline is left: without a picture a box draws nothing.
+        paint(painter, annotation, kept ? BlurSource{} : options.blur, selected);
+    };
+    for (const Annotation& annotation : annotations) {
+        if (const QUuid id = annotationId(annotation); id != options.skip) {
+            paintOne(annotation, options.selection.contains(id));
+        }
+    }
+    for (const Annotation& annotation : options.provisional) {
+        paintOne(annotation, false);
     }
 }
 

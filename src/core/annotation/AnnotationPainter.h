@@ -8,6 +8,8 @@
 #include <QRectF>
 #include <QSet>
 
+#include <functional>
+
 class QPainter;
 
 namespace velmora {
@@ -20,6 +22,27 @@ struct BlurSource
     QPointF origin;
 };
 
+// The pixellated patch for a blur box and where it goes on the canvas; nothing when the box misses
+// the picture.
+struct PixellatedPatch
+{
+    QImage image;
+    QRectF target;
+};
+std::optional<PixellatedPatch> pixellatedPatch(const BlurAnnotation& blur, const BlurSource& source);
+
+// How a list is painted: the export needs only the blur source; the canvas also leaves out the
+// text being typed, marks the selection, shows the drag in progress and keeps its blur patches.
+struct AnnotationListPaint
+{
+    BlurSource blur{};
+    std::optional<QUuid> skip{}; // the text being typed: its editor shows it
+    QSet<QUuid> selection{};
+    AnnotationList provisional{}; // painted over the list, never selected: what a drag is making
+    // A patch made earlier (null when the box misses the picture), so repaints need not pixellate.
+    std::function<const PixellatedPatch*(const BlurAnnotation&, const BlurSource&)> keptBlurPatch{};
+};
+
 // Draws annotations in canvas coordinates onto any painter: the editor canvas scales the painter
 // by its zoom, the export by the output's pixels per point. There is one drawing routine per kind,
 // so what is exported is what the canvas shows.
@@ -28,9 +51,9 @@ class AnnotationPainter
 public:
     static void paint(QPainter& painter, const Annotation& annotation, const BlurSource& blur,
                       bool selected = false);
-    // Every annotation in list order; texts being edited are left to the text editor.
-    static void paintAll(QPainter& painter, const AnnotationList& annotations, const BlurSource& blur,
-                         const QSet<QUuid>& selection = {});
+    // Every annotation in list order, then the provisional ones: for the canvas and the export alike.
+    static void paintList(QPainter& painter, const AnnotationList& annotations,
+                          const AnnotationListPaint& options);
 
     // Canvas chrome, sized in view points (n / zoom canvas units).
     static void paintCropOverlay(QPainter& painter, const QRectF& canvas, const QRectF& crop, double zoom,
@@ -42,14 +65,5 @@ public:
 // The annotations drawn over a copy of `base` at the base's pixel size; the base itself when there
 // is nothing to draw.
 QImage renderAnnotated(const QImage& base, const AnnotationList& annotations, const BlurSource& blur);
-
-// The pixellated patch for a blur box and where it goes on the canvas; nothing when the box misses
-// the picture.
-struct PixellatedPatch
-{
-    QImage image;
-    QRectF target;
-};
-std::optional<PixellatedPatch> pixellatedPatch(const BlurAnnotation& blur, const BlurSource& source);
 
 } // namespace velmora

@@ -12,6 +12,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <functional>
 
 namespace velmora {
 
@@ -347,7 +348,16 @@ void AnnotationCanvas::paintEvent(QPaintEvent* event)
 
     painter.save();
     painter.scale(m_zoom, m_zoom);
-    paintAnnotations(painter);
+    if (m_session) {
+        ++m_paintSerial;
+        AnnotationPainter::paintList(
+            painter, m_session->annotations(),
+            {.blur = m_session->blurSource(),
+             .skip = m_interaction.editingTextId(),
+             .selection = m_tools ? m_tools->selectedAnnotationIds() : QSet<QUuid>(),
+             .provisional = m_interaction.provisionalAnnotations(),
+             .keptBlurPatch = std::bind_front(&AnnotationCanvas::keptBlurPatch, this)});
+    }
     if (m_tools) {
         const QColor accent = palette().color(QPalette::Highlight);
         if (const auto crop = m_tools->cropRect()) {
@@ -362,37 +372,7 @@ void AnnotationCanvas::paintEvent(QPaintEvent* event)
     painter.restore();
 }
 
-void AnnotationCanvas::paintAnnotations(QPainter& painter)
-{
-    if (!m_session) {
-        return;
-    }
-    ++m_paintSerial;
-    const BlurSource source = m_session->blurSource();
-    const QSet<QUuid> selection = m_tools ? m_tools->selectedAnnotationIds() : QSet<QUuid>();
-    const auto editing = m_interaction.editingTextId();
-    const auto paintOne = [&](const Annotation& annotation, bool selected) {
-        if (const auto* blur = std::get_if<BlurAnnotation>(&annotation)) {
-            // The kept patch, then the painter for the selection outline (it finds no picture).
-            paintBlurPatch(painter, *blur, source);
-            AnnotationPainter::paint(painter, annotation, BlurSource{}, selected);
-            return;
-        }
-        AnnotationPainter::paint(painter, annotation, source, selected);
-    };
-    for (const Annotation& annotation : m_session->annotations()) {
-        const QUuid id = annotationId(annotation);
-        if (editing == id) {
-            continue; // the text editor shows it
-        }
-        paintOne(annotation, selection.contains(id));
-    }
-    for (const Annotation& annotation : m_interaction.provisionalAnnotations()) {
-        paintOne(annotation, false);
-    }
-}
-
-void AnnotationCanvas::paintBlurPatch(QPainter& painter, const BlurAnnotation& blur, const BlurSource& source)
+const PixellatedPatch* AnnotationCanvas::keptBlurPatch(const BlurAnnotation& blur, const BlurSource& source)
 {
     const BlurPatchKey key{source.image.cacheKey(), blur.rect(), source.origin, blur.pixelSize};
     auto entry = std::find_if(m_blurPatches.begin(), m_blurPatches.end(),
@@ -407,14 +387,7 @@ void AnnotationCanvas::paintBlurPatch(QPainter& painter, const BlurAnnotation& b
         entry = m_blurPatches.end() - 1;
     }
     entry->lastUsed = m_paintSerial;
-    if (!entry->patch) {
-        return;
-    }
-    painter.save();
-    // Blocks stay sharp at every zoom.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(entry->patch->target, entry->patch->image);
-    painter.restore();
+    return entry->patch ? &*entry->patch : nullptr;
 }
 
 } // namespace velmora

@@ -80,8 +80,7 @@ private:
     void updateSize();
     void updateLayerTarget();
     QImage displayBitmap() const;
-    void paintAnnotations(QPainter& painter);
-    void paintBlurPatch(QPainter& painter, const BlurAnnotation& blur, const BlurSource& source);
+    const PixellatedPatch* keptBlurPatch(const BlurAnnotation& blur, const BlurSource& source);
 
     QPointer<EditorSession> m_session;
     QPointer<EditorToolState> m_tools;
