@@ -107,6 +107,9 @@ private Q_SLOTS:
     void zoomTwoDoublesViewCoordinates();
     void blurPaintsWhileDrawnAndFollowsAMove();
     void compositePreviewMatchesExport();
+    void dragHoldsTheCursorOfItsKind_data();
+    void dragHoldsTheCursorOfItsKind();
+    void changesUnderneathADragKeepTheirKind();
 };
 
 void TestAnnotationCanvas::dragCommitsBySizeAndThreshold_data()
@@ -407,6 +410,109 @@ void TestAnnotationCanvas::compositePreviewMatchesExport()
                 differing += !near(shown.pixelColor(x, y), exported.pixelColor(x, y), 4);
         QVERIFY2(!differing,
                  qPrintable(QStringLiteral("inset %1: %2 pixels differ").arg(inset).arg(differing)));
+    }
+}
+
+void TestAnnotationCanvas::dragHoldsTheCursorOfItsKind_data()
+{
+    QTest::addColumn<AnnotationTool>("tool");
+    QTest::addColumn<QPoint>("press");
+    QTest::addColumn<Qt::CursorShape>("held");
+    using T = AnnotationTool;
+    // A selected rectangle (select tool) or a crop rectangle (crop tool) at (100, 100, 120, 80).
+    // Without a held cursor the canvas shows the plain arrow while the button is down.
+    QTest::newRow("grip, corner") << T::select << QPoint(220, 180) << Qt::SizeFDiagCursor;
+    QTest::newRow("grip, other corner") << T::select << QPoint(220, 100) << Qt::SizeBDiagCursor;
+    QTest::newRow("grip, edge") << T::select << QPoint(220, 140) << Qt::SizeHorCursor;
+    QTest::newRow("move") << T::select << QPoint(100, 120) << Qt::ClosedHandCursor;
+    QTest::newRow("select from empty: nothing held") << T::select << QPoint(300, 250) << Qt::ArrowCursor;
+    QTest::newRow("crop grip, corner") << T::crop << QPoint(100, 100) << Qt::SizeFDiagCursor;
+    QTest::newRow("crop grip, edge") << T::crop << QPoint(160, 180) << Qt::SizeVerCursor;
+    QTest::newRow("crop move") << T::crop << QPoint(160, 140) << Qt::ClosedHandCursor;
+    QTest::newRow("new crop: nothing held") << T::crop << QPoint(300, 250) << Qt::ArrowCursor;
+    QTest::newRow("drawing: nothing held") << T::rect << QPoint(300, 250) << Qt::ArrowCursor;
+}
+
+void TestAnnotationCanvas::dragHoldsTheCursorOfItsKind()
+{
+    QFETCH(AnnotationTool, tool);
+    QFETCH(QPoint, press);
+    QFETCH(Qt::CursorShape, held);
+    Harness h;
+    const QRectF box(100, 100, 120, 80);
+    h.tools.setSelectedTool(tool);
+    if (tool == AnnotationTool::crop)
+        h.tools.setCropRect(box);
+    else
+        h.tools.setSelectedAnnotationIds({h.addRect(box)});
+    QTest::mousePress(&h.canvas, Qt::LeftButton, {}, press);
+    // The pointer leaves the grip at once; the cursor stays the one the drag began with.
+    for (const QPoint step : {QPoint(10, 5), QPoint(40, 30), QPoint(60, 45)}) {
+        QTest::mouseMove(&h.canvas, press + step);
+        QCOMPARE(h.canvas.cursor().shape(), held);
+    }
+    QTest::mouseRelease(&h.canvas, Qt::LeftButton, {}, press + QPoint(60, 45));
+    QVERIFY(!h.canvas.interaction().dragCursor());
+    QCOMPARE(h.canvas.cursor().shape(), h.canvas.interaction().hoverCursor(press + QPoint(60, 45)).shape());
+}
+
+void TestAnnotationCanvas::changesUnderneathADragKeepTheirKind()
+{
+    // A tool picked while an arrow is drawn (by its key): the arrow is still laid down, and an
+    // empty click goes back to the arrow tool that drew it.
+    {
+        Harness h;
+        h.tools.setSelectedTool(AnnotationTool::arrow);
+        QTest::mousePress(&h.canvas, Qt::LeftButton, {}, QPoint(50, 50));
+        QTest::mouseMove(&h.canvas, QPoint(80, 60));
+        h.tools.setSelectedTool(AnnotationTool::rect);
+        QTest::mouseMove(&h.canvas, QPoint(120, 90));
+        QTest::mouseRelease(&h.canvas, Qt::LeftButton, {}, QPoint(120, 90));
+        QCOMPARE(h.annotations().size(), 1);
+        QCOMPARE(h.first<ArrowAnnotation>().startPoint, QPointF(50, 50));
+        QCOMPARE(h.first<ArrowAnnotation>().endPoint, QPointF(120, 90));
+        QCOMPARE(h.tool(), AnnotationTool::select);
+        h.click(QPoint(350, 260));
+        QCOMPARE(h.tool(), AnnotationTool::arrow);
+    }
+    // Escape takes the crop rectangle away mid-drag: one being moved stays away, one being
+    // spanned comes back under the pointer.
+    {
+        Harness h;
+        h.tools.setSelectedTool(AnnotationTool::crop);
+        h.tools.setCropRect(QRectF(100, 100, 120, 80));
+        QTest::mousePress(&h.canvas, Qt::LeftButton, {}, QPoint(160, 140));
+        QTest::mouseMove(&h.canvas, QPoint(170, 150));
+        QCOMPARE(h.tools.cropRect(), std::optional(QRectF(110, 110, 120, 80)));
+        h.tools.setCropRect(std::nullopt);
+        QTest::mouseMove(&h.canvas, QPoint(200, 170));
+        QTest::mouseRelease(&h.canvas, Qt::LeftButton, {}, QPoint(200, 170));
+        QVERIFY(!h.tools.cropRect());
+
+        QTest::mousePress(&h.canvas, Qt::LeftButton, {}, QPoint(50, 40));
+        QTest::mouseMove(&h.canvas, QPoint(100, 80));
+        h.tools.setCropRect(std::nullopt);
+        QTest::mouseMove(&h.canvas, QPoint(150, 120));
+        QTest::mouseRelease(&h.canvas, Qt::LeftButton, {}, QPoint(150, 120));
+        QCOMPARE(h.tools.cropRect(), std::optional(QRectF(50, 40, 100, 80)));
+    }
+    // A grip drag stops once its annotation is no longer the single selection (everything
+    // selected meanwhile): neither it nor the other annotation changes any more.
+    {
+        Harness h;
+        const QUuid a = h.addRect({20, 20, 100, 60});
+        const QUuid b = h.addRect({200, 150, 100, 60});
+        h.tools.setSelectedTool(AnnotationTool::select);
+        h.tools.setSelectedAnnotationIds({a});
+        QTest::mousePress(&h.canvas, Qt::LeftButton, {}, QPoint(120, 80));
+        QTest::mouseMove(&h.canvas, QPoint(140, 100));
+        QCOMPARE(h.get<RectAnnotation>(a).rect(), QRectF(20, 20, 120, 80));
+        h.tools.setSelectedAnnotationIds({a, b});
+        QTest::mouseMove(&h.canvas, QPoint(180, 130));
+        QTest::mouseRelease(&h.canvas, Qt::LeftButton, {}, QPoint(180, 130));
+        QCOMPARE(h.get<RectAnnotation>(a).rect(), QRectF(20, 20, 120, 80));
+        QCOMPARE(h.get<RectAnnotation>(b).rect(), QRectF(200, 150, 100, 60));
+        QCOMPARE(h.undoCount(), 1);
     }
 }
 

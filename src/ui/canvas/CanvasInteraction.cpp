@@ -99,80 +99,88 @@ void CanvasInteraction::handleTap(const QPointF& p, bool shiftHeld)
     if (m_editingTextId) {
         commitTextAnnotation(*m_editingTextId);
     }
-    const AnnotationList list = annotations();
-    const AnnotationTool current = tool();
-    switch (current) {
-    case AnnotationTool::text: {
-        if (const auto hit = hitTest(list, p)) {
-            if (std::holds_alternative<TextAnnotation>(*findAnnotation(list, *hit))) {
-                if (selection() == QSet<QUuid>{*hit}) {
-                    activateTextEditingIfNeeded(*hit);
-                } else {
-                    selectAutomatically(*hit, AnnotationTool::text);
-                }
-            }
-            return;
-        }
-        if (!m_session || !m_tools) {
-            return;
-        }
-        pushUndo();
-        TextAnnotation text;
-        text.id = QUuid::createUuid();
-        text.position = p;
-        text.fontSize = m_session->fontSize();
-        text.color = m_tools->annotationColor();
-        text.isEditing = true;
-        text.hasWhiteStroke = m_tools->annotationHasWhiteStroke();
-        text.style = m_session->textStyle();
-        AnnotationList next = list;
-        next.append(text);
-        m_editingTextId = text.id;
-        setAnnotations(next);
+    switch (const AnnotationTool current = tool()) {
+    case AnnotationTool::text:
+        tapWithText(p);
         return;
-    }
     case AnnotationTool::arrow:
     case AnnotationTool::rect:
     case AnnotationTool::ellipse:
     case AnnotationTool::draw:
     case AnnotationTool::blur:
-        if (const auto hit = hitTest(list, p)) {
+        if (const auto hit = hitTest(annotations(), p)) {
             selectAutomatically(*hit, current);
         }
         return;
-    case AnnotationTool::select: {
-        const auto hit = hitTest(list, p);
-        if (!hit) {
-            if (!shiftHeld) {
-                setSelection({});
-                if (const auto back = m_toolBeforeAutoSelect) {
-                    m_toolBeforeAutoSelect.reset();
-                    setTool(*back);
-                }
-            }
-            return;
-        }
-        QSet<QUuid> ids = selection();
-        if (shiftHeld) {
-            if (!ids.remove(*hit)) {
-                ids.insert(*hit);
-            }
-            setSelection(ids);
-            return;
-        }
-        const bool isText = std::holds_alternative<TextAnnotation>(*findAnnotation(list, *hit));
-        if (ids == QSet<QUuid>{*hit} && isText) {
-            activateTextEditingIfNeeded(*hit);
-        } else {
-            setSelection({*hit});
-        }
+    case AnnotationTool::select:
+        tapWithSelect(p, shiftHeld);
         return;
-    }
     case AnnotationTool::crop:
         if (const auto crop = cropRect(); !crop || !rectContainsPoint(*crop, p)) {
             setCropRect(std::nullopt);
         }
         return;
+    }
+}
+
+void CanvasInteraction::tapWithText(const QPointF& p)
+{
+    const AnnotationList list = annotations();
+    if (const auto hit = hitTest(list, p)) {
+        if (std::holds_alternative<TextAnnotation>(*findAnnotation(list, *hit))) {
+            if (selection() == QSet<QUuid>{*hit}) {
+                activateTextEditingIfNeeded(*hit);
+            } else {
+                selectAutomatically(*hit, AnnotationTool::text);
+            }
+        }
+        return;
+    }
+    if (!m_session || !m_tools) {
+        return;
+    }
+    pushUndo();
+    TextAnnotation text;
+    text.id = QUuid::createUuid();
+    text.position = p;
+    text.fontSize = m_session->fontSize();
+    text.color = m_tools->annotationColor();
+    text.isEditing = true;
+    text.hasWhiteStroke = m_tools->annotationHasWhiteStroke();
+    text.style = m_session->textStyle();
+    AnnotationList next = list;
+    next.append(text);
+    m_editingTextId = text.id;
+    setAnnotations(next);
+}
+
+void CanvasInteraction::tapWithSelect(const QPointF& p, bool shiftHeld)
+{
+    const AnnotationList list = annotations();
+    const auto hit = hitTest(list, p);
+    if (!hit) {
+        if (!shiftHeld) {
+            setSelection({});
+            if (const auto back = m_toolBeforeAutoSelect) {
+                m_toolBeforeAutoSelect.reset();
+                setTool(*back);
+            }
+        }
+        return;
+    }
+    QSet<QUuid> ids = selection();
+    if (shiftHeld) {
+        if (!ids.remove(*hit)) {
+            ids.insert(*hit);
+        }
+        setSelection(ids);
+        return;
+    }
+    const bool isText = std::holds_alternative<TextAnnotation>(*findAnnotation(list, *hit));
+    if (ids == QSet<QUuid>{*hit} && isText) {
+        activateTextEditingIfNeeded(*hit);
+    } else {
+        setSelection({*hit});
     }
 }
 

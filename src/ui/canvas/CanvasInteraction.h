@@ -14,6 +14,7 @@
 #include <QUuid>
 
 #include <optional>
+#include <variant>
 
 namespace velmora {
 
@@ -38,10 +39,10 @@ public:
     // The cursor for the pointer resting at a point, and the one held for the whole of a grip
     // drag, a move or a crop drag (none while no such drag runs).
     QCursor hoverCursor(const QPointF& point) const;
-    const std::optional<QCursor>& dragCursor() const { return m_dragCursor; }
+    std::optional<QCursor> dragCursor() const;
     static QCursor cursorForHandle(ResizeHandle handle);
 
-    // The annotations of a drag in progress, in painting order (arrow, rect, ellipse, draw, blur).
+    // The shape a drawing tool is dragging out, not yet in the session (empty or one annotation).
     AnnotationList provisionalAnnotations() const;
 
     // Text editing.
@@ -72,36 +73,74 @@ private:
     std::optional<QUuid> singleSelectedId() const;
 
     void selectAutomatically(const QUuid& id, AnnotationTool fromTool);
-    bool beginDrag(const QPointF& start, const QPointF& current);
-    void beginProvisional(AnnotationTool tool, const QPointF& start, const QPointF& current);
-    void updateProvisional(const QPointF& start, const QPointF& current);
-    void commitProvisional();
-    void moveCrop(const QPointF& current);
+    void tapWithText(const QPointF& point);
+    void tapWithSelect(const QPointF& point, bool shiftHeld);
+
+    // What the pointer is dragging. A drag stays Idle until its first move finds something to do
+    // with the tool of that moment (a press on empty canvas with the select tool never does), and
+    // keeps its kind until release, whatever happens to the tool meanwhile.
+    struct Idle
+    {};
+    // A drawing tool's shape following the pointer; it joins the session on release if it grew
+    // large enough.
+    struct Drawing
+    {
+        AnnotationTool tool;
+        Annotation shape;
+    };
+    // The selection dragged along, every annotation by its anchor at the press.
+    struct Moving
+    {
+        QPointF start;
+        QHash<QUuid, QPointF> anchors;
+    };
+    // A grip of the single selected annotation.
+    struct Resizing
+    {
+        QUuid id;
+        ResizeHandle handle;
+        ResizeState resize;
+    };
+    // A new crop rectangle spanned from the press point.
+    struct SpanningCrop
+    {};
+    // The crop rectangle carried by the point where it was grabbed.
+    struct MovingCrop
+    {
+        QPointF grabOffset;
+    };
+    // A grip of the crop rectangle, the opposite corner or edge staying put.
+    struct ResizingCrop
+    {
+        ResizeHandle handle;
+        QPointF anchor;
+    };
+    using DragState = std::variant<Idle, Drawing, Moving, Resizing, SpanningCrop, MovingCrop, ResizingCrop>;
+
+    // One handler per state for every step of a drag; `start` is the press point, `current` the
+    // pointer. Idle's handler begins the drag the tool asks for.
+    void dragMoved(Idle&, const QPointF& start, const QPointF& current);
+    void dragMoved(Drawing& state, const QPointF& start, const QPointF& current);
+    void dragMoved(Moving& state, const QPointF& start, const QPointF& current);
+    void dragMoved(Resizing& state, const QPointF& start, const QPointF& current);
+    void dragMoved(SpanningCrop&, const QPointF& start, const QPointF& current);
+    void dragMoved(MovingCrop& state, const QPointF& start, const QPointF& current);
+    void dragMoved(ResizingCrop& state, const QPointF& start, const QPointF& current);
+    void beginCropDrag(const QPointF& start, const QPointF& current);
+    void beginSelectDrag(const QPointF& start, const QPointF& current);
+    void beginDrawing(AnnotationTool tool, const QPointF& start, const QPointF& current);
+    // The only state whose release does more than end it: every other drag changed the session
+    // or the crop as it went.
+    void dragReleased(const Drawing& state);
 
     QPointer<EditorSession> m_session;
     QPointer<EditorToolState> m_tools;
     double m_zoom = 1;
     QSizeF m_canvasSize;
     bool m_changingTool = false;
-
-    std::optional<ArrowAnnotation> m_currentArrow;
-    std::optional<RectAnnotation> m_currentRect;
-    std::optional<EllipseAnnotation> m_currentEllipse;
-    std::optional<DrawAnnotation> m_currentDraw;
-    std::optional<BlurAnnotation> m_currentBlur;
-
     std::optional<QUuid> m_editingTextId;
-    std::optional<QUuid> m_draggingAnnotationId;
-    QHash<QUuid, QPointF> m_groupDragAnchors;
-    QPointF m_groupDragStart;
     std::optional<AnnotationTool> m_toolBeforeAutoSelect;
-    std::optional<ResizeHandle> m_activeHandle;
-    ResizeState m_resizeState;
-    QPointF m_resizeAnchor;
-    std::optional<ResizeHandle> m_cropResizeHandle;
-    std::optional<QPointF> m_cropMoveOffset;
-    bool m_isSpanningCrop = false;
-    std::optional<QCursor> m_dragCursor;
+    DragState m_drag;
 };
 
 } // namespace velmora

@@ -1,9 +1,14 @@
 #include "canvas/CanvasInteraction.h"
 
-#include <cmath>
+#include "Overloaded.h"
+#include "editor/EditorSession.h"
+#include "editor/EditorToolState.h"
 
-// The drag rules: grip resizes, moves, the crop rectangle and the provisional annotations of the
-// drawing tools.
+#include <cmath>
+#include <utility>
+
+// The drag state machine: what a drag does is decided on its first move, from the tool and what
+// lies under the press point, and kept in one state until release.
 
 namespace velmora {
 
@@ -20,126 +25,73 @@ bool isLargeEnough(const QSizeF& size)
     return size.width() > 3 && size.height() > 3;
 }
 
+// Shapes too small to see are dropped on release; an arrow of any length is kept.
+bool isWorthKeeping(const Annotation& shape)
+{
+    return std::visit(Overloaded{
+                          [](const ArrowAnnotation&) { return true; },
+                          [](const DrawAnnotation& stroke) { return stroke.points.size() >= 2; },
+                          [](const TextAnnotation&) { return false; },
+                          [](const auto& box) { return isLargeEnough(box.size); },
+                      },
+                      shape);
+}
+
 } // namespace
+
+// MARK: drags
+
+std::optional<QCursor> CanvasInteraction::dragCursor() const
+{
+    if (const auto* grip = std::get_if<Resizing>(&m_drag)) {
+        return cursorForHandle(grip->handle);
+    }
+    if (const auto* grip = std::get_if<ResizingCrop>(&m_drag)) {
+        return cursorForHandle(grip->handle);
+    }
+    if (std::holds_alternative<Moving>(m_drag) || std::holds_alternative<MovingCrop>(m_drag)) {
+        return QCursor(Qt::ClosedHandCursor);
+    }
+    return std::nullopt;
+}
 
 void CanvasInteraction::dragChanged(const QPointF& s, const QPointF& c)
 {
-    if (m_activeHandle) {
-        if (const auto id = singleSelectedId()) {
-            AnnotationList list = annotations();
-            applyResize(list, *id, *m_activeHandle, c, m_resizeState);
-            setAnnotations(list);
-        }
-        return;
-    }
-    if (m_cropResizeHandle) {
-        setCropRect(cropRectFromResize(cropRect(), *m_cropResizeHandle, m_resizeAnchor, c, m_canvasSize));
-        return;
-    }
-    if (m_cropMoveOffset) {
-        moveCrop(c);
-        return;
-    }
-    if (m_isSpanningCrop) {
-        setCropRect(clampedCropRect(spannedRect(s, c), m_canvasSize));
-        return;
-    }
-    if (m_draggingAnnotationId) {
-        AnnotationList list = annotations();
-        const QPointF displacement = c - m_groupDragStart;
-        for (auto it = m_groupDragAnchors.cbegin(); it != m_groupDragAnchors.cend(); ++it) {
-            moveAnnotation(list, it.key(), it.value() + displacement);
-        }
-        setAnnotations(list);
-        return;
-    }
-    if (m_currentArrow || m_currentRect || m_currentEllipse || m_currentDraw || m_currentBlur) {
-        updateProvisional(s, c);
-        return;
-    }
-    beginDrag(s, c);
+    std::visit([&](auto& state) { dragMoved(state, s, c); }, m_drag);
 }
 
-void CanvasInteraction::moveCrop(const QPointF& c)
+void CanvasInteraction::dragEnded()
 {
-    if (const auto crop = cropRect()) {
-        setCropRect(clampedCropRect(QRectF(c - *m_cropMoveOffset, crop->size()), m_canvasSize));
+    const DragState ended = std::exchange(m_drag, Idle{});
+    if (const auto* drawing = std::get_if<Drawing>(&ended)) {
+        dragReleased(*drawing);
     }
 }
 
-bool CanvasInteraction::beginDrag(const QPointF& s, const QPointF& c)
+void CanvasInteraction::dragMoved(Idle&, const QPointF& s, const QPointF& c)
 {
     switch (const AnnotationTool current = tool()) {
-    case AnnotationTool::crop: {
-        const auto crop = cropRect();
-        if (crop) {
-            if (const auto handle = hitTestHandle(*crop, s, m_zoom)) {
-                m_cropResizeHandle = handle;
-                m_resizeAnchor = rectResizeAnchor(*crop, *handle);
-                m_dragCursor = cursorForHandle(*handle);
-                setCropRect(cropRectFromResize(crop, *handle, m_resizeAnchor, c, m_canvasSize));
-                return true;
-            }
-            if (rectContainsPoint(*crop, s)) {
-                m_cropMoveOffset = s - crop->topLeft();
-                m_dragCursor = QCursor(Qt::ClosedHandCursor);
-                moveCrop(c);
-                return true;
-            }
-        }
-        // A new rectangle keeps following the press point for the rest of the drag, even once
-        // the press point lies on its corner.
-        m_isSpanningCrop = true;
-        setCropRect(clampedCropRect(spannedRect(s, c), m_canvasSize));
-        return true;
-    }
-    case AnnotationTool::select: {
-        const AnnotationList list = annotations();
-        if (const auto id = singleSelectedId()) {
-            const Annotation& selected = *findAnnotation(list, *id);
-            if (const auto handle = hitTestHandle(selected, s, m_zoom)) {
-                pushUndo();
-                m_activeHandle = handle;
-                m_resizeState = setupResizeState(selected, *handle);
-                m_dragCursor = cursorForHandle(*handle);
-                dragChanged(s, c);
-                return true;
-            }
-        }
-        const auto hit = hitTest(list, s);
-        if (!hit) {
-            return false; // there is no rubber-band selection
-        }
-        pushUndo();
-        if (!selection().contains(*hit)) {
-            setSelection({*hit});
-        }
-        m_draggingAnnotationId = hit;
-        m_groupDragStart = s;
-        m_groupDragAnchors.clear();
-        for (const QUuid& id : selection()) {
-            if (const auto anchor = annotationAnchor(list, id)) {
-                m_groupDragAnchors.insert(id, *anchor);
-            }
-        }
-        m_dragCursor = QCursor(Qt::ClosedHandCursor);
-        dragChanged(s, c);
-        return true;
-    }
+    case AnnotationTool::crop:
+        beginCropDrag(s, c);
+        return;
+    case AnnotationTool::select:
+        beginSelectDrag(s, c);
+        return;
     case AnnotationTool::text:
-        return false;
+        return; // a text is placed by a click
     case AnnotationTool::arrow:
     case AnnotationTool::rect:
     case AnnotationTool::ellipse:
     case AnnotationTool::draw:
     case AnnotationTool::blur:
-        beginProvisional(current, s, c);
-        return true;
+        beginDrawing(current, s, c);
+        return;
     }
-    return false;
 }
 
-void CanvasInteraction::beginProvisional(AnnotationTool current, const QPointF& s, const QPointF& c)
+// MARK: drawing
+
+void CanvasInteraction::beginDrawing(AnnotationTool current, const QPointF& s, const QPointF& c)
 {
     if (!m_session || !m_tools) {
         return;
@@ -151,126 +103,151 @@ void CanvasInteraction::beginProvisional(AnnotationTool current, const QPointF& 
     const QUuid id = QUuid::createUuid();
     switch (current) {
     case AnnotationTool::arrow:
-        m_currentArrow = ArrowAnnotation{id, s, c, color, width, outline, m_tools->arrowStyle()};
-        break;
+        m_drag = Drawing{current, ArrowAnnotation{id, s, c, color, width, outline, m_tools->arrowStyle()}};
+        return;
     case AnnotationTool::rect:
-        m_currentRect = RectAnnotation{id, span.topLeft(), span.size(), color, width, 6, outline};
-        break;
+        m_drag = Drawing{current, RectAnnotation{id, span.topLeft(), span.size(), color, width, 6, outline}};
+        return;
     case AnnotationTool::ellipse:
-        m_currentEllipse = EllipseAnnotation{id, span.topLeft(), span.size(), color, width, outline};
-        break;
+        m_drag = Drawing{current, EllipseAnnotation{id, span.topLeft(), span.size(), color, width, outline}};
+        return;
     case AnnotationTool::draw:
-        m_currentDraw = DrawAnnotation{id, {s, c}, color, width, outline};
-        break;
+        m_drag = Drawing{current, DrawAnnotation{id, {s, c}, color, width, outline}};
+        return;
     case AnnotationTool::blur:
-        m_currentBlur = BlurAnnotation{id, span.topLeft(), span.size(), m_session->blurRadius()};
-        break;
+        m_drag = Drawing{current, BlurAnnotation{id, span.topLeft(), span.size(), m_session->blurRadius()}};
+        return;
     default:
-        break;
+        return;
     }
 }
 
-void CanvasInteraction::updateProvisional(const QPointF& s, const QPointF& c)
+void CanvasInteraction::dragMoved(Drawing& state, const QPointF& s, const QPointF& c)
 {
     const QRectF span = spannedRect(s, c);
-    if (m_currentArrow) {
-        m_currentArrow->endPoint = c;
-    }
-    if (m_currentRect) {
-        m_currentRect->origin = span.topLeft();
-        m_currentRect->size = span.size();
-    }
-    if (m_currentEllipse) {
-        m_currentEllipse->origin = span.topLeft();
-        m_currentEllipse->size = span.size();
-    }
-    if (m_currentDraw) {
-        m_currentDraw->points.append(c);
-    }
-    if (m_currentBlur) {
-        m_currentBlur->origin = span.topLeft();
-        m_currentBlur->size = span.size();
-    }
+    std::visit(Overloaded{
+                   [&](ArrowAnnotation& arrow) { arrow.endPoint = c; },
+                   [&](DrawAnnotation& stroke) { stroke.points.append(c); },
+                   [](TextAnnotation&) {},
+                   [&](auto& box) {
+                       box.origin = span.topLeft();
+                       box.size = span.size();
+                   },
+               },
+               state.shape);
 }
 
-void CanvasInteraction::dragEnded()
+void CanvasInteraction::dragReleased(const Drawing& state)
 {
-    m_dragCursor.reset();
-    if (m_activeHandle) {
-        m_activeHandle.reset();
-        m_resizeState = {};
-    } else if (m_draggingAnnotationId) {
-        m_draggingAnnotationId.reset();
-        m_groupDragAnchors.clear();
-        m_groupDragStart = {};
-    } else if (m_cropResizeHandle) {
-        m_cropResizeHandle.reset();
-        m_resizeAnchor = {};
-    } else if (m_cropMoveOffset) {
-        m_cropMoveOffset.reset();
-    } else if (m_isSpanningCrop) {
-        m_isSpanningCrop = false;
-    } else {
-        commitProvisional();
-    }
-}
-
-void CanvasInteraction::commitProvisional()
-{
-    std::optional<Annotation> committed;
-    AnnotationTool kind = AnnotationTool::arrow;
-    if (m_currentArrow) {
-        committed = *m_currentArrow;
-    } else if (m_currentRect && isLargeEnough(m_currentRect->size)) {
-        committed = *m_currentRect;
-        kind = AnnotationTool::rect;
-    } else if (m_currentEllipse && isLargeEnough(m_currentEllipse->size)) {
-        committed = *m_currentEllipse;
-        kind = AnnotationTool::ellipse;
-    } else if (m_currentDraw && m_currentDraw->points.size() >= 2) {
-        committed = *m_currentDraw;
-        kind = AnnotationTool::draw;
-    } else if (m_currentBlur && isLargeEnough(m_currentBlur->size)) {
-        committed = *m_currentBlur;
-        kind = AnnotationTool::blur;
-    }
-    m_currentArrow.reset();
-    m_currentRect.reset();
-    m_currentEllipse.reset();
-    m_currentDraw.reset();
-    m_currentBlur.reset();
-    if (!committed || !m_session) {
+    if (!isWorthKeeping(state.shape) || !m_session) {
         return;
     }
     pushUndo();
     AnnotationList list = annotations();
-    list.append(*committed);
+    list.append(state.shape);
     setAnnotations(list);
     // A fresh shape is immediately movable and resizable; strokes keep drawing.
-    if (kind != AnnotationTool::draw) {
-        selectAutomatically(annotationId(*committed), kind);
+    if (state.tool != AnnotationTool::draw) {
+        selectAutomatically(annotationId(state.shape), state.tool);
     }
 }
 
 AnnotationList CanvasInteraction::provisionalAnnotations() const
 {
-    AnnotationList list;
-    if (m_currentArrow) {
-        list.append(*m_currentArrow);
+    if (const auto* drawing = std::get_if<Drawing>(&m_drag)) {
+        return {drawing->shape};
     }
-    if (m_currentRect) {
-        list.append(*m_currentRect);
+    return {};
+}
+
+// MARK: moves and grips
+
+void CanvasInteraction::beginSelectDrag(const QPointF& s, const QPointF& c)
+{
+    const AnnotationList list = annotations();
+    if (const auto id = singleSelectedId()) {
+        const Annotation& selected = *findAnnotation(list, *id);
+        if (const auto handle = hitTestHandle(selected, s, m_zoom)) {
+            pushUndo();
+            m_drag = Resizing{*id, *handle, setupResizeState(selected, *handle)};
+            dragChanged(s, c);
+            return;
+        }
     }
-    if (m_currentEllipse) {
-        list.append(*m_currentEllipse);
+    const auto hit = hitTest(list, s);
+    if (!hit) {
+        return; // there is no rubber-band selection
     }
-    if (m_currentDraw) {
-        list.append(*m_currentDraw);
+    pushUndo();
+    if (!selection().contains(*hit)) {
+        setSelection({*hit});
     }
-    if (m_currentBlur) {
-        list.append(*m_currentBlur);
+    Moving moving{s, {}};
+    for (const QUuid& id : selection()) {
+        if (const auto anchor = annotationAnchor(list, id)) {
+            moving.anchors.insert(id, *anchor);
+        }
     }
-    return list;
+    m_drag = std::move(moving);
+    dragChanged(s, c);
+}
+
+void CanvasInteraction::dragMoved(Moving& state, const QPointF&, const QPointF& c)
+{
+    AnnotationList list = annotations();
+    const QPointF displacement = c - state.start;
+    for (auto it = state.anchors.cbegin(); it != state.anchors.cend(); ++it) {
+        moveAnnotation(list, it.key(), it.value() + displacement);
+    }
+    setAnnotations(list);
+}
+
+void CanvasInteraction::dragMoved(Resizing& state, const QPointF&, const QPointF& c)
+{
+    // The grip belongs to the annotation it was grabbed on: once that is no longer the single
+    // selection (deleted, or everything selected), the drag does nothing more.
+    if (singleSelectedId() != state.id) {
+        return;
+    }
+    AnnotationList list = annotations();
+    applyResize(list, state.id, state.handle, c, state.resize);
+    setAnnotations(list);
+}
+
+// MARK: crop
+
+void CanvasInteraction::beginCropDrag(const QPointF& s, const QPointF& c)
+{
+    if (const auto crop = cropRect()) {
+        if (const auto handle = hitTestHandle(*crop, s, m_zoom)) {
+            m_drag = ResizingCrop{*handle, rectResizeAnchor(*crop, *handle)};
+        } else if (rectContainsPoint(*crop, s)) {
+            m_drag = MovingCrop{s - crop->topLeft()};
+        }
+    }
+    if (std::holds_alternative<Idle>(m_drag)) {
+        // A new rectangle keeps following the press point for the rest of the drag, even once
+        // the press point lies on its corner.
+        m_drag = SpanningCrop{};
+    }
+    dragChanged(s, c);
+}
+
+void CanvasInteraction::dragMoved(SpanningCrop&, const QPointF& s, const QPointF& c)
+{
+    setCropRect(clampedCropRect(spannedRect(s, c), m_canvasSize));
+}
+
+void CanvasInteraction::dragMoved(MovingCrop& state, const QPointF&, const QPointF& c)
+{
+    if (const auto crop = cropRect()) {
+        setCropRect(clampedCropRect(QRectF(c - state.grabOffset, crop->size()), m_canvasSize));
+    }
+}
+
+void CanvasInteraction::dragMoved(ResizingCrop& state, const QPointF&, const QPointF& c)
+{
+    setCropRect(cropRectFromResize(cropRect(), state.handle, state.anchor, c, m_canvasSize));
 }
 
 } // namespace velmora
