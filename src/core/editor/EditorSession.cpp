@@ -33,9 +33,7 @@ EditorSession::EditorSession(const QImage& image, CaptureKind kind,
     const SettingsStore& settings = m_services.settings;
     m_strokeWidth = EditorSettings::strokeWidth.read(settings, kind);
     m_fontSize = EditorSettings::fontSize.read(settings, kind);
-    m_textStyle =
-        fromRawValue<TextStyle>(settings.string(key(QStringLiteral("textStyle"))).value_or(QString()))
-            .value_or(TextStyle::standard);
+    m_textStyle = EditorSettings::textStyle.read(settings, kind);
     m_blurRadius = EditorSettings::blurRadius.read(settings, kind);
     m_windowCaptureBackgroundBlur = EditorSettings::backgroundBlur.read(settings, kind);
     m_windowCaptureShadow = EditorSettings::shadow.read(settings, kind);
@@ -44,12 +42,7 @@ EditorSession::EditorSession(const QImage& image, CaptureKind kind,
     m_contentPadding = EditorSettings::padding.read(settings, kind);
     m_contentInset = EditorSettings::inset.read(settings, kind);
 
-    std::optional<QVector<BackgroundColorItem>> stored;
-    if (const auto data = settings.data(key(QStringLiteral("customBackgroundColors")))) {
-        stored = decodeColorItems(*data);
-    }
-    m_customBackgroundColors =
-        stored && !stored->isEmpty() ? *stored : QVector<BackgroundColorItem>{defaultCustomColorItem()};
+    m_customBackgroundColors = EditorSettings::customBackgroundColors.read(settings, kind);
 
     // The store reads its folder in the background; the first session of a run starts before that
     // and learns the list later (requestUserWallpapersIfNeeded).
@@ -57,19 +50,13 @@ EditorSession::EditorSession(const QImage& image, CaptureKind kind,
     m_userWallpaperItems = cachedWallpapers.value_or(QVector<BackgroundWallpaperItem>{});
     m_hasUserWallpaperList = cachedWallpapers.has_value();
 
-    const auto storedSelection = settings.string(key(QStringLiteral("backgroundSelection")));
-    m_backgroundSelection = BackgroundSelection::fromPersistenceValue(storedSelection);
+    m_backgroundSelection = EditorSettings::backgroundSelection.read(settings, kind);
     // Written back through the handler so the stored value is always a valid one. A wallpaper
     // selection is only checked once the list is known, so until then it is stored unchanged.
     normalizeSelection();
 }
 
 EditorSession::~EditorSession() = default;
-
-QString EditorSession::key(const QString& field) const
-{
-    return rawValue(m_captureKind) + QLatin1Char('.') + field;
-}
 
 double EditorSession::defaultCornerRadius(CaptureKind kind)
 {
@@ -83,9 +70,7 @@ double EditorSession::defaultPadding(CaptureKind kind)
 
 double EditorSession::store(const NumberSetting& setting, double value)
 {
-    const double held = setting.clamped(value, m_captureKind);
-    setting.write(m_services.settings, m_captureKind, held);
-    return held;
+    return setting.write(m_services.settings, m_captureKind, value);
 }
 
 // MARK: published fields
@@ -117,7 +102,7 @@ void EditorSession::setFontSize(double value)
 void EditorSession::setTextStyle(TextStyle style)
 {
     m_textStyle = style;
-    m_services.settings.setValue(key(QStringLiteral("textStyle")), rawValue(style));
+    EditorSettings::textStyle.write(m_services.settings, m_captureKind, style);
     Q_EMIT textStyleChanged();
 }
 
@@ -139,7 +124,7 @@ void EditorSession::setHoveredColor(std::optional<Color> color)
 void EditorSession::setBackgroundSelection(const BackgroundSelection& selection)
 {
     m_backgroundSelection = selection;
-    m_services.settings.setValue(key(QStringLiteral("backgroundSelection")), selection.persistenceValue());
+    EditorSettings::backgroundSelection.write(m_services.settings, m_captureKind, selection);
     clearCompositeCache();
     Q_EMIT backgroundSelectionChanged();
 }
@@ -147,12 +132,7 @@ void EditorSession::setBackgroundSelection(const BackgroundSelection& selection)
 void EditorSession::setCustomBackgroundColors(const QVector<BackgroundColorItem>& colors)
 {
     m_customBackgroundColors = colors;
-    const QByteArray encoded = encodeColorItems(colors);
-    if (encoded.isEmpty()) {
-        m_services.settings.remove(key(QStringLiteral("customBackgroundColors")));
-    } else {
-        m_services.settings.setValue(key(QStringLiteral("customBackgroundColors")), encoded);
-    }
+    EditorSettings::customBackgroundColors.write(m_services.settings, m_captureKind, colors);
     clearCompositeCache();
     Q_EMIT customBackgroundColorsChanged();
 }

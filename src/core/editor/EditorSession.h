@@ -228,7 +228,6 @@ Q_SIGNALS:
     void wallpapersRefused(const QStringList& fileNames);
 
 private:
-    QString key(const QString& field) const;
     // Holds the value to the setting's range, stores it and returns what was stored.
     double store(const NumberSetting& setting, double value);
     Snapshot currentSnapshot() const;

@@ -101,7 +101,7 @@ void EditorSession::resetSidebarSettings()
     setWindowCaptureShadow(EditorSettings::shadow.defaultValue(m_captureKind));
     setWindowCaptureBackgroundBlur(EditorSettings::backgroundBlur.defaultValue(m_captureKind));
     setBlurRadius(EditorSettings::blurRadius.defaultValue(m_captureKind));
-    setBackgroundSelection(BackgroundSelection::desktopWallpaper());
+    setBackgroundSelection(EditorSettings::backgroundSelection.defaultValue());
 }
 
 void EditorSession::normalizeSelection()
