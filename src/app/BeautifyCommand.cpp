@@ -68,6 +68,20 @@ std::optional<double> settingOption(const QCommandLineParser& parser, const QStr
     return numberOption(parser, name, setting.defaultValue(kind), setting.minimum, setting.maximum, error);
 }
 
+// "Padding in points, 0 to 100 (50; 45 with --window).": the range and defaults the editor declares.
+QString settingHelp(const QString& what, const NumberSetting& setting)
+{
+    QString defaults = QString::number(setting.regionDefault);
+    if (setting.windowDefault != setting.regionDefault) {
+        defaults += QStringLiteral("; %1 with --window").arg(setting.windowDefault);
+    }
+    return QStringLiteral("%1, %2 to %3 (%4).")
+        .arg(what)
+        .arg(setting.minimum)
+        .arg(setting.maximum)
+        .arg(defaults);
+}
+
 // The background choices that make sense without an editor's stored lists.
 std::optional<BackgroundSelection> parseBackground(const QString& value)
 {
@@ -128,15 +142,19 @@ int runBeautify(const QStringList& arguments)
          QStringLiteral("auto-gradient")},
         {QStringLiteral("wallpaper"), QStringLiteral("A picture to use as the background."),
          QStringLiteral("FILE")},
-        {QStringLiteral("background-blur"), QStringLiteral("Blur of the wallpaper, 0 to 40 (0)."),
+        {QStringLiteral("background-blur"),
+         settingHelp(QStringLiteral("Blur of the wallpaper"), EditorSettings::backgroundBlur),
          QStringLiteral("B")},
-        {QStringLiteral("padding"), QStringLiteral("Padding in points, 0 to 100 (50; 45 with --window)."),
+        {QStringLiteral("padding"), settingHelp(QStringLiteral("Padding in points"), EditorSettings::padding),
          QStringLiteral("P")},
-        {QStringLiteral("inset"), QStringLiteral("Inset plate width in points, 0 to 60 (0)."),
+        {QStringLiteral("inset"),
+         settingHelp(QStringLiteral("Inset plate width in points"), EditorSettings::inset),
          QStringLiteral("I")},
         {QStringLiteral("corner-radius"),
-         QStringLiteral("Corner radius in points, 0 to 40 (24; 0 with --window)."), QStringLiteral("R")},
-        {QStringLiteral("shadow"), QStringLiteral("Shadow strength, 0 to 40 (7)."), QStringLiteral("D")},
+         settingHelp(QStringLiteral("Corner radius in points"), EditorSettings::cornerRadius),
+         QStringLiteral("R")},
+        {QStringLiteral("shadow"), settingHelp(QStringLiteral("Shadow strength"), EditorSettings::shadow),
+         QStringLiteral("D")},
         {QStringLiteral("no-shadow"), QStringLiteral("Draw no shadow.")},
         {QStringLiteral("window"), QStringLiteral("Use the window-capture defaults.")},
         {QStringLiteral("scale"), QStringLiteral("Pixels per point of INPUT, 0.25 to 16 (1)."),

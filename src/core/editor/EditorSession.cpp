@@ -1,55 +1,19 @@
 #include "editor/EditorSession.h"
 
 #include "annotation/AnnotationGeometry.h"
-#include "editor/AutoPalette.h"
 #include "editor/BackgroundAssetStore.h"
 #include "editor/EditorSettings.h"
-#include "preferences/SettingsStore.h"
-
-#include <QMutexLocker>
-#include <QSet>
-
-#include <cmath>
 
 namespace velmora {
-
-QRect pixelRectRoundedOutward(const QRectF& points, double sx, double sy)
-{
-    const int left = int(std::floor(points.left() * sx));
-    const int top = int(std::floor(points.top() * sy));
-    const int right = int(std::ceil(points.right() * sx));
-    const int bottom = int(std::ceil(points.bottom() * sy));
-    return {left, top, right - left, bottom - top};
-}
 
 EditorSession::EditorSession(const QImage& image, CaptureKind kind,
                              std::optional<CaptureBackgroundAssets> assets, bool backgroundEnabledByDefault,
                              Services services, QObject* parent)
-    : QObject(parent), m_captureKind(kind), m_services(services)
+    : QObject(parent), m_services(services), m_style(services.settings, kind)
 {
     m_capturedImage = assets ? assets->contentImage : image;
     m_backgroundAssets = std::move(assets);
-
-    const SettingsStore& settings = m_services.settings;
-    m_strokeWidth = EditorSettings::strokeWidth.read(settings, kind);
-    m_fontSize = EditorSettings::fontSize.read(settings, kind);
-    m_textStyle =
-        fromRawValue<TextStyle>(settings.string(key(QStringLiteral("textStyle"))).value_or(QString()))
-            .value_or(TextStyle::standard);
-    m_blurRadius = EditorSettings::blurRadius.read(settings, kind);
-    m_windowCaptureBackgroundBlur = EditorSettings::backgroundBlur.read(settings, kind);
-    m_windowCaptureShadow = EditorSettings::shadow.read(settings, kind);
     m_isBackgroundCompositeEnabled = backgroundEnabledByDefault;
-    m_contentCornerRadius = EditorSettings::cornerRadius.read(settings, kind);
-    m_contentPadding = EditorSettings::padding.read(settings, kind);
-    m_contentInset = EditorSettings::inset.read(settings, kind);
-
-    std::optional<QVector<BackgroundColorItem>> stored;
-    if (const auto data = settings.data(key(QStringLiteral("customBackgroundColors")))) {
-        stored = decodeColorItems(*data);
-    }
-    m_customBackgroundColors =
-        stored && !stored->isEmpty() ? *stored : QVector<BackgroundColorItem>{defaultCustomColorItem()};
 
     // The store reads its folder in the background; the first session of a run starts before that
     // and learns the list later (requestUserWallpapersIfNeeded).
@@ -57,19 +21,12 @@ EditorSession::EditorSession(const QImage& image, CaptureKind kind,
     m_userWallpaperItems = cachedWallpapers.value_or(QVector<BackgroundWallpaperItem>{});
     m_hasUserWallpaperList = cachedWallpapers.has_value();
 
-    const auto storedSelection = settings.string(key(QStringLiteral("backgroundSelection")));
-    m_backgroundSelection = BackgroundSelection::fromPersistenceValue(storedSelection);
     // Written back through the handler so the stored value is always a valid one. A wallpaper
     // selection is only checked once the list is known, so until then it is stored unchanged.
     normalizeSelection();
 }
 
 EditorSession::~EditorSession() = default;
-
-QString EditorSession::key(const QString& field) const
-{
-    return rawValue(m_captureKind) + QLatin1Char('.') + field;
-}
 
 double EditorSession::defaultCornerRadius(CaptureKind kind)
 {
@@ -79,13 +36,6 @@ double EditorSession::defaultCornerRadius(CaptureKind kind)
 double EditorSession::defaultPadding(CaptureKind kind)
 {
     return EditorSettings::padding.defaultValue(kind);
-}
-
-double EditorSession::store(const NumberSetting& setting, double value)
-{
-    const double held = setting.clamped(value, m_captureKind);
-    setting.write(m_services.settings, m_captureKind, held);
-    return held;
 }
 
 // MARK: published fields
@@ -104,26 +54,25 @@ void EditorSession::setAnnotations(const AnnotationList& annotations)
 
 void EditorSession::setStrokeWidth(double value)
 {
-    m_strokeWidth = store(EditorSettings::strokeWidth, value);
+    m_style.setStrokeWidth(value);
     Q_EMIT strokeWidthChanged();
 }
 
 void EditorSession::setFontSize(double value)
 {
-    m_fontSize = store(EditorSettings::fontSize, value);
+    m_style.setFontSize(value);
     Q_EMIT fontSizeChanged();
 }
 
 void EditorSession::setTextStyle(TextStyle style)
 {
-    m_textStyle = style;
-    m_services.settings.setValue(key(QStringLiteral("textStyle")), rawValue(style));
+    m_style.setTextStyle(style);
     Q_EMIT textStyleChanged();
 }
 
 void EditorSession::setBlurRadius(double value)
 {
-    m_blurRadius = store(EditorSettings::blurRadius, value);
+    m_style.setBlurRadius(value);
     Q_EMIT blurRadiusChanged();
 }
 
@@ -138,35 +87,28 @@ void EditorSession::setHoveredColor(std::optional<Color> color)
 
 void EditorSession::setBackgroundSelection(const BackgroundSelection& selection)
 {
-    m_backgroundSelection = selection;
-    m_services.settings.setValue(key(QStringLiteral("backgroundSelection")), selection.persistenceValue());
+    m_style.setBackgroundSelection(selection);
     clearCompositeCache();
     Q_EMIT backgroundSelectionChanged();
 }
 
 void EditorSession::setCustomBackgroundColors(const QVector<BackgroundColorItem>& colors)
 {
-    m_customBackgroundColors = colors;
-    const QByteArray encoded = encodeColorItems(colors);
-    if (encoded.isEmpty()) {
-        m_services.settings.remove(key(QStringLiteral("customBackgroundColors")));
-    } else {
-        m_services.settings.setValue(key(QStringLiteral("customBackgroundColors")), encoded);
-    }
+    m_style.setCustomBackgroundColors(colors);
     clearCompositeCache();
     Q_EMIT customBackgroundColorsChanged();
 }
 
 void EditorSession::setWindowCaptureBackgroundBlur(double value)
 {
-    m_windowCaptureBackgroundBlur = store(EditorSettings::backgroundBlur, value);
+    m_style.setBackgroundBlur(value);
     clearCompositeCache();
     Q_EMIT windowCaptureBackgroundBlurChanged();
 }
 
 void EditorSession::setWindowCaptureShadow(double value)
 {
-    m_windowCaptureShadow = store(EditorSettings::shadow, value);
+    m_style.setShadow(value);
     clearCompositeCache();
     Q_EMIT windowCaptureShadowChanged();
 }
@@ -180,20 +122,20 @@ void EditorSession::setBackgroundCompositeEnabled(bool enabled)
 
 void EditorSession::setContentCornerRadius(double value)
 {
-    m_contentCornerRadius = store(EditorSettings::cornerRadius, value);
+    m_style.setCornerRadius(value);
     clearCompositeCache();
     Q_EMIT contentCornerRadiusChanged();
 }
 
-void EditorSession::setPaddingOrInset(double& field, double value, const NumberSetting& setting,
-                                      bool translate)
+void EditorSession::changeContentLayout(void (EditorStyle::*set)(double), double value,
+                                        bool keepAnnotationsOnContent)
 {
-    const double old = field;
+    const std::pair old(m_style.padding(), m_style.inset());
     const double oldOffset = contentOffset();
-    field = store(setting, value);
-    // Annotations live in composite points while the composite shows: keep them over the content,
-    // which moves by the whole pixels the composite lays the new value out in.
-    if (translate && isCompositeShown() && field != old) {
+    (m_style.*set)(value);
+    // The content moves by the whole pixels the composite lays the new value out in.
+    if (keepAnnotationsOnContent && isCompositeShown() &&
+        std::pair(m_style.padding(), m_style.inset()) != old) {
         const double moved = contentOffset() - oldOffset;
         translateAnnotations(moved, moved);
     }
@@ -202,13 +144,13 @@ void EditorSession::setPaddingOrInset(double& field, double value, const NumberS
 
 void EditorSession::setContentPadding(double value)
 {
-    setPaddingOrInset(m_contentPadding, value, EditorSettings::padding, true);
+    changeContentLayout(&EditorStyle::setPadding, value, true);
     Q_EMIT contentPaddingChanged();
 }
 
 void EditorSession::setContentInset(double value)
 {
-    setPaddingOrInset(m_contentInset, value, EditorSettings::inset, true);
+    changeContentLayout(&EditorStyle::setInset, value, true);
     Q_EMIT contentInsetChanged();
 }
 
@@ -237,70 +179,37 @@ EditorSession::Snapshot EditorSession::currentSnapshot() const
     return {m_capturedImage,
             m_annotations,
             m_backgroundAssets,
-            m_backgroundSelection,
-            m_customBackgroundColors,
-            m_windowCaptureBackgroundBlur,
-            m_windowCaptureShadow,
+            m_style.backgroundSelection(),
+            m_style.customBackgroundColors(),
+            m_style.backgroundBlur(),
+            m_style.shadow(),
             m_isBackgroundCompositeEnabled,
-            m_blurRadius,
-            m_contentCornerRadius,
-            m_contentPadding,
-            m_contentInset};
+            m_style.blurRadius(),
+            m_style.cornerRadius(),
+            m_style.padding(),
+            m_style.inset()};
 }
 
 void EditorSession::pushUndo()
 {
-    m_undoStack.append(currentSnapshot());
-    m_redoStack.clear();
-    if (m_undoStack.size() > maxUndoDepth) {
-        m_undoStack.remove(0, m_undoStack.size() - maxUndoDepth);
-    }
-    trimImageGenerations();
+    m_history.push(currentSnapshot());
     Q_EMIT historyChanged();
-}
-
-// Keeps at most four distinct images alive through the history: when a fifth appears, the whole
-// leading run of the oldest image goes.
-void EditorSession::trimImageGenerations()
-{
-    while (m_undoStack.size() >= 2) {
-        QSet<qint64> seen;
-        for (const Snapshot& snapshot : std::as_const(m_undoStack)) {
-            seen.insert(snapshot.image.cacheKey());
-            if (seen.size() > maxImageGenerations) {
-                break;
-            }
-        }
-        if (seen.size() <= maxImageGenerations) {
-            return;
-        }
-        const qint64 oldest = m_undoStack.front().image.cacheKey();
-        while (!m_undoStack.isEmpty() && m_undoStack.front().image.cacheKey() == oldest) {
-            m_undoStack.removeFirst();
-        }
-    }
 }
 
 void EditorSession::undo()
 {
-    if (m_undoStack.isEmpty()) {
-        return;
+    if (const auto snapshot = m_history.undo(currentSnapshot())) {
+        restore(*snapshot);
+        Q_EMIT historyChanged();
     }
-    const Snapshot snapshot = m_undoStack.takeLast();
-    m_redoStack.append(currentSnapshot());
-    restore(snapshot);
-    Q_EMIT historyChanged();
 }
 
 void EditorSession::redo()
 {
-    if (m_redoStack.isEmpty()) {
-        return;
+    if (const auto snapshot = m_history.redo(currentSnapshot())) {
+        restore(*snapshot);
+        Q_EMIT historyChanged();
     }
-    const Snapshot snapshot = m_redoStack.takeLast();
-    m_undoStack.append(currentSnapshot());
-    restore(snapshot);
-    Q_EMIT historyChanged();
 }
 
 // The annotations of a snapshot were recorded together with its padding and inset, so they come
@@ -318,9 +227,9 @@ void EditorSession::restore(const Snapshot& snapshot)
     clearCompositeCache();
     setBlurRadius(snapshot.blurRadius);
     setContentCornerRadius(snapshot.contentCornerRadius);
-    setPaddingOrInset(m_contentPadding, snapshot.contentPadding, EditorSettings::padding, false);
+    changeContentLayout(&EditorStyle::setPadding, snapshot.contentPadding, false);
     Q_EMIT contentPaddingChanged();
-    setPaddingOrInset(m_contentInset, snapshot.contentInset, EditorSettings::inset, false);
+    changeContentLayout(&EditorStyle::setInset, snapshot.contentInset, false);
     Q_EMIT contentInsetChanged();
 }
 
@@ -328,7 +237,7 @@ void EditorSession::restore(const Snapshot& snapshot)
 
 CompositeGeometry EditorSession::compositeGeometry() const
 {
-    return velmora::compositeGeometry(contentImage(), m_contentPadding, m_contentInset);
+    return velmora::compositeGeometry(contentImage(), m_style.padding(), m_style.inset());
 }
 
 QSizeF EditorSession::displaySize() const
@@ -345,31 +254,22 @@ QSize EditorSession::outputPixelDimensions() const
 
 std::optional<QImage> EditorSession::compositeCache() const
 {
-    QMutexLocker lock(&m_composite->compositeCacheLock);
-    return m_composite->image;
+    return m_composite->image();
 }
 
 quint64 EditorSession::compositeGeneration() const
 {
-    QMutexLocker lock(&m_composite->compositeCacheLock);
-    return m_composite->generation;
+    return m_composite->generation();
 }
 
 bool EditorSession::storeCompositeCache(const QImage& composite, quint64 generation)
 {
-    QMutexLocker lock(&m_composite->compositeCacheLock);
-    if (generation != m_composite->generation) {
-        return false;
-    }
-    m_composite->image = composite;
-    return true;
+    return m_composite->store(composite, generation);
 }
 
 void EditorSession::clearCompositeCache()
 {
-    QMutexLocker lock(&m_composite->compositeCacheLock);
-    m_composite->image.reset();
-    ++m_composite->generation;
+    m_composite->clear();
 }
 
 void EditorSession::releaseHeavyAssets()
@@ -383,12 +283,10 @@ void EditorSession::releaseHeavyAssets()
     setUserWallpaperItems({});
     // Emptied to free the pictures, not because the folder is empty: a reopened session reads it again.
     m_hasUserWallpaperList = false;
-    m_undoStack.clear();
-    m_redoStack.clear();
+    m_history.clear();
     setAnnotations({});
     clearCompositeCache();
-    m_cachedEdgeColor.reset();
-    m_cachedAutoPalette.reset();
+    m_contentColors.clear();
     Q_EMIT historyChanged();
 }
 

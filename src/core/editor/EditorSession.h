@@ -5,12 +5,15 @@
 #include "editor/BackgroundSelection.h"
 #include "editor/CaptureBackgroundAssets.h"
 #include "editor/CaptureKind.h"
+#include "editor/CompositeCache.h"
 #include "editor/CompositeGeometry.h"
 #include "editor/CompositeRenderer.h"
+#include "editor/ContentColors.h"
+#include "editor/EditHistory.h"
+#include "editor/EditorStyle.h"
 #include "imaging/PixelMetrics.h"
 
 #include <QImage>
-#include <QMutex>
 #include <QObject>
 #include <QPointer>
 #include <QSize>
@@ -25,25 +28,13 @@ namespace velmora {
 
 class BackgroundAssetStore;
 class SettingsStore;
-struct NumberSetting;
 struct BlurSource;
 
-// The rendered composite, shared with background renders: they hold it weakly, so a render that
-// finishes after its session is gone stores nothing. Each clear starts a new generation, and a
-// render started before a clear must not store its stale result.
-struct CompositeCache
-{
-    mutable QMutex compositeCacheLock;
-    std::optional<QImage> image;
-    quint64 generation = 0;
-};
-
-// A rectangle in points scaled to pixels and rounded outward to whole pixels.
-QRect pixelRectRoundedOutward(const QRectF& points, double sx, double sy);
-
 // The state of one open capture: the image, its annotations, the tool and background settings
-// (persisted per capture kind), the undo history and the composite cache. Lives on the main
-// thread; only the composite cache is touched from the background, under its lock.
+// (EditorStyle, persisted per capture kind), the undo history (EditHistory) and the composite cache
+// (CompositeCache). It ties them together: a change runs its consequences (annotations kept over
+// the content, the composite cleared) and is then announced. Lives on the main thread; only the
+// composite cache is touched from the background.
 class EditorSession : public QObject
 {
     Q_OBJECT
@@ -55,61 +46,50 @@ public:
         BackgroundAssetStore& wallpapers;
     };
 
-    struct Snapshot
-    {
-        QImage image;
-        AnnotationList annotations;
-        std::optional<CaptureBackgroundAssets> backgroundAssets;
-        BackgroundSelection backgroundSelection;
-        QVector<BackgroundColorItem> customBackgroundColors;
-        double windowCaptureBackgroundBlur = 0;
-        double windowCaptureShadow = 7;
-        bool isBackgroundCompositeEnabled = false;
-        double blurRadius = 10;
-        double contentCornerRadius = 0;
-        double contentPadding = 0;
-        double contentInset = 0;
-    };
+    using Snapshot = EditorSnapshot;
 
-    static constexpr int maxUndoDepth = 30;
-    static constexpr int maxImageGenerations = 4;
+    static constexpr int maxUndoDepth = EditHistory::maxDepth;
+    static constexpr int maxImageGenerations = EditHistory::maxImageGenerations;
 
     EditorSession(const QImage& image, CaptureKind kind, std::optional<CaptureBackgroundAssets> assets,
                   bool backgroundEnabledByDefault, Services services, QObject* parent = nullptr);
     ~EditorSession() override;
 
-    CaptureKind captureKind() const { return m_captureKind; }
+    CaptureKind captureKind() const { return m_style.captureKind(); }
 
     // Published fields.
     const QImage& capturedImage() const { return m_capturedImage; }
     void setCapturedImage(const QImage& image);
     const AnnotationList& annotations() const { return m_annotations; }
     void setAnnotations(const AnnotationList& annotations);
-    double strokeWidth() const { return m_strokeWidth; }
+    double strokeWidth() const { return m_style.strokeWidth(); }
     void setStrokeWidth(double value);
-    double fontSize() const { return m_fontSize; }
+    double fontSize() const { return m_style.fontSize(); }
     void setFontSize(double value);
-    TextStyle textStyle() const { return m_textStyle; }
+    TextStyle textStyle() const { return m_style.textStyle(); }
     void setTextStyle(TextStyle style);
-    double blurRadius() const { return m_blurRadius; }
+    double blurRadius() const { return m_style.blurRadius(); }
     void setBlurRadius(double value);
     std::optional<Color> hoveredColor() const { return m_hoveredColor; }
     void setHoveredColor(std::optional<Color> color);
-    const BackgroundSelection& backgroundSelection() const { return m_backgroundSelection; }
+    const BackgroundSelection& backgroundSelection() const { return m_style.backgroundSelection(); }
     void setBackgroundSelection(const BackgroundSelection& selection);
-    const QVector<BackgroundColorItem>& customBackgroundColors() const { return m_customBackgroundColors; }
+    const QVector<BackgroundColorItem>& customBackgroundColors() const
+    {
+        return m_style.customBackgroundColors();
+    }
     void setCustomBackgroundColors(const QVector<BackgroundColorItem>& colors);
-    double windowCaptureBackgroundBlur() const { return m_windowCaptureBackgroundBlur; }
+    double windowCaptureBackgroundBlur() const { return m_style.backgroundBlur(); }
     void setWindowCaptureBackgroundBlur(double value);
-    double windowCaptureShadow() const { return m_windowCaptureShadow; }
+    double windowCaptureShadow() const { return m_style.shadow(); }
     void setWindowCaptureShadow(double value);
     bool isBackgroundCompositeEnabled() const { return m_isBackgroundCompositeEnabled; }
     void setBackgroundCompositeEnabled(bool enabled);
-    double contentCornerRadius() const { return m_contentCornerRadius; }
+    double contentCornerRadius() const { return m_style.cornerRadius(); }
     void setContentCornerRadius(double value);
-    double contentPadding() const { return m_contentPadding; }
+    double contentPadding() const { return m_style.padding(); }
     void setContentPadding(double value);
-    double contentInset() const { return m_contentInset; }
+    double contentInset() const { return m_style.inset(); }
     void setContentInset(double value);
     const std::optional<CaptureBackgroundAssets>& backgroundAssets() const { return m_backgroundAssets; }
     void setBackgroundAssets(const std::optional<CaptureBackgroundAssets>& assets);
@@ -135,10 +115,10 @@ public:
     void pushUndo();
     void undo();
     void redo();
-    bool canUndo() const { return !m_undoStack.isEmpty(); }
-    bool canRedo() const { return !m_redoStack.isEmpty(); }
-    const QVector<Snapshot>& undoStack() const { return m_undoStack; }
-    const QVector<Snapshot>& redoStack() const { return m_redoStack; }
+    bool canUndo() const { return m_history.canUndo(); }
+    bool canRedo() const { return m_history.canRedo(); }
+    const QVector<Snapshot>& undoStack() const { return m_history.undoStack(); }
+    const QVector<Snapshot>& redoStack() const { return m_history.redoStack(); }
 
     // Geometry.
     QSizeF displaySize() const;
@@ -228,33 +208,20 @@ Q_SIGNALS:
     void wallpapersRefused(const QStringList& fileNames);
 
 private:
-    QString key(const QString& field) const;
-    // Holds the value to the setting's range, stores it and returns what was stored.
-    double store(const NumberSetting& setting, double value);
     Snapshot currentSnapshot() const;
     void restore(const Snapshot& snapshot);
-    void trimImageGenerations();
-    void setPaddingOrInset(double& field, double value, const NumberSetting& setting, bool translate);
+    // Changes the padding or the inset. Annotations live in composite points while the composite
+    // shows; with `keepAnnotationsOnContent` they move with the content.
+    void changeContentLayout(void (EditorStyle::*set)(double), double value, bool keepAnnotationsOnContent);
     void normalizeSelection();
 
-    const CaptureKind m_captureKind;
     Services m_services;
+    EditorStyle m_style;
 
     QImage m_capturedImage;
     AnnotationList m_annotations;
-    double m_strokeWidth = 8;
-    double m_fontSize = 32;
-    TextStyle m_textStyle = TextStyle::standard;
-    double m_blurRadius = 10;
     std::optional<Color> m_hoveredColor;
-    BackgroundSelection m_backgroundSelection;
-    QVector<BackgroundColorItem> m_customBackgroundColors;
-    double m_windowCaptureBackgroundBlur = 0;
-    double m_windowCaptureShadow = 7;
     bool m_isBackgroundCompositeEnabled = false;
-    double m_contentCornerRadius = 0;
-    double m_contentPadding = 0;
-    double m_contentInset = 0;
     qint64 m_maxCompositePixels = 0;
     std::optional<CaptureBackgroundAssets> m_backgroundAssets;
     QVector<BackgroundWallpaperItem> m_userWallpaperItems;
@@ -266,11 +233,8 @@ private:
     bool m_isDesktopWallpaperLoading = false;
     bool m_isUserWallpapersLoading = false;
 
-    QVector<Snapshot> m_undoStack;
-    QVector<Snapshot> m_redoStack;
-
-    std::optional<std::pair<qint64, Color>> m_cachedEdgeColor;
-    std::optional<std::pair<qint64, QVector<Color>>> m_cachedAutoPalette;
+    EditHistory m_history;
+    ContentColors m_contentColors;
 };
 
 } // namespace velmora

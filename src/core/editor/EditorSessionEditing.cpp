@@ -1,10 +1,8 @@
 // The editing half of EditorSession: crop, the composite switch, colour sampling, the sidebar's
 // reset, custom colours, wallpapers and the colours derived from the picture.
 #include "annotation/AnnotationGeometry.h"
-#include "editor/AutoPalette.h"
 #include "editor/BackgroundAssetStore.h"
 #include "editor/EditorSession.h"
-
 #include "editor/EditorSettings.h"
 
 #include <cmath>
@@ -25,10 +23,7 @@ void EditorSession::crop(const QRectF& rect)
     }
     const double sx = source.width() / points.width();
     const double sy = source.height() / points.height();
-    const QRect pixels =
-        QRect(QPoint(int(std::floor(rect.left() * sx)), int(std::floor(rect.top() * sy))),
-              QPoint(int(std::ceil(rect.right() * sx)) - 1, int(std::ceil(rect.bottom() * sy)) - 1))
-            .intersected(source.rect());
+    const QRect pixels = pixelRectRoundedOutward(rect, sx, sy).intersected(source.rect());
     if (pixels.isEmpty()) {
         return;
     }
@@ -44,10 +39,10 @@ void EditorSession::crop(const QRectF& rect)
     const bool wasEnabled = m_isBackgroundCompositeEnabled;
     setBackgroundCompositeEnabled(false);
     const bool drawsShadow = m_backgroundAssets ? m_backgroundAssets->drawsShadow : true;
-    setBackgroundAssets(CaptureBackgroundAssets{cut, std::nullopt, m_contentPadding, drawsShadow});
+    setBackgroundAssets(CaptureBackgroundAssets{cut, std::nullopt, m_style.padding(), drawsShadow});
     setCapturedImage(cut);
     // The wallpaper behind the old area no longer fits the new picture.
-    if (m_backgroundSelection.kind() == BackgroundSelection::Kind::desktopWallpaper) {
+    if (m_style.backgroundSelection().kind() == BackgroundSelection::Kind::desktopWallpaper) {
         setBackgroundSelection(BackgroundSelection::preset(BackgroundColorPreset::white));
     }
     setBackgroundCompositeEnabled(wasEnabled);
@@ -56,7 +51,7 @@ void EditorSession::crop(const QRectF& rect)
 void EditorSession::toggleBackgroundComposite()
 {
     if (!m_backgroundAssets) {
-        if (m_captureKind == CaptureKind::window) {
+        if (captureKind() == CaptureKind::window) {
             return;
         }
         setBackgroundAssets(CaptureBackgroundAssets{m_capturedImage, std::nullopt, 30, true});
@@ -95,26 +90,26 @@ std::optional<QString> EditorSession::hoveredHex() const
 void EditorSession::resetSidebarSettings()
 {
     pushUndo();
-    setContentCornerRadius(EditorSettings::cornerRadius.defaultValue(m_captureKind));
-    setContentPadding(EditorSettings::padding.defaultValue(m_captureKind));
-    setContentInset(EditorSettings::inset.defaultValue(m_captureKind));
-    setWindowCaptureShadow(EditorSettings::shadow.defaultValue(m_captureKind));
-    setWindowCaptureBackgroundBlur(EditorSettings::backgroundBlur.defaultValue(m_captureKind));
-    setBlurRadius(EditorSettings::blurRadius.defaultValue(m_captureKind));
-    setBackgroundSelection(BackgroundSelection::desktopWallpaper());
+    setContentCornerRadius(EditorSettings::cornerRadius.defaultValue(captureKind()));
+    setContentPadding(EditorSettings::padding.defaultValue(captureKind()));
+    setContentInset(EditorSettings::inset.defaultValue(captureKind()));
+    setWindowCaptureShadow(EditorSettings::shadow.defaultValue(captureKind()));
+    setWindowCaptureBackgroundBlur(EditorSettings::backgroundBlur.defaultValue(captureKind()));
+    setBlurRadius(EditorSettings::blurRadius.defaultValue(captureKind()));
+    setBackgroundSelection(EditorSettings::backgroundSelection.defaultValue());
 }
 
 void EditorSession::normalizeSelection()
 {
     setBackgroundSelection(normalizedBackgroundSelection(
-        m_backgroundSelection, m_customBackgroundColors,
+        m_style.backgroundSelection(), m_style.customBackgroundColors(),
         m_hasUserWallpaperList ? std::optional(m_userWallpaperItems) : std::nullopt));
 }
 
 QString EditorSession::addCustomBackgroundColor(const Color& color)
 {
     const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-    auto colors = m_customBackgroundColors;
+    auto colors = m_style.customBackgroundColors();
     colors.append(BackgroundColorItem::make(id, color));
     setCustomBackgroundColors(colors);
     setBackgroundSelection(BackgroundSelection::customColor(id));
@@ -123,7 +118,7 @@ QString EditorSession::addCustomBackgroundColor(const Color& color)
 
 void EditorSession::updateCustomBackgroundColor(const QString& id, const Color& color)
 {
-    auto colors = m_customBackgroundColors;
+    auto colors = m_style.customBackgroundColors();
     for (BackgroundColorItem& item : colors) {
         if (item.id == id) {
             item = BackgroundColorItem::make(id, color);
@@ -135,7 +130,7 @@ void EditorSession::updateCustomBackgroundColor(const QString& id, const Color& 
 
 void EditorSession::removeCustomBackgroundColor(const QString& id)
 {
-    auto colors = m_customBackgroundColors;
+    auto colors = m_style.customBackgroundColors();
     colors.removeIf([&](const BackgroundColorItem& item) { return item.id == id; });
     setCustomBackgroundColors(colors);
     normalizeSelection();
@@ -200,20 +195,12 @@ void EditorSession::finishDesktopWallpaperLoad(const std::optional<QImage>& wall
 
 Color EditorSession::contentEdgeColor()
 {
-    const QImage& image = contentImage();
-    if (!m_cachedEdgeColor || m_cachedEdgeColor->first != image.cacheKey()) {
-        m_cachedEdgeColor = std::pair(image.cacheKey(), edgeColor(image));
-    }
-    return m_cachedEdgeColor->second;
+    return m_contentColors.edgeColor(contentImage());
 }
 
 QVector<Color> EditorSession::autoBackgroundColors()
 {
-    const QImage& image = contentImage();
-    if (!m_cachedAutoPalette || m_cachedAutoPalette->first != image.cacheKey()) {
-        m_cachedAutoPalette = std::pair(image.cacheKey(), makeAutoPalette(image));
-    }
-    return m_cachedAutoPalette->second;
+    return m_contentColors.autoPalette(contentImage());
 }
 
 } // namespace velmora

@@ -4,7 +4,6 @@
 #include "annotation/AnnotationPainter.h"
 #include "editor/EditorSession.h"
 
-#include <QMutexLocker>
 #include <QThreadPool>
 
 #include <cmath>
@@ -15,23 +14,23 @@ CompositeInputs EditorSession::compositeInputs()
 {
     CompositeInputs in;
     in.content = contentImage();
-    in.padding = m_contentPadding;
-    in.inset = m_contentInset;
-    in.cornerRadius = m_contentCornerRadius;
-    in.shadow = m_windowCaptureShadow;
-    in.backgroundBlur = m_windowCaptureBackgroundBlur;
+    in.padding = m_style.padding();
+    in.inset = m_style.inset();
+    in.cornerRadius = m_style.cornerRadius();
+    in.shadow = m_style.shadow();
+    in.backgroundBlur = m_style.backgroundBlur();
     in.drawsShadow = m_backgroundAssets ? m_backgroundAssets->drawsShadow : true;
     in.edgeColor = contentEdgeColor();
     in.maxPixels = m_maxCompositePixels;
 
-    const BackgroundSelection& selection = m_backgroundSelection;
+    const BackgroundSelection& selection = m_style.backgroundSelection();
     switch (selection.kind()) {
     case BackgroundSelection::Kind::preset:
         in.background = fill(selection.colorPreset());
         break;
     case BackgroundSelection::Kind::customColor: {
         in.background = Color::white();
-        for (const BackgroundColorItem& item : std::as_const(m_customBackgroundColors)) {
+        for (const BackgroundColorItem& item : std::as_const(m_style.customBackgroundColors())) {
             if (item.id == selection.itemId()) {
                 in.background = item.color();
                 break;
@@ -120,11 +119,7 @@ void EditorSession::precomputeComposite()
         if (!cache) {
             return;
         }
-        const QImage composite = renderComposite(inputs);
-        QMutexLocker lock(&cache->compositeCacheLock);
-        if (cache->generation == generation && !cache->image) {
-            cache->image = composite;
-        }
+        cache->fill(renderComposite(inputs), generation);
     });
 }
 

@@ -24,4 +24,13 @@ QSizeF pointSize(const QImage& image)
     return QSizeF(metrics.pixelSize) / metrics.scale;
 }
 
+QRect pixelRectRoundedOutward(const QRectF& points, double sx, double sy)
+{
+    const int left = int(std::floor(points.left() * sx));
+    const int top = int(std::floor(points.top() * sy));
+    const int right = int(std::ceil(points.right() * sx));
+    const int bottom = int(std::ceil(points.bottom() * sy));
+    return {left, top, right - left, bottom - top};
+}
+
 } // namespace velmora

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
+#include <QRectF>
 #include <QSize>
 #include <QSizeF>
 
@@ -26,5 +28,8 @@ PixelMetrics pixelMetrics(const QImage& image);
 double nativePixelScale(const QImage& image);
 // The image's size in points: its pixels divided by its scale.
 QSizeF pointSize(const QImage& image);
+
+// A rectangle in points scaled to pixels and rounded outward to whole pixels.
+QRect pixelRectRoundedOutward(const QRectF& points, double sx, double sy);
 
 } // namespace velmora

@@ -1,54 +1,17 @@
 #include "editor/EditorToolState.h"
 
-#include "preferences/SettingsStore.h"
-
-#include <algorithm>
+#include "editor/EditorSettings.h"
 
 namespace velmora {
 
-namespace {
-const QString colorKey = QStringLiteral("annotationColor");
-const QString customColorKey = QStringLiteral("customAnnotationColor");
-const QString whiteStrokeKey = QStringLiteral("annotationHasWhiteStroke");
-const QString arrowStyleKey = QStringLiteral("annotationArrowStyle");
-const Color defaultRed = Color::fromRgb8(255, 59, 48);
-} // namespace
-
+// The annotation colour has a default, so it always reads as a colour.
 EditorToolState::EditorToolState(SettingsStore& settings, QObject* parent)
-    : QObject(parent), m_settings(settings)
-{
-    m_annotationColor = readColor(settings, colorKey).value_or(defaultRed);
-    m_customAnnotationColor = readColor(settings, customColorKey);
-    m_annotationHasWhiteStroke = settings.boolean(whiteStrokeKey).value_or(false);
-    m_arrowStyle = fromRawValue<ArrowStyle>(settings.string(arrowStyleKey).value_or(QString()))
-                       .value_or(ArrowStyle::sketch);
-}
-
-std::optional<Color> EditorToolState::readColor(const SettingsStore& settings, const QString& key)
-{
-    const auto r = settings.number(key + QStringLiteral(".r"));
-    if (!r) {
-        return std::nullopt;
-    }
-    const double g = settings.number(key + QStringLiteral(".g")).value_or(0);
-    const double b = settings.number(key + QStringLiteral(".b")).value_or(0);
-    return Color{std::clamp(*r, 0.0, 1.0), std::clamp(g, 0.0, 1.0), std::clamp(b, 0.0, 1.0), 1};
-}
-
-void EditorToolState::writeColor(SettingsStore& settings, const QString& key,
-                                 const std::optional<Color>& color)
-{
-    const QString suffixes[] = {QStringLiteral(".r"), QStringLiteral(".g"), QStringLiteral(".b")};
-    if (!color) {
-        for (const QString& suffix : suffixes) {
-            settings.remove(key + suffix);
-        }
-        return;
-    }
-    settings.setValue(key + suffixes[0], color->red);
-    settings.setValue(key + suffixes[1], color->green);
-    settings.setValue(key + suffixes[2], color->blue);
-}
+    : QObject(parent), m_settings(settings),
+      m_annotationColor(*EditorSettings::annotationColor.read(settings)),
+      m_customAnnotationColor(EditorSettings::customAnnotationColor.read(settings)),
+      m_annotationHasWhiteStroke(EditorSettings::annotationHasWhiteStroke.read(settings)),
+      m_arrowStyle(EditorSettings::arrowStyle.read(settings))
+{}
 
 void EditorToolState::setSelectedTool(AnnotationTool tool)
 {
@@ -77,28 +40,28 @@ void EditorToolState::setCropRect(const std::optional<QRectF>& rect)
 void EditorToolState::setAnnotationColor(const Color& color)
 {
     m_annotationColor = color;
-    writeColor(m_settings, colorKey, color);
+    EditorSettings::annotationColor.write(m_settings, color);
     Q_EMIT annotationColorChanged();
 }
 
 void EditorToolState::setCustomAnnotationColor(const std::optional<Color>& color)
 {
     m_customAnnotationColor = color;
-    writeColor(m_settings, customColorKey, color);
+    EditorSettings::customAnnotationColor.write(m_settings, color);
     Q_EMIT customAnnotationColorChanged();
 }
 
 void EditorToolState::setAnnotationHasWhiteStroke(bool enabled)
 {
     m_annotationHasWhiteStroke = enabled;
-    m_settings.setValue(whiteStrokeKey, enabled);
+    EditorSettings::annotationHasWhiteStroke.write(m_settings, enabled);
     Q_EMIT annotationHasWhiteStrokeChanged();
 }
 
 void EditorToolState::setArrowStyle(ArrowStyle style)
 {
     m_arrowStyle = style;
-    m_settings.setValue(arrowStyleKey, rawValue(style));
+    EditorSettings::arrowStyle.write(m_settings, style);
     Q_EMIT arrowStyleChanged();
 }
 

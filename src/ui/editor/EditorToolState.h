@@ -15,7 +15,7 @@ class SettingsStore;
 
 // The per-window interaction state the canvas, the toolbar and the editor window share: the tool,
 // the selection, the crop rectangle, and the toolbar's drawing settings. The drawing settings are
-// global (not per capture kind) and persist as soon as they change.
+// global (not per capture kind) and persist as soon as they change (see EditorSettings).
 class EditorToolState : public QObject
 {
     Q_OBJECT
@@ -41,10 +41,6 @@ public:
     ArrowStyle arrowStyle() const { return m_arrowStyle; }
     void setArrowStyle(ArrowStyle style);
 
-    // Colours persist as three numbers under "<key>.r", "<key>.g" and "<key>.b".
-    static std::optional<Color> readColor(const SettingsStore& settings, const QString& key);
-    static void writeColor(SettingsStore& settings, const QString& key, const std::optional<Color>& color);
-
 Q_SIGNALS:
     void selectedToolChanged();
     void selectionChanged();
@@ -61,8 +57,8 @@ private:
     std::optional<QRectF> m_cropRect;
     Color m_annotationColor;
     std::optional<Color> m_customAnnotationColor;
-    bool m_annotationHasWhiteStroke = false;
-    ArrowStyle m_arrowStyle = ArrowStyle::sketch;
+    bool m_annotationHasWhiteStroke;
+    ArrowStyle m_arrowStyle;
 };
 
 } // namespace velmora
