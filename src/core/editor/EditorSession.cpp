@@ -88,8 +88,6 @@ double EditorSession::store(const NumberSetting& setting, double value)
     return held;
 }
 
-// MARK: published fields
-
 void EditorSession::setCapturedImage(const QImage& image)
 {
     m_capturedImage = image;
@@ -230,8 +228,6 @@ const QImage& EditorSession::contentImage() const
     return m_backgroundAssets ? m_backgroundAssets->contentImage : m_capturedImage;
 }
 
-// MARK: history
-
 EditorSession::Snapshot EditorSession::currentSnapshot() const
 {
     return {m_capturedImage,
@@ -324,8 +320,6 @@ void EditorSession::restore(const Snapshot& snapshot)
     Q_EMIT contentInsetChanged();
 }
 
-// MARK: geometry
-
 CompositeGeometry EditorSession::compositeGeometry() const
 {
     return velmora::compositeGeometry(contentImage(), m_contentPadding, m_contentInset);
@@ -340,8 +334,6 @@ QSize EditorSession::outputPixelDimensions() const
 {
     return isCompositeShown() ? compositeGeometry().canvasPixels : pixelMetrics(m_capturedImage).pixelSize;
 }
-
-// MARK: composite cache
 
 std::optional<QImage> EditorSession::compositeCache() const
 {

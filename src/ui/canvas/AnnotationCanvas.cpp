@@ -40,8 +40,6 @@ AnnotationCanvas::~AnnotationCanvas()
     }
 }
 
-// MARK: inputs
-
 void AnnotationCanvas::setSession(EditorSession* session)
 {
     if (m_session == session) {
@@ -142,8 +140,6 @@ QImage AnnotationCanvas::displayBitmap() const
     return shown.isNull() ? m_presentation.image : shown;
 }
 
-// MARK: reactions
-
 void AnnotationCanvas::sessionAnnotationsChanged()
 {
     syncTextEditor();
@@ -174,8 +170,6 @@ template <class F> void AnnotationCanvas::interact(F&& step)
     refreshCursor();
     update();
 }
-
-// MARK: text editing
 
 bool AnnotationCanvas::activateTextEditingIfNeeded(const QUuid& id)
 {
@@ -247,8 +241,6 @@ void AnnotationCanvas::closeTextEditor()
     // The commit may come from inside the editor's own key handling.
     editor->deleteLater();
 }
-
-// MARK: pointer
 
 void AnnotationCanvas::mousePressEvent(QMouseEvent* event)
 {
@@ -331,8 +323,6 @@ void AnnotationCanvas::refreshCursor()
         setCursor(Qt::ArrowCursor);
     }
 }
-
-// MARK: painting
 
 void AnnotationCanvas::paintEvent(QPaintEvent* event)
 {
