@@ -108,12 +108,9 @@ QString backgroundChoices()
                           "\"auto-gradient\", \"preset:<name>\" or \"gradient:<name>\"");
 }
 
-} // namespace
-
-std::variant<BeautifyJob, BeautifyExit> parseBeautifyArguments(const QStringList& arguments)
+// The command's arguments, with the help text each shows under --help.
+void describeOptions(QCommandLineParser& parser)
 {
-    const auto fail = [](const QString& message) { return BeautifyExit{2, message}; };
-    QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Place an image on a background and write the PNG."));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("beautify"), QStringLiteral("The command."));
@@ -145,6 +142,30 @@ std::variant<BeautifyJob, BeautifyExit> parseBeautifyArguments(const QStringList
         {QStringLiteral("annotations"), QStringLiteral("A JSON list of annotations in content points."),
          QStringLiteral("FILE")},
     });
+}
+
+// The annotations file of --annotations: the list, or why it cannot be used.
+std::variant<AnnotationList, QString> readAnnotationsFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("cannot read --annotations %1: %2").arg(file.fileName(), file.errorString());
+    }
+    // Read one byte past the limit, so an oversized file is refused without loading all of it.
+    auto parsed = parseAnnotationsJson(file.read(maxAnnotationsJsonBytes + 1));
+    if (auto* parseError = std::get_if<AnnotationParseError>(&parsed)) {
+        return QStringLiteral("--annotations %1: %2").arg(file.fileName(), parseError->message);
+    }
+    return std::get<AnnotationList>(parsed);
+}
+
+} // namespace
+
+std::variant<BeautifyJob, BeautifyExit> parseBeautifyArguments(const QStringList& arguments)
+{
+    const auto fail = [](const QString& message) { return BeautifyExit{2, message}; };
+    QCommandLineParser parser;
+    describeOptions(parser);
     if (!parser.parse(arguments)) {
         return fail(parser.errorText());
     }
@@ -227,17 +248,11 @@ std::variant<BeautifyJob, BeautifyExit> parseBeautifyArguments(const QStringList
     }
 
     if (parser.isSet(QStringLiteral("annotations"))) {
-        QFile file(parser.value(QStringLiteral("annotations")));
-        if (!file.open(QIODevice::ReadOnly)) {
-            return fail(
-                QStringLiteral("cannot read --annotations %1: %2").arg(file.fileName(), file.errorString()));
+        auto annotations = readAnnotationsFile(parser.value(QStringLiteral("annotations")));
+        if (const auto* problem = std::get_if<QString>(&annotations)) {
+            return fail(*problem);
         }
-        // Read one byte past the limit, so an oversized file is refused without loading all of it.
-        auto parsed = parseAnnotationsJson(file.read(maxAnnotationsJsonBytes + 1));
-        if (auto* parseError = std::get_if<AnnotationParseError>(&parsed)) {
-            return fail(QStringLiteral("--annotations %1: %2").arg(file.fileName(), parseError->message));
-        }
-        job.annotations = std::get<AnnotationList>(parsed);
+        job.annotations = std::get<AnnotationList>(std::move(annotations));
     }
     return job;
 }
