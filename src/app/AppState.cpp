@@ -314,13 +314,14 @@ void AppState::pinSession(EditorWindow* window)
     QScreen* screen = window->screen();
     const QRectF area = screen ? QRectF(screen->availableGeometry()) : QRectF(window->frameGeometry());
     const QRectF frame = pinnedWindowFrame(points, area, QRectF(window->geometry()).center());
-    auto* pinned = new PinnedImageWindow(image, frame.toRect(), [this](PinnedImageWindow* closed) {
+    const auto onClose = [this](PinnedImageWindow* closed) {
         m_pinnedWindows.removeAll(closed);
         closed->deleteLater();
         if (m_editors.empty() && pinnedWindows().isEmpty()) {
             Q_EMIT lastWindowClosed();
         }
-    });
+    };
+    auto* pinned = new PinnedImageWindow(image, frame.toRect(), m_services.pill, m_services.general, onClose);
     pinned->setCopier([this](const QImage& copied) { m_clipboard->copyImage(copied); });
     m_pinnedWindows.append(pinned);
     pinned->show();

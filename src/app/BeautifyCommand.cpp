@@ -122,11 +122,9 @@ QString backgroundChoices()
                           "\"auto-gradient\", \"preset:<name>\" or \"gradient:<name>\"");
 }
 
-} // namespace
-
-int runBeautify(const QStringList& arguments)
+// The command's arguments, with the help text each shows under --help.
+void describeOptions(QCommandLineParser& parser)
 {
-    QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Place an image on a background and write the PNG."));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("beautify"), QStringLiteral("The command."));
@@ -162,122 +160,142 @@ int runBeautify(const QStringList& arguments)
         {QStringLiteral("annotations"), QStringLiteral("A JSON list of annotations in content points."),
          QStringLiteral("FILE")},
     });
+}
+
+// The annotations file of --annotations: the list, or why it cannot be used.
+std::variant<AnnotationList, QString> readAnnotationsFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("cannot read --annotations %1: %2").arg(file.fileName(), file.errorString());
+    }
+    // Read one byte past the limit, so an oversized file is refused without loading all of it.
+    auto parsed = parseAnnotationsJson(file.read(maxAnnotationsJsonBytes + 1));
+    if (auto* parseError = std::get_if<AnnotationParseError>(&parsed)) {
+        return QStringLiteral("--annotations %1: %2").arg(file.fileName(), parseError->message);
+    }
+    return std::get<AnnotationList>(parsed);
+}
+
+} // namespace
+
+std::variant<BeautifyJob, BeautifyExit> parseBeautifyArguments(const QStringList& arguments)
+{
+    const auto fail = [](const QString& message) { return BeautifyExit{2, message}; };
+    QCommandLineParser parser;
+    describeOptions(parser);
     if (!parser.parse(arguments)) {
-        printError(parser.errorText());
-        return 2;
+        return fail(parser.errorText());
     }
     if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
-        return 0;
+        return BeautifyExit{0, parser.helpText()};
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 2) {
-        printError(positional.size() < 2
-                       ? QStringLiteral("missing INPUT image")
-                       : QStringLiteral("unexpected argument \"%1\"").arg(positional.at(2)));
-        return 2;
+        return fail(positional.size() < 2
+                        ? QStringLiteral("missing INPUT image")
+                        : QStringLiteral("unexpected argument \"%1\"").arg(positional.at(2)));
     }
+    BeautifyJob job;
     const QString inputPath = positional.at(1);
-    const QString outputPath = parser.value(QStringLiteral("output"));
-    if (outputPath.isEmpty()) {
-        printError(QStringLiteral("missing -o OUTPUT"));
-        return 2;
+    job.outputPath = parser.value(QStringLiteral("output"));
+    if (job.outputPath.isEmpty()) {
+        return fail(QStringLiteral("missing -o OUTPUT"));
     }
-    const QFileInfo outputInfo(outputPath);
+    const QFileInfo outputInfo(job.outputPath);
     if (!outputInfo.absoluteDir().exists()) {
-        printError(QStringLiteral("the folder of OUTPUT does not exist: %1").arg(outputInfo.absolutePath()));
-        return 2;
+        return fail(QStringLiteral("the folder of OUTPUT does not exist: %1").arg(outputInfo.absolutePath()));
     }
     if (outputInfo.isDir()) {
-        printError(QStringLiteral("OUTPUT is a folder: %1").arg(outputPath));
-        return 2;
+        return fail(QStringLiteral("OUTPUT is a folder: %1").arg(job.outputPath));
     }
 
-    const bool window = parser.isSet(QStringLiteral("window"));
-    const CaptureKind kind = window ? CaptureKind::window : CaptureKind::region;
+    job.kind = parser.isSet(QStringLiteral("window")) ? CaptureKind::window : CaptureKind::region;
     std::optional<UsageError> error;
     const auto padding =
-        settingOption(parser, QStringLiteral("padding"), EditorSettings::padding, kind, error);
-    const auto inset = settingOption(parser, QStringLiteral("inset"), EditorSettings::inset, kind, error);
+        settingOption(parser, QStringLiteral("padding"), EditorSettings::padding, job.kind, error);
+    const auto inset = settingOption(parser, QStringLiteral("inset"), EditorSettings::inset, job.kind, error);
     const auto radius =
-        settingOption(parser, QStringLiteral("corner-radius"), EditorSettings::cornerRadius, kind, error);
-    const auto shadow = settingOption(parser, QStringLiteral("shadow"), EditorSettings::shadow, kind, error);
-    const auto blur =
-        settingOption(parser, QStringLiteral("background-blur"), EditorSettings::backgroundBlur, kind, error);
+        settingOption(parser, QStringLiteral("corner-radius"), EditorSettings::cornerRadius, job.kind, error);
+    const auto shadow =
+        settingOption(parser, QStringLiteral("shadow"), EditorSettings::shadow, job.kind, error);
+    const auto blur = settingOption(parser, QStringLiteral("background-blur"), EditorSettings::backgroundBlur,
+                                    job.kind, error);
     const auto scale = numberOption(parser, QStringLiteral("scale"), 1, minimumScale, maximumScale, error);
     if (error) {
-        printError(error->message);
-        return 2;
+        return fail(error->message);
     }
+    job.padding = *padding;
+    job.inset = *inset;
+    job.cornerRadius = *radius;
+    job.shadow = *shadow;
+    job.backgroundBlur = *blur;
+    job.drawsShadow = !parser.isSet(QStringLiteral("no-shadow"));
 
     const QString backgroundValue = parser.value(QStringLiteral("background"));
     const auto hexColor = Color::fromHex(backgroundValue);
     const auto selection = hexColor ? std::nullopt : parseBackground(backgroundValue);
     if (!hexColor && !selection) {
-        printError(
+        return fail(
             QStringLiteral("unknown --background \"%1\"; use %2").arg(backgroundValue, backgroundChoices()));
-        return 2;
     }
 
     if (const auto problem = unreadableFileProblem(inputPath)) {
-        printError(QStringLiteral("cannot read INPUT %1: %2").arg(inputPath, *problem));
-        return 2;
+        return fail(QStringLiteral("cannot read INPUT %1: %2").arg(inputPath, *problem));
     }
     auto input = decodeImageFile(inputPath);
     if (!input) {
-        printError(QStringLiteral("cannot read INPUT as an image: %1").arg(inputPath));
-        return 2;
+        return fail(QStringLiteral("cannot read INPUT as an image: %1").arg(inputPath));
     }
-    input->setDevicePixelRatio(*scale);
+    job.input = *input;
+    job.input.setDevicePixelRatio(*scale);
 
-    std::optional<QImage> wallpaper;
     if (parser.isSet(QStringLiteral("wallpaper"))) {
-        wallpaper = decodeImageFile(parser.value(QStringLiteral("wallpaper")));
-        if (!wallpaper) {
-            printError(QStringLiteral("cannot read --wallpaper as an image: %1")
-                           .arg(parser.value(QStringLiteral("wallpaper"))));
-            return 2;
+        job.wallpaper = decodeImageFile(parser.value(QStringLiteral("wallpaper")));
+        if (!job.wallpaper) {
+            return fail(QStringLiteral("cannot read --wallpaper as an image: %1")
+                            .arg(parser.value(QStringLiteral("wallpaper"))));
         }
     }
+    if (hexColor) {
+        job.background = *hexColor;
+    } else {
+        // A wallpaper given without a background choice is the background.
+        const bool useWallpaper = job.wallpaper && !parser.isSet(QStringLiteral("background"));
+        job.background = useWallpaper ? BackgroundSelection::desktopWallpaper() : *selection;
+    }
 
-    AnnotationList annotations;
     if (parser.isSet(QStringLiteral("annotations"))) {
-        QFile file(parser.value(QStringLiteral("annotations")));
-        if (!file.open(QIODevice::ReadOnly)) {
-            printError(
-                QStringLiteral("cannot read --annotations %1: %2").arg(file.fileName(), file.errorString()));
-            return 2;
+        auto annotations = readAnnotationsFile(parser.value(QStringLiteral("annotations")));
+        if (const auto* problem = std::get_if<QString>(&annotations)) {
+            return fail(*problem);
         }
-        // Read one byte past the limit, so an oversized file is refused without loading all of it.
-        auto parsed = parseAnnotationsJson(file.read(maxAnnotationsJsonBytes + 1));
-        if (auto* parseError = std::get_if<AnnotationParseError>(&parsed)) {
-            printError(QStringLiteral("--annotations %1: %2").arg(file.fileName(), parseError->message));
-            return 2;
-        }
-        annotations = std::get<AnnotationList>(parsed);
+        job.annotations = std::get<AnnotationList>(std::move(annotations));
     }
+    return job;
+}
 
+int renderBeautify(const BeautifyJob& job)
+{
     // A private store: the command never touches the user's editor settings or wallpapers.
     MemorySettingsStore settings;
     BackgroundAssetStore wallpapers(QDir::temp().filePath(QStringLiteral("velmora-beautify-unused")));
-    const bool drawsShadow = !parser.isSet(QStringLiteral("no-shadow"));
-    EditorSession session(*input, kind, CaptureBackgroundAssets{*input, wallpaper, *padding, drawsShadow},
+    EditorSession session(job.input, job.kind,
+                          CaptureBackgroundAssets{job.input, job.wallpaper, job.padding, job.drawsShadow},
                           true, {settings, wallpapers});
-    session.setContentPadding(*padding);
-    session.setContentInset(*inset);
-    session.setContentCornerRadius(*radius);
-    session.setWindowCaptureShadow(*shadow);
-    session.setWindowCaptureBackgroundBlur(*blur);
-    if (hexColor) {
-        session.addCustomBackgroundColor(*hexColor);
+    session.setContentPadding(job.padding);
+    session.setContentInset(job.inset);
+    session.setContentCornerRadius(job.cornerRadius);
+    session.setWindowCaptureShadow(job.shadow);
+    session.setWindowCaptureBackgroundBlur(job.backgroundBlur);
+    if (const auto* color = std::get_if<Color>(&job.background)) {
+        session.addCustomBackgroundColor(*color);
     } else {
-        // A wallpaper given without a background choice is the background.
-        const bool useWallpaper = wallpaper && !parser.isSet(QStringLiteral("background"));
-        session.setBackgroundSelection(useWallpaper ? BackgroundSelection::desktopWallpaper() : *selection);
+        session.setBackgroundSelection(std::get<BackgroundSelection>(job.background));
     }
     // Annotations come in content points; the editor keeps them over the content of the composite.
     session.setAnnotations(
-        translatedAnnotations(annotations, QPointF(session.contentOffset(), session.contentOffset())));
+        translatedAnnotations(job.annotations, QPointF(session.contentOffset(), session.contentOffset())));
 
     const QImage rendered = session.renderedImage();
     if (rendered.isNull()) {
@@ -291,12 +309,26 @@ int runBeautify(const QStringList& arguments)
                 .arg(kMaxCompositePixels / 1000000));
         return 2;
     }
-    const WriteResult written = writePngAtomically(outputPath, rendered);
+    const WriteResult written = writePngAtomically(job.outputPath, rendered);
     if (!written) {
-        printError(QStringLiteral("cannot write %1: %2").arg(outputPath, written.errorMessage));
+        printError(QStringLiteral("cannot write %1: %2").arg(job.outputPath, written.errorMessage));
         return 1;
     }
     return 0;
+}
+
+int runBeautify(const QStringList& arguments)
+{
+    auto parsed = parseBeautifyArguments(arguments);
+    if (const auto* stop = std::get_if<BeautifyExit>(&parsed)) {
+        if (stop->status == 0) {
+            std::fputs(qPrintable(stop->message), stdout);
+        } else {
+            printError(stop->message);
+        }
+        return stop->status;
+    }
+    return renderBeautify(std::get<BeautifyJob>(parsed));
 }
 
 } // namespace velmora

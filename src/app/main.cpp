@@ -1,5 +1,4 @@
 #include "BeautifyCommand.h"
-#include "DevCanvasCommand.h"
 #include "EditCommand.h"
 
 #include <QApplication>
@@ -41,13 +40,6 @@ int main(int argc, char* argv[])
         describe();
         QApplication::setQuitOnLastWindowClosed(false);
         return velmora::runEdit(app.arguments());
-    }
-
-    if (command == QLatin1String("dev-canvas")) {
-        // A developer's window with only the canvas, for trying the drawing tools.
-        QApplication app(argc, argv);
-        describe();
-        return velmora::runDevCanvas(app.arguments());
     }
 
     QCoreApplication app(argc, argv);

@@ -1,3 +1,5 @@
+#include "preferences/GeneralPreferences.h"
+#include "preferences/SettingsStore.h"
 #include "shell/PillNotification.h"
 #include "shell/PinnedCloseButton.h"
 #include "shell/PinnedGeometry.h"
@@ -66,11 +68,11 @@ void chooseFromContextMenu(QWidget* window, const QString& choice)
 struct PinnedFixture
 {
     explicit PinnedFixture(const QImage& image, const QRect& frame)
-        : window(image, frame, [this](PinnedImageWindow* closed) { closedBy << closed; })
+        : window(image, frame, pill, preferences, [this](PinnedImageWindow* closed) { closedBy << closed; })
     {
-        window.setNotifier(&pill);
         window.setCopier([this](const QImage& copiedImage) { copied << copiedImage; });
-        window.setPathChooser([this](QWidget* parent, const QString& name) {
+        window.setPathChooser([this](QWidget* parent, const QString& folder, const QString& name) {
+            offeredFolder = folder;
             suggested = name;
             // The dialog belongs to the pinned window, so it stays above it.
             return parent == &window ? savePath : QString();
@@ -81,9 +83,13 @@ struct PinnedFixture
     }
 
     PillNotification pill{PillNotification::Timing{10, 10}};
+    QTemporaryDir saveFolder;
+    MemorySettingsStore settings;
+    GeneralPreferences preferences{settings, saveFolder.path()};
     QList<PinnedImageWindow*> closedBy;
     QList<QImage> copied;
     QString savePath, suggested; // an empty path cancels
+    QString offeredFolder;       // where the dialog would have opened
     PinnedImageWindow window;
 };
 
@@ -339,6 +345,8 @@ void TestPinnedImageWindow::saveAsWritesAPngOrReportsFailure()
 
     PinnedFixture f(quadrantImage(120, 60), QRect(100, 100, 240, 120));
     f.savePath = dir.filePath(where);
+    // The dialog starts in the save folder the preferences hold when it opens.
+    f.preferences.setSaveLocation(folder.path());
     QSignalSpy saved(&f.window, &PinnedImageWindow::imageSaved);
     QSignalSpy failed(&f.window, &PinnedImageWindow::saveFailed);
     if (!succeeds)
@@ -348,6 +356,7 @@ void TestPinnedImageWindow::saveAsWritesAPngOrReportsFailure()
     chooseFromContextMenu(&f.window, QStringLiteral("Save As"));
     const auto name = QRegularExpression(QStringLiteral("^Pinned-(\\d+)\\.png$")).match(f.suggested);
     QVERIFY2(name.hasMatch() && name.captured(1).toLongLong() >= before, qPrintable(f.suggested));
+    QCOMPARE(f.offeredFolder, QDir::cleanPath(folder.path()));
     QCOMPARE(saved.size(), succeeds ? 1 : 0);
     QCOMPARE(failed.size(), succeeds ? 0 : 1);
     QVERIFY(f.window.isVisible());

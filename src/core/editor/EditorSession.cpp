@@ -38,8 +38,6 @@ double EditorSession::defaultPadding(CaptureKind kind)
     return EditorSettings::padding.defaultValue(kind);
 }
 
-// MARK: published fields
-
 void EditorSession::setCapturedImage(const QImage& image)
 {
     m_capturedImage = image;
@@ -172,8 +170,6 @@ const QImage& EditorSession::contentImage() const
     return m_backgroundAssets ? m_backgroundAssets->contentImage : m_capturedImage;
 }
 
-// MARK: history
-
 EditorSession::Snapshot EditorSession::currentSnapshot() const
 {
     return {m_capturedImage,
@@ -233,8 +229,6 @@ void EditorSession::restore(const Snapshot& snapshot)
     Q_EMIT contentInsetChanged();
 }
 
-// MARK: geometry
-
 CompositeGeometry EditorSession::compositeGeometry() const
 {
     return velmora::compositeGeometry(contentImage(), m_style.padding(), m_style.inset());
@@ -249,8 +243,6 @@ QSize EditorSession::outputPixelDimensions() const
 {
     return isCompositeShown() ? compositeGeometry().canvasPixels : pixelMetrics(m_capturedImage).pixelSize;
 }
-
-// MARK: composite cache
 
 std::optional<QImage> EditorSession::compositeCache() const
 {

@@ -41,8 +41,6 @@ AnnotationCanvas::~AnnotationCanvas()
     }
 }
 
-// MARK: inputs
-
 void AnnotationCanvas::setSession(EditorSession* session)
 {
     if (m_session == session) {
@@ -143,8 +141,6 @@ QImage AnnotationCanvas::displayBitmap() const
     return shown.isNull() ? m_presentation.image : shown;
 }
 
-// MARK: reactions
-
 void AnnotationCanvas::sessionAnnotationsChanged()
 {
     syncTextEditor();
@@ -175,8 +171,6 @@ template <class F> void AnnotationCanvas::interact(F&& step)
     refreshCursor();
     update();
 }
-
-// MARK: text editing
 
 bool AnnotationCanvas::activateTextEditingIfNeeded(const QUuid& id)
 {
@@ -248,8 +242,6 @@ void AnnotationCanvas::closeTextEditor()
     // The commit may come from inside the editor's own key handling.
     editor->deleteLater();
 }
-
-// MARK: pointer
 
 void AnnotationCanvas::mousePressEvent(QMouseEvent* event)
 {
@@ -332,8 +324,6 @@ void AnnotationCanvas::refreshCursor()
         setCursor(Qt::ArrowCursor);
     }
 }
-
-// MARK: painting
 
 void AnnotationCanvas::paintEvent(QPaintEvent* event)
 {

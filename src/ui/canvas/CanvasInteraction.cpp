@@ -15,8 +15,6 @@ void CanvasInteraction::setToolState(EditorToolState* tools)
     m_tools = tools;
 }
 
-// MARK: state access
-
 AnnotationList CanvasInteraction::annotations() const
 {
     return m_session ? m_session->annotations() : AnnotationList();
@@ -91,8 +89,6 @@ void CanvasInteraction::selectAutomatically(const QUuid& id, AnnotationTool from
     m_toolBeforeAutoSelect = fromTool;
     setTool(AnnotationTool::select);
 }
-
-// MARK: click
 
 void CanvasInteraction::handleTap(const QPointF& p, bool shiftHeld)
 {
@@ -184,8 +180,6 @@ void CanvasInteraction::tapWithSelect(const QPointF& p, bool shiftHeld)
     }
 }
 
-// MARK: cursors
-
 QCursor CanvasInteraction::cursorForHandle(ResizeHandle handle)
 {
     switch (handle) {
@@ -234,8 +228,6 @@ QCursor CanvasInteraction::hoverCursor(const QPointF& p) const
         return Qt::CrossCursor;
     }
 }
-
-// MARK: text editing
 
 bool CanvasInteraction::activateTextEditingIfNeeded(const QUuid& id)
 {

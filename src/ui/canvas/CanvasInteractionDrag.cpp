@@ -39,8 +39,6 @@ bool isWorthKeeping(const Annotation& shape)
 
 } // namespace
 
-// MARK: drags
-
 std::optional<QCursor> CanvasInteraction::dragCursor() const
 {
     if (const auto* grip = std::get_if<Resizing>(&m_drag)) {
@@ -88,8 +86,6 @@ void CanvasInteraction::dragMoved(Idle&, const QPointF& s, const QPointF& c)
         return;
     }
 }
-
-// MARK: drawing
 
 void CanvasInteraction::beginDrawing(AnnotationTool current, const QPointF& s, const QPointF& c)
 {
@@ -160,8 +156,6 @@ AnnotationList CanvasInteraction::provisionalAnnotations() const
     return {};
 }
 
-// MARK: moves and grips
-
 void CanvasInteraction::beginSelectDrag(const QPointF& s, const QPointF& c)
 {
     const AnnotationList list = annotations();
@@ -213,8 +207,6 @@ void CanvasInteraction::dragMoved(Resizing& state, const QPointF&, const QPointF
     applyResize(list, state.id, state.handle, c, state.resize);
     setAnnotations(list);
 }
-
-// MARK: crop
 
 void CanvasInteraction::beginCropDrag(const QPointF& s, const QPointF& c)
 {

@@ -53,10 +53,12 @@ QString withShortcut(const QString& text, QKeyCombination keys)
 
 } // namespace
 
-PinnedImageWindow::PinnedImageWindow(const QImage& image, const QRect& initialFrame, CloseHandler onClose,
-                                     QWidget* parent)
+PinnedImageWindow::PinnedImageWindow(const QImage& image, const QRect& initialFrame,
+                                     PillNotification& notifier, const GeneralPreferences& preferences,
+                                     CloseHandler onClose, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_image(image),
-      m_onClose(std::move(onClose)), m_closeButton(new PinnedCloseButton(this))
+      m_onClose(std::move(onClose)), m_closeButton(new PinnedCloseButton(this)), m_notifier(notifier),
+      m_preferences(preferences), m_pathChooser(chooseSaveAsPath)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowTitle(QStringLiteral("Velmora"));
@@ -80,11 +82,6 @@ QSizeF PinnedImageWindow::imageSizeInPoints() const
     return m_image.isNull() ? QSizeF() : m_image.deviceIndependentSize();
 }
 
-PillNotification& PinnedImageWindow::notifier() const
-{
-    return m_notifier ? *m_notifier : PillNotification::shared();
-}
-
 QString PinnedImageWindow::suggestedFileName(const QDateTime& now)
 {
     return QStringLiteral("Pinned-%1.png").arg(now.toSecsSinceEpoch());
@@ -97,11 +94,6 @@ void PinnedImageWindow::copyToClipboard(const QImage& image)
         data->setData(QStringLiteral("image/png"), *png);
     data->setImageData(image);
     QGuiApplication::clipboard()->setMimeData(data);
-}
-
-QString PinnedImageWindow::choosePathWithDialog(QWidget* parent, const QString& suggestedFileName)
-{
-    return chooseSaveAsPath(parent, GeneralPreferences::shared().saveLocation(), suggestedFileName);
 }
 
 void PinnedImageWindow::paintEvent(QPaintEvent*)
@@ -269,7 +261,7 @@ void PinnedImageWindow::copyImage()
         m_copier(m_image);
     Q_EMIT copyRequested(m_image);
     // Shown where the user is looking: on this window's screen.
-    notifier().show(tr("Copied to clipboard"), copiedPillSeconds, {}, screen());
+    m_notifier.show(tr("Copied to clipboard"), copiedPillSeconds, {}, screen());
 }
 
 void PinnedImageWindow::saveImageAs()
@@ -278,8 +270,8 @@ void PinnedImageWindow::saveImageAs()
         return;
     // The window may close while the dialog is open; the save goes on with the image it showed.
     const QImage image = m_image;
-    const QString path = OutputFiles::withPngExtension(
-        m_pathChooser(this, suggestedFileName(QDateTime::currentDateTimeUtc())));
+    const QString path = OutputFiles::withPngExtension(m_pathChooser(
+        this, m_preferences.saveLocation(), suggestedFileName(QDateTime::currentDateTimeUtc())));
     if (path.isEmpty())
         return;
     const WriteResult written = writePngAtomically(path, image);

@@ -4,7 +4,6 @@
 #include "shell/PinnedGeometry.h"
 
 #include <QImage>
-#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -13,6 +12,7 @@ class QDateTime;
 
 namespace velmora {
 
+class GeneralPreferences;
 class PinnedCloseButton;
 
 // A finished screenshot pinned to the screen: a borderless window above ordinary windows that keeps
@@ -26,13 +26,17 @@ class PinnedImageWindow : public QWidget
 public:
     // Run once, when the window closes. The owner drops the window there, with deleteLater().
     using CloseHandler = std::function<void(PinnedImageWindow*)>;
-    // Asks where to save; an empty path means the user cancelled.
-    using PathChooser = std::function<QString(QWidget* parent, const QString& suggestedFileName)>;
+    // Asks where to save, starting in `folder`; an empty path means the user cancelled.
+    using PathChooser =
+        std::function<QString(QWidget* parent, const QString& folder, const QString& suggestedFileName)>;
     // Puts the image on the clipboard.
     using Copier = std::function<void(const QImage&)>;
 
-    // Builds the window with `initialFrame` as its geometry; the caller shows it.
-    PinnedImageWindow(const QImage& image, const QRect& initialFrame, CloseHandler onClose = {},
+    // Builds the window with `initialFrame` as its geometry; the caller shows it. `notifier` shows
+    // the pill that confirms a copy; Save As starts in the save folder of `preferences`. Both must
+    // outlive the window.
+    PinnedImageWindow(const QImage& image, const QRect& initialFrame, PillNotification& notifier,
+                      const GeneralPreferences& preferences, CloseHandler onClose = {},
                       QWidget* parent = nullptr);
     ~PinnedImageWindow() override;
 
@@ -43,16 +47,11 @@ public:
 
     void setPathChooser(PathChooser chooser) { m_pathChooser = std::move(chooser); }
     void setCopier(Copier copier) { m_copier = std::move(copier); }
-    // The pill that confirms a copy; the shared one unless set.
-    void setNotifier(PillNotification* notifier) { m_notifier = notifier; }
 
     // "Pinned-<Unix time in seconds>.png".
     static QString suggestedFileName(const QDateTime& now);
     // The default copier: the PNG bytes and the image itself on the system clipboard.
     static void copyToClipboard(const QImage& image);
-    // The default path chooser: a PNG save dialog above the pinned windows, starting in the save
-    // folder of the preferences.
-    static QString choosePathWithDialog(QWidget* parent, const QString& suggestedFileName);
 
 Q_SIGNALS:
     // Ctrl+C or "Copy Image": the image was handed to the copier.
@@ -78,7 +77,6 @@ private:
     void saveImageAs();
     void updateCursor(QPoint pos);
     QSizeF imageSizeInPoints() const;
-    PillNotification& notifier() const;
 
     QImage m_image;
     CloseHandler m_onClose;
@@ -93,9 +91,11 @@ private:
     bool m_isMoving = false;
     QPoint m_moveOffset;
 
-    PathChooser m_pathChooser = choosePathWithDialog;
+    PillNotification& m_notifier;
+    const GeneralPreferences& m_preferences;
+    // The Save As dialog, above the pinned windows, unless replaced.
+    PathChooser m_pathChooser;
     Copier m_copier = copyToClipboard;
-    QPointer<PillNotification> m_notifier;
 };
 
 } // namespace velmora

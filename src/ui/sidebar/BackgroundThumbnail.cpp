@@ -106,7 +106,7 @@ void BackgroundThumbnail::paintEvent(QPaintEvent*)
         painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(ring, ringRadius, ringRadius);
-    } else if (m_hovered || hasFocus()) {
+    } else if (m_hover->isHovered() || hasFocus()) {
         QColor hover = hasFocus() ? palette().color(QPalette::Highlight) : text;
         hover.setAlphaF(hasFocus() ? 0.6f : 0.28f);
         painter.setPen(QPen(hover, 1.5));
@@ -147,25 +147,8 @@ void BackgroundThumbnail::mouseMoveEvent(QMouseEvent* event)
 {
     // A thumbnail can appear under a resting pointer (the grid is rebuilt after a removal) and
     // miss its enter event; the first move makes up for it.
-    if (!m_hovered) {
-        m_hovered = true;
-        update();
-    }
+    m_hover->setHovered(true);
     QAbstractButton::mouseMoveEvent(event);
-}
-
-void BackgroundThumbnail::enterEvent(QEnterEvent* event)
-{
-    m_hovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void BackgroundThumbnail::leaveEvent(QEvent* event)
-{
-    m_hovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
 }
 
 } // namespace velmora

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HoverTracker.h"
+
 #include <QAbstractButton>
 #include <QPainterPath>
 
@@ -22,7 +24,7 @@ public:
     // asks for removal instead of choosing.
     bool isRemovable() const { return m_removable; }
     void setRemovable(bool removable);
-    bool isBadgeShown() const { return m_removable && m_hovered; }
+    bool isBadgeShown() const { return m_removable && m_hover->isHovered(); }
 
     // Where the picture is drawn, inside the ring margin, and where the remove badge sits.
     QRectF contentRect() const;
@@ -45,15 +47,13 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     QPainterPath contentShape() const;
 
     bool m_selected = false;
     bool m_removable = false;
-    bool m_hovered = false;
+    HoverTracker* m_hover = new HoverTracker(this);
     bool m_badgePressed = false;
 };
 

@@ -1,12 +1,9 @@
 #include "toolbar/ArrowStylePill.h"
 
-#include "toolbar/PillOptionRow.h"
-#include "toolbar/PillPopover.h"
 #include "toolbar/StylePreviews.h"
 #include "toolbar/ToolbarStyle.h"
 
 #include <QPainter>
-#include <QVBoxLayout>
 
 namespace velmora {
 
@@ -31,23 +28,15 @@ void ArrowStylePill::paintPreview(QPainter& painter, const QRectF& box)
 void ArrowStylePill::populate(PillPopover& popover)
 {
     for (const ArrowStyle style : allCases<ArrowStyle>()) {
-        const QString label = arrowStyleLabel(style);
-        auto* row = new PillOptionRow(
-            label,
-            [style, label](QPainter& painter, const QRectF& box, const QPalette& pal) {
-                const QRectF drawing(box.left(), box.center().y() - 7, 40, 14);
-                paintArrowStylePreview(painter, drawing, style, toolbarstyle::primary(pal));
-                painter.setPen(toolbarstyle::primary(pal));
-                painter.drawText(box.adjusted(drawing.width() + 12, 0, 0, 0),
-                                 Qt::AlignVCenter | Qt::AlignLeft, label);
-            },
-            style == m_style, &popover);
-        connect(row, &QAbstractButton::clicked, this, [this, style] {
-            setOpen(false);
-            setArrowStyle(style);
-            Q_EMIT arrowStyleChosen(style);
-        });
-        popover.rows()->addWidget(row);
+        const auto sample = [style](QPainter& painter, const QRectF& box, const QPalette& pal) {
+            const QRectF drawing(box.left(), box.center().y() - 7, box.width(), 14);
+            paintArrowStylePreview(painter, drawing, style, toolbarstyle::primary(pal));
+        };
+        addOption(popover, PillOption(arrowStyleLabel(style), style == m_style).withSample(sample, 40, 12),
+                  [this, style] {
+                      setArrowStyle(style);
+                      Q_EMIT arrowStyleChosen(style);
+                  });
     }
 }
 

@@ -1,7 +1,6 @@
 #include "toolbar/ColorPill.h"
 
 #include "toolbar/ColorSwatchGrid.h"
-#include "toolbar/PillOptionRow.h"
 #include "toolbar/PillPopover.h"
 #include "toolbar/ToolbarStyle.h"
 
@@ -86,24 +85,12 @@ void ColorPill::populate(PillPopover& popover)
     popover.rows()->addWidget(m_grid, 0, Qt::AlignHCenter);
     popover.rows()->addWidget(new Divider(&popover));
 
-    auto* custom = new PillOptionRow(
-        QStringLiteral("Custom…"),
-        [](QPainter& painter, const QRectF& box, const QPalette& pal) {
-            const QRectF icon(box.left(), box.top(), 11, box.height());
-            toolbarstyle::drawIcon(painter, icon, QStringLiteral("pipette"), toolbarstyle::primary(pal), 11);
-            QFont f = painter.font();
-            f.setPixelSize(12);
-            painter.setFont(f);
-            painter.setPen(toolbarstyle::primary(pal));
-            painter.drawText(box.adjusted(icon.width() + 8, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                             QStringLiteral("Custom…"));
-        },
-        false, &popover);
-    connect(custom, &QAbstractButton::clicked, this, [this] {
-        setOpen(false);
-        openCustomColorPanel();
-    });
-    popover.rows()->addWidget(custom);
+    const auto pipette = [](QPainter& painter, const QRectF& box, const QPalette& pal) {
+        toolbarstyle::drawIcon(painter, box, QStringLiteral("pipette"), toolbarstyle::primary(pal), 11);
+    };
+    addOption(popover,
+              PillOption(QStringLiteral("Custom…"), false).withSample(pipette, 11, 8).withLabelPixelSize(12),
+              [this] { openCustomColorPanel(); });
 }
 
 void ColorPill::openCustomColorPanel()

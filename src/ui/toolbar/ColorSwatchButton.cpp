@@ -33,7 +33,7 @@ void ColorSwatchButton::paintEvent(QPaintEvent*)
     const QRectF outer = QRectF(rect()).adjusted(1, 1, -1, -1);
 
     // Selected and hovered swatches shrink inside a ring, so the ring never covers the colour.
-    const bool ringed = m_isSelected || m_isHovered;
+    const bool ringed = m_isSelected || m_hover->isHovered();
     const QRectF disc = ringed ? outer.adjusted(3, 3, -3, -3) : outer;
     painter.setPen(QPen(primary(pal, 0.18), 1));
     painter.setBrush(m_color.toQColor());
@@ -44,20 +44,6 @@ void ColorSwatchButton::paintEvent(QPaintEvent*)
         painter.setPen(QPen(m_isSelected ? accent(pal) : primary(pal, 0.35), 2));
         painter.drawEllipse(outer);
     }
-}
-
-void ColorSwatchButton::enterEvent(QEnterEvent* event)
-{
-    m_isHovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void ColorSwatchButton::leaveEvent(QEvent* event)
-{
-    m_isHovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
 }
 
 } // namespace velmora

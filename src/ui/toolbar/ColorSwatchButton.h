@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HoverTracker.h"
 #include "imaging/Color.h"
 
 #include <QAbstractButton>
@@ -24,13 +25,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     Color m_color;
     bool m_isSelected;
-    bool m_isHovered = false;
+    HoverTracker* m_hover = new HoverTracker(this);
 };
 
 } // namespace velmora

@@ -1,13 +1,10 @@
 #include "toolbar/FontSizePill.h"
 
-#include "toolbar/PillOptionRow.h"
-#include "toolbar/PillPopover.h"
 #include "toolbar/StylePreviews.h"
 #include "toolbar/ToolbarStyle.h"
 
 #include <QFontMetrics>
 #include <QPainter>
-#include <QVBoxLayout>
 
 namespace velmora {
 
@@ -86,20 +83,10 @@ void FontSizePill::paintPreview(QPainter& painter, const QRectF& box)
 void FontSizePill::populate(PillPopover& popover)
 {
     for (const double value : presets()) {
-        const QString label = pointLabel(value);
-        auto* row = new PillOptionRow(
-            label,
-            [label](QPainter& painter, const QRectF& box, const QPalette& pal) {
-                painter.setPen(toolbarstyle::primary(pal));
-                painter.drawText(box, Qt::AlignVCenter | Qt::AlignLeft, label);
-            },
-            value == m_size, &popover);
-        connect(row, &QAbstractButton::clicked, this, [this, value] {
-            setOpen(false);
+        addOption(popover, PillOption(pointLabel(value), value == m_size), [this, value] {
             setFontSize(value);
             Q_EMIT fontSizeChosen(value);
         });
-        popover.rows()->addWidget(row);
     }
 }
 

@@ -49,7 +49,7 @@ void HoverableToolbarIcon::paintEvent(QPaintEvent*)
         tint = onAccent(pal);
     } else if (isDown() && isEnabled()) {
         fill = pressedFill(pal);
-    } else if (m_isHovered && isEnabled()) {
+    } else if (m_hover->isHovered() && isEnabled()) {
         fill = hoverFill(pal);
     }
     if (fill.alpha() > 0) {
@@ -58,20 +58,6 @@ void HoverableToolbarIcon::paintEvent(QPaintEvent*)
         painter.drawRoundedRect(box, cornerRadius, cornerRadius);
     }
     drawIcon(painter, rect(), m_iconName, tint, iconPoints);
-}
-
-void HoverableToolbarIcon::enterEvent(QEnterEvent* event)
-{
-    m_isHovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void HoverableToolbarIcon::leaveEvent(QEvent* event)
-{
-    m_isHovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
 }
 
 } // namespace velmora

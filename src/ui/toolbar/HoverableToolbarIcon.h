@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HoverTracker.h"
+
 #include <QAbstractButton>
 #include <QColor>
 
@@ -19,20 +21,18 @@ public:
     void setSelected(bool selected);
     // The selected fill; the palette's highlight colour unless set.
     void setActiveColor(const QColor& color);
-    bool isHovered() const { return m_isHovered; }
+    bool isHovered() const { return m_hover->isHovered(); }
 
     QSize sizeHint() const override { return {33, 29}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     QString m_iconName;
     QColor m_activeColor;
     bool m_isSelected = false;
-    bool m_isHovered = false;
+    HoverTracker* m_hover = new HoverTracker(this);
 };
 
 } // namespace velmora

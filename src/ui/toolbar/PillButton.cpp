@@ -5,6 +5,7 @@
 
 #include <QEvent>
 #include <QPainter>
+#include <QVBoxLayout>
 
 namespace velmora {
 
@@ -57,6 +58,16 @@ void PillButton::setOpen(bool open)
     }
 }
 
+void PillButton::addOption(PillPopover& popover, PillOption option, std::function<void()> chosen)
+{
+    auto* row = new PillOptionRow(std::move(option), &popover);
+    connect(row, &QAbstractButton::clicked, this, [this, chosen = std::move(chosen)] {
+        setOpen(false);
+        chosen();
+    });
+    popover.rows()->addWidget(row);
+}
+
 void PillButton::refresh()
 {
     if (m_isOpen) {
@@ -77,7 +88,7 @@ void PillButton::paintEvent(QPaintEvent*)
     QColor fill = restFill(pal);
     if (m_isOpen || isDown()) {
         fill = pressedFill(pal);
-    } else if (m_isHovered) {
+    } else if (m_hover->isHovered()) {
         fill = hoverFill(pal);
     }
     painter.setPen(Qt::NoPen);
@@ -91,20 +102,6 @@ void PillButton::paintEvent(QPaintEvent*)
 
     const QRectF chevron(previewBox.right() + chevronGap, 0, chevronPoints, height());
     drawIcon(painter, chevron, QStringLiteral("chevron-down"), primary(pal, 0.55), chevronPoints);
-}
-
-void PillButton::enterEvent(QEnterEvent* event)
-{
-    m_isHovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void PillButton::leaveEvent(QEvent* event)
-{
-    m_isHovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
 }
 
 void PillButton::changeEvent(QEvent* event)

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "HoverTracker.h"
+#include "toolbar/PillOptionRow.h"
+
 #include <QAbstractButton>
+
+#include <functional>
 
 namespace velmora {
 
@@ -19,7 +24,7 @@ public:
     bool isOpen() const { return m_isOpen; }
     void setOpen(bool open);
     PillPopover* popover() const { return m_popover; }
-    bool isHovered() const { return m_isHovered; }
+    bool isHovered() const { return m_hover->isHovered(); }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -31,19 +36,20 @@ protected:
     virtual QSize previewSize() const = 0;
     virtual void paintPreview(QPainter& painter, const QRectF& box) = 0;
     virtual void populate(PillPopover& popover) = 0;
+    // For populate: adds the row for `option` to the popover. A click on the row closes the
+    // popover, then calls `chosen`.
+    void addOption(PillPopover& popover, PillOption option, std::function<void()> chosen);
 
     // Rebuilds the popover's rows when it is showing, and repaints the face.
     void refresh();
 
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
     PillPopover* m_popover;
     bool m_isOpen = false;
-    bool m_isHovered = false;
+    HoverTracker* m_hover = new HoverTracker(this);
 };
 
 } // namespace velmora

@@ -1,12 +1,9 @@
 #include "toolbar/StrokeWidthPill.h"
 
-#include "toolbar/PillOptionRow.h"
-#include "toolbar/PillPopover.h"
 #include "toolbar/StylePreviews.h"
 #include "toolbar/ToolbarStyle.h"
 
 #include <QPainter>
-#include <QVBoxLayout>
 
 namespace velmora {
 
@@ -37,23 +34,14 @@ void StrokeWidthPill::paintPreview(QPainter& painter, const QRectF& box)
 void StrokeWidthPill::populate(PillPopover& popover)
 {
     for (const double value : presets()) {
-        const QString label = pointLabel(value);
-        auto* row = new PillOptionRow(
-            label,
-            [value, label](QPainter& painter, const QRectF& box, const QPalette& pal) {
-                const QRectF line(box.left(), box.top(), 58, box.height());
-                paintStrokeWidthPreview(painter, line, value, toolbarstyle::primary(pal));
-                painter.setPen(toolbarstyle::primary(pal));
-                painter.drawText(box.adjusted(line.width() + 12, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                                 label);
-            },
-            value == m_width, &popover);
-        connect(row, &QAbstractButton::clicked, this, [this, value] {
-            setOpen(false);
-            setStrokeWidth(value);
-            Q_EMIT strokeWidthChosen(value);
-        });
-        popover.rows()->addWidget(row);
+        const auto sample = [value](QPainter& painter, const QRectF& box, const QPalette& pal) {
+            paintStrokeWidthPreview(painter, box, value, toolbarstyle::primary(pal));
+        };
+        addOption(popover, PillOption(pointLabel(value), value == m_width).withSample(sample, 58, 12),
+                  [this, value] {
+                      setStrokeWidth(value);
+                      Q_EMIT strokeWidthChosen(value);
+                  });
     }
 }
 

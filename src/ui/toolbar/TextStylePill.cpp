@@ -1,13 +1,10 @@
 #include "toolbar/TextStylePill.h"
 
 #include "annotation/TextLayout.h"
-#include "toolbar/PillOptionRow.h"
-#include "toolbar/PillPopover.h"
 #include "toolbar/StylePreviews.h"
 #include "toolbar/ToolbarStyle.h"
 
 #include <QPainter>
-#include <QVBoxLayout>
 
 namespace velmora {
 
@@ -59,24 +56,15 @@ void TextStylePill::paintPreview(QPainter& painter, const QRectF& box)
 void TextStylePill::populate(PillPopover& popover)
 {
     for (const TextStyle style : allCases<TextStyle>()) {
-        const QString label = textStyleLabel(style);
-        const Color color = m_color;
-        auto* row = new PillOptionRow(
-            label,
-            [style, label, color](QPainter& painter, const QRectF& box, const QPalette& pal) {
-                const QRectF sample(box.left(), box.top(), 52, box.height());
-                paintTextStylePreview(painter, sample, style, sampleColor(style, color, pal), rowSampleSize);
-                painter.setPen(toolbarstyle::primary(pal));
-                painter.drawText(box.adjusted(sample.width() + 8, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                                 label);
-            },
-            style == m_style, &popover);
-        connect(row, &QAbstractButton::clicked, this, [this, style] {
-            setOpen(false);
-            setTextStyle(style);
-            Q_EMIT textStyleChosen(style);
-        });
-        popover.rows()->addWidget(row);
+        const auto sample = [style, color = m_color](QPainter& painter, const QRectF& box,
+                                                     const QPalette& pal) {
+            paintTextStylePreview(painter, box, style, sampleColor(style, color, pal), rowSampleSize);
+        };
+        addOption(popover, PillOption(textStyleLabel(style), style == m_style).withSample(sample, 52, 8),
+                  [this, style] {
+                      setTextStyle(style);
+                      Q_EMIT textStyleChosen(style);
+                  });
     }
 }
 

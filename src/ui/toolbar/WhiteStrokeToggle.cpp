@@ -50,7 +50,7 @@ void WhiteStrokeToggle::paintEvent(QPaintEvent*)
         QColor tinted = accent(pal);
         tinted.setAlphaF(isDark(pal) ? 0.30f : 0.18f);
         fill = tinted;
-    } else if (m_isHovered) {
+    } else if (m_hover->isHovered()) {
         fill = hoverFill(pal);
     }
     painter.setPen(Qt::NoPen);
@@ -77,20 +77,6 @@ void WhiteStrokeToggle::paintEvent(QPaintEvent*)
     }
     painter.setBrush(m_color.toQColor());
     painter.drawEllipse(disc);
-}
-
-void WhiteStrokeToggle::enterEvent(QEnterEvent* event)
-{
-    m_isHovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void WhiteStrokeToggle::leaveEvent(QEvent* event)
-{
-    m_isHovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
 }
 
 } // namespace velmora

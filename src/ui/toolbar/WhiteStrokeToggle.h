@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HoverTracker.h"
 #include "imaging/Color.h"
 
 #include <QAbstractButton>
@@ -19,20 +20,18 @@ public:
     void setOn(bool on) { setChecked(on); }
     // The annotation colour, drawn inside the outline on the face.
     void setColor(const Color& color);
-    bool isHovered() const { return m_isHovered; }
+    bool isHovered() const { return m_hover->isHovered(); }
 
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     void updateToolTip();
 
     Color m_color = Color::black();
-    bool m_isHovered = false;
+    HoverTracker* m_hover = new HoverTracker(this);
 };
 
 } // namespace velmora

@@ -209,7 +209,7 @@ private:
 
 int fail(const QString& message)
 {
-    std::fprintf(stderr, "velmora dev-canvas: %s\n", qPrintable(message));
+    std::fprintf(stderr, "velmora-dev-canvas: %s\n", qPrintable(message));
     return 2;
 }
 
@@ -219,7 +219,7 @@ int runDevCanvas(const QStringList& arguments)
 {
     // Widgets need a QApplication; make one when the caller has not.
     static int argc = 1;
-    static char name[] = "velmora";
+    static char name[] = "velmora-dev-canvas";
     static char* argv[] = {name, nullptr};
     std::unique_ptr<QApplication> ownApp;
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
@@ -254,10 +254,7 @@ int runDevCanvas(const QStringList& arguments)
         std::fprintf(stdout, "%s", qPrintable(parser.helpText()));
         return 0;
     }
-    QStringList positional = parser.positionalArguments();
-    if (!positional.isEmpty() && positional.constFirst() == QLatin1String("dev-canvas")) {
-        positional.removeFirst();
-    }
+    const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1) {
         return fail(QStringLiteral("give one image file"));
     }
