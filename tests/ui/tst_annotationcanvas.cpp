@@ -404,10 +404,7 @@ void TestAnnotationCanvas::compositePreviewMatchesExport()
         shown.fill(background.toQColor());
         h.canvas.render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
         test::dump(shown, QStringLiteral("canvas-composite"));
-        int differing = 0;
-        for (int y = 0; y < shown.height(); ++y)
-            for (int x = 0; x < shown.width(); ++x)
-                differing += !near(shown.pixelColor(x, y), exported.pixelColor(x, y), 4);
+        const int differing = test::differingPixels(shown, exported, 4);
         QVERIFY2(!differing,
                  qPrintable(QStringLiteral("inset %1: %2 pixels differ").arg(inset).arg(differing)));
     }
