@@ -293,26 +293,34 @@ void TestEditorView::canvasShowsTheExportAtAnyDensity_data()
 {
     QTest::addColumn<double>("density");
     QTest::addColumn<double>("inset");
-    QTest::newRow("0.5") << 0.5 << 0.0;
-    QTest::newRow("1") << 1.0 << 0.0;
-    QTest::newRow("1.25") << 1.25 << 0.0;
-    QTest::newRow("1.25 inset") << 1.25 << 3.0;
-    QTest::newRow("1.5 inset") << 1.5 << 5.0;
-    QTest::newRow("2") << 2.0 << 0.0;
+    QTest::addColumn<double>("corner");
+    QTest::addColumn<double>("shadow");
+    QTest::newRow("0.5") << 0.5 << 0.0 << 0.0 << 0.0;
+    QTest::newRow("1") << 1.0 << 0.0 << 0.0 << 0.0;
+    QTest::newRow("1.25") << 1.25 << 0.0 << 0.0 << 0.0;
+    QTest::newRow("1.25 inset") << 1.25 << 3.0 << 0.0 << 0.0;
+    QTest::newRow("1.5 inset") << 1.5 << 5.0 << 0.0 << 0.0;
+    QTest::newRow("2") << 2.0 << 0.0 << 0.0 << 0.0;
+    // The rounded corners and the shadow under them, with and without an inset.
+    QTest::newRow("1, corners, shadow") << 1.0 << 0.0 << 18.0 << 16.0;
+    QTest::newRow("1, inset, corners, shadow") << 1.0 << 8.0 << 18.0 << 16.0;
+    QTest::newRow("2, inset, corners, shadow") << 2.0 << 4.0 << 18.0 << 16.0;
 }
 
 void TestEditorView::canvasShowsTheExportAtAnyDensity()
 {
     QFETCH(double, density);
     QFETCH(double, inset);
+    QFETCH(double, corner);
+    QFETCH(double, shadow);
     QImage picture = samplePicture();
     picture.setDevicePixelRatio(density);
     Fixture f(CaptureKind::window, true, true, picture);
     EditorSession& session = *f.session;
     session.setContentPadding(45);
     session.setContentInset(inset);
-    session.setContentCornerRadius(0);
-    session.setWindowCaptureShadow(0);
+    session.setContentCornerRadius(corner);
+    session.setWindowCaptureShadow(shadow);
     const Color background = Color::fromRgb8(40, 160, 90);
     session.addCustomBackgroundColor(background);
     // A one-pixel frame through the middle of content pixels, and a blur box over the blue block's
