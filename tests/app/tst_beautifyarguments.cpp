@@ -112,6 +112,19 @@ void TestBeautifyArguments::endsWithoutAJob_data()
     QTest::newRow("no output") << QStringList{"in.png"} << 2 << "missing -o OUTPUT";
     QTest::newRow("number out of range") << QStringList{"in.png", "-o", "out.png", "--padding", "500"} << 2
                                          << "--padding needs a number from 0 to 100";
+    // Beyond the editor's sliders: refused before anything is allocated.
+    for (const auto& [option, value] :
+         {std::pair{"--padding", "-1"}, std::pair{"--padding", "1e300"}, std::pair{"--shadow", "1e300"},
+          std::pair{"--scale", "0"}, std::pair{"--scale", "1e-300"}, std::pair{"--inset", "61"},
+          std::pair{"--corner-radius", "1e9"}, std::pair{"--background-blur", "41"}}) {
+        QTest::addRow("%s %s", option, value) << QStringList{"in.png", "-o", "out.png", option, value} << 2
+                                              << QStringLiteral("%1 needs a number from").arg(option);
+    }
+    QTest::newRow("unknown background")
+        << QStringList{"in.png", "-o", "out.png", "--background", "preset:nope"} << 2
+        << "unknown --background";
+    QTest::newRow("unknown option") << QStringList{"in.png", "-o", "out.png", "--sparkle"} << 2
+                                    << "Unknown option";
     QTest::newRow("not an image") << QStringList{"in.png", "-o", "out.png", "--wallpaper", "missing.png"} << 2
                                   << "cannot read --wallpaper as an image";
 }

@@ -79,7 +79,6 @@ private Q_SLOTS:
     void whiteOutlineRimsTheStroke();
     void textStyles();
     void outlinedTextIgnoresTheOutlineFlag();
-    void editingTextIsLeftToTheEditor();
     void blurShowsOnlyBasePixelsAndClipsToTheImage();
     void blurBoxesShareOneGrid();
     void drawsAtThePixelDensity();
@@ -215,19 +214,6 @@ void TestAnnotationPainter::outlinedTextIgnoresTheOutlineFlag()
         sawWhite = sawWhite || isWhite(c);
     }
     QVERIFY(sawRed && sawWhite);
-}
-
-void TestAnnotationPainter::editingTextIsLeftToTheEditor()
-{
-    TextAnnotation t = text(TextStyle::standard);
-    t.isEditing = true;
-    QImage image = canvas();
-    const QImage before = image.copy();
-    {
-        QPainter painter(&image);
-        AnnotationPainter::paintList(painter, {t}, {.blur = {image, {0, 0}}, .skip = t.id});
-    }
-    QCOMPARE(image, before);
 }
 
 void TestAnnotationPainter::blurShowsOnlyBasePixelsAndClipsToTheImage()

@@ -46,14 +46,12 @@ class TestEditorSession : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void defaultsPerKind();
+    void selectionIsWrittenBackAtStart();
     void settingsRoundTripThroughTheFile();
     void wrongTypedAndCorruptValuesGiveDefaults();
     void outOfRangeValuesAreHeldToTheSliders();
     void wallpaperChoiceSurvivesARestart_data();
     void wallpaperChoiceSurvivesARestart();
-    void undoDepthIsBounded();
-    void imageGenerationsAreTrimmedAsWholeRuns();
     void undoRedoAndRedoClearing();
     void paddingMovesAnnotationsOnlyWhenCompositeShows();
     void undoRestoresAnnotationsExactlyAsRecorded();
@@ -62,30 +60,16 @@ private Q_SLOTS:
     void cropCutsPixelsAndFiltersAnnotations();
     void cropOutsideTheImageDoesNothing();
     void hoveredColorAndHex();
-    void customColors();
-    void resetSidebarSettings();
     void compositeCacheRejectsStaleRenders();
     void releaseHeavyAssets();
 };
 
-void TestEditorSession::defaultsPerKind()
+// A fresh window editor stores its normalised background choice at once, so the next start and the
+// command line read the same one.
+void TestEditorSession::selectionIsWrittenBackAtStart()
 {
     Fixture f;
-    const QImage image = test::solidImage(100, 80, Qt::white);
-    auto region = f.session(image);
-    QCOMPARE(region->strokeWidth(), 8.0);
-    QCOMPARE(region->fontSize(), 32.0);
-    QCOMPARE(region->textStyle(), TextStyle::standard);
-    QCOMPARE(region->blurRadius(), 10.0);
-    QCOMPARE(region->contentPadding(), 50.0);
-    QCOMPARE(region->contentCornerRadius(), 24.0);
-    QCOMPARE(region->windowCaptureShadow(), 7.0);
-    QCOMPARE(region->backgroundSelection(), BackgroundSelection::desktopWallpaper());
-    QCOMPARE(region->customBackgroundColors(), QVector<BackgroundColorItem>{defaultCustomColorItem()});
-    auto window = f.session(image, CaptureKind::window);
-    QCOMPARE(window->contentPadding(), 45.0);
-    QCOMPARE(window->contentCornerRadius(), 0.0);
-    // The normalised selection is written back at start.
+    f.session(test::solidImage(100, 80, Qt::white), CaptureKind::window);
     QCOMPARE(f.settings.string(QStringLiteral("window.backgroundSelection")),
              std::optional<QString>(QStringLiteral("desktop-wallpaper")));
 }
@@ -244,42 +228,6 @@ void TestEditorSession::wallpaperChoiceSurvivesARestart()
     QCOMPARE(composite.pixelColor(4, 4), fileKept ? sky : QColor(Qt::white));
 }
 
-void TestEditorSession::undoDepthIsBounded()
-{
-    Fixture f;
-    auto s = f.session(test::solidImage(50, 50, Qt::white));
-    for (int i = 0; i < 31; ++i) {
-        s->setAnnotations({test::rect(i, 0)});
-        s->pushUndo();
-    }
-    QCOMPARE(s->undoStack().size(), 30);
-    // The oldest (annotation at x = 0) went; the next oldest is at x = 1.
-    QCOMPARE(std::get<RectAnnotation>(s->undoStack().front().annotations[0]).origin.x(), 1.0);
-}
-
-void TestEditorSession::imageGenerationsAreTrimmedAsWholeRuns()
-{
-    Fixture f;
-    auto s = f.session(test::solidImage(200, 200, Qt::white));
-    QVector<qint64> images;
-    for (int crop = 0; crop < 5; ++crop) {
-        for (int step = 0; step < 3; ++step) {
-            s->setAnnotations({test::rect(step, crop)});
-            s->pushUndo();
-        }
-        images.append(s->capturedImage().cacheKey());
-        s->crop(QRectF(1, 1, 150 - crop * 10, 150 - crop * 10));
-    }
-    QSet<qint64> kept;
-    for (const auto& snapshot : s->undoStack()) {
-        kept.insert(snapshot.image.cacheKey());
-    }
-    QCOMPARE(kept.size(), EditorSession::maxImageGenerations);
-    QVERIFY(!kept.contains(images[0]));
-    QCOMPARE(s->undoStack().size(), 12); // four images × three steps: whole runs only
-    QCOMPARE(s->undoStack().front().image.cacheKey(), images[1]);
-}
-
 void TestEditorSession::undoRedoAndRedoClearing()
 {
     Fixture f;
@@ -346,14 +294,8 @@ void TestEditorSession::undoRestoresAnnotationsExactlyAsRecorded()
 void TestEditorSession::toggleComposite()
 {
     Fixture f;
-    const QImage image = test::solidImage(100, 100, Qt::white);
-    auto window = f.session(image, CaptureKind::window);
-    window->setAnnotations({test::rect(10, 10)});
-    window->toggleBackgroundComposite();
-    QVERIFY(!window->isBackgroundCompositeEnabled());
-    QCOMPARE(std::get<RectAnnotation>(window->annotations()[0]).origin, QPointF(10, 10));
-
-    auto region = f.session(image);
+    // A region capture without a background gets one made when the composite is first asked for.
+    auto region = f.session(test::solidImage(100, 100, Qt::white));
     region->setAnnotations({test::rect(10, 10)});
     region->toggleBackgroundComposite();
     QVERIFY(region->isBackgroundCompositeEnabled());
@@ -428,44 +370,6 @@ void TestEditorSession::hoveredColorAndHex()
     QCOMPARE(s->hoveredHex(), std::nullopt);
     s->sampleColor({-0.5, 5});
     QCOMPARE(s->hoveredColor(), std::nullopt);
-}
-
-void TestEditorSession::customColors()
-{
-    Fixture f;
-    auto s = f.session(test::solidImage(10, 10, Qt::white));
-    const QString added = s->addCustomBackgroundColor(Color::fromRgb8(1, 2, 3));
-    QCOMPARE(s->backgroundSelection(), BackgroundSelection::customColor(added));
-    s->updateCustomBackgroundColor(added, Color::fromRgb8(4, 5, 6));
-    QCOMPARE(s->customBackgroundColors().last().color(), Color::fromRgb8(4, 5, 6));
-    s->removeCustomBackgroundColor(added);
-    QCOMPARE(s->backgroundSelection(),
-             BackgroundSelection::customColor(QStringLiteral("default-custom-color")));
-    s->removeCustomBackgroundColor(QStringLiteral("default-custom-color"));
-    QCOMPARE(s->backgroundSelection(), BackgroundSelection::preset(BackgroundColorPreset::white));
-    // An empty list is stored as such and comes back as the default item next time.
-    auto next = f.session(test::solidImage(10, 10, Qt::white));
-    QCOMPARE(next->customBackgroundColors(), QVector<BackgroundColorItem>{defaultCustomColorItem()});
-}
-
-void TestEditorSession::resetSidebarSettings()
-{
-    Fixture f;
-    auto s = f.session(test::solidImage(10, 10, Qt::white), CaptureKind::window, true, true);
-    s->setContentPadding(10);
-    s->setContentCornerRadius(5);
-    s->setBlurRadius(30);
-    s->setBackgroundSelection(BackgroundSelection::gradient(BackgroundGradientPreset::softFog));
-    s->resetSidebarSettings();
-    QVERIFY(s->canUndo());
-    QCOMPARE(s->contentPadding(), 45.0);
-    QCOMPARE(s->contentCornerRadius(), 0.0);
-    QCOMPARE(s->blurRadius(), 10.0);
-    QCOMPARE(s->backgroundSelection(), BackgroundSelection::desktopWallpaper());
-    QVERIFY(s->isBackgroundCompositeEnabled());
-    s->undo();
-    QCOMPARE(s->backgroundSelection(), BackgroundSelection::gradient(BackgroundGradientPreset::softFog));
-    QCOMPARE(s->contentPadding(), 10.0);
 }
 
 void TestEditorSession::compositeCacheRejectsStaleRenders()

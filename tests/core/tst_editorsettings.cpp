@@ -13,8 +13,6 @@ class TestEditorSettings : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void keysFollowTheScope_data();
-    void keysFollowTheScope();
     void sharedNumberFallsBackToTheOlderPerKindKey();
     void storedFileReadsBack();
     void writtenValuesKeepTheirEncoding();
@@ -22,33 +20,6 @@ private Q_SLOTS:
     void colorRules();
     void unreadableValuesGiveTheDefault();
 };
-
-void TestEditorSettings::keysFollowTheScope_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("expected");
-    const auto window = CaptureKind::window;
-    QTest::newRow("per kind") << EditorSettings::padding.key(window) << "window.contentPadding";
-    QTest::newRow("per kind, enum") << EditorSettings::textStyle.key(window) << "window.textStyle";
-    QTest::newRow("per kind, selection")
-        << EditorSettings::backgroundSelection.key(window) << "window.backgroundSelection";
-    QTest::newRow("per kind, colours")
-        << EditorSettings::customBackgroundColors.key(window) << "window.customBackgroundColors";
-    QTest::newRow("shared") << EditorSettings::shadow.key(window) << "shared.backgroundShadow";
-    QTest::newRow("global colour") << EditorSettings::annotationColor.key(window) << "annotationColor";
-    QTest::newRow("global custom colour")
-        << EditorSettings::customAnnotationColor.key(window) << "customAnnotationColor";
-    QTest::newRow("global flag") << EditorSettings::annotationHasWhiteStroke.key(window)
-                                 << "annotationHasWhiteStroke";
-    QTest::newRow("global arrow") << EditorSettings::arrowStyle.key(window) << "annotationArrowStyle";
-}
-
-void TestEditorSettings::keysFollowTheScope()
-{
-    QFETCH(QString, key);
-    QFETCH(QString, expected);
-    QCOMPARE(key, expected);
-}
 
 void TestEditorSettings::sharedNumberFallsBackToTheOlderPerKindKey()
 {

@@ -44,6 +44,20 @@ void dump(const QImage& image, const QString& name)
     image.save(QString::fromLocal8Bit(dir) +
                QStringLiteral("/%1-%2.png").arg(name).arg(++counter, 3, 10, QLatin1Char('0')));
 }
+
+int differingPixels(const QImage& a, const QImage& b, int tolerance)
+{
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QColor p = a.pixelColor(x, y), q = b.pixelColor(x, y);
+            differing += std::abs(p.red() - q.red()) > tolerance ||
+                         std::abs(p.green() - q.green()) > tolerance ||
+                         std::abs(p.blue() - q.blue()) > tolerance;
+        }
+    }
+    return differing;
+}
 } // namespace velmora::test
 
 namespace velmora::test {

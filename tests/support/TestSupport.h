@@ -39,6 +39,9 @@ ArrowAnnotation arrow(QPointF start, QPointF end);
 DrawAnnotation stroke(QVector<QPointF> points);
 TextAnnotation text(QString value, QPointF position);
 
+// How many pixels of two images of one size differ by more than `tolerance` in a colour channel.
+int differingPixels(const QImage& a, const QImage& b, int tolerance);
+
 // Writes the image as a PNG under $VELMORA_TEST_DUMP (when set), for looking at what a test drew.
 void dump(const QImage& image, const QString& name);
 } // namespace velmora::test

@@ -2,7 +2,6 @@
 #include "canvas/AnnotationCanvas.h"
 #include "canvas/InPlaceTextEditor.h"
 #include "editor/BackgroundAssetStore.h"
-#include "editor/CompositeRenderer.h"
 #include "editor/EditorSession.h"
 #include "editor/EditorToolState.h"
 #include "preferences/SettingsStore.h"
@@ -106,7 +105,6 @@ private Q_SLOTS:
     void textCreateTypeCommitAndRemoveEmpty();
     void zoomTwoDoublesViewCoordinates();
     void blurPaintsWhileDrawnAndFollowsAMove();
-    void compositePreviewMatchesExport();
     void dragHoldsTheCursorOfItsKind_data();
     void dragHoldsTheCursorOfItsKind();
     void changesUnderneathADragKeepTheirKind();
@@ -369,48 +367,6 @@ void TestAnnotationCanvas::blurPaintsWhileDrawnAndFollowsAMove()
     }
     QCOMPARE(shown.pixelColor(140, 140), QColor(Qt::white));
     QCOMPARE(shown.pixelColor(141, 140), QColor(Qt::black));
-}
-
-void TestAnnotationCanvas::compositePreviewMatchesExport()
-{
-    QImage content = test::solidImage(300, 200, QColor(40, 120, 220));
-    for (int y = 0; y < 200; y += 20)
-        for (int x = (y / 20 % 2) * 20; x < 300; x += 40)
-            content.setPixelColor(x, y, QColor(250, 200, 60));
-    const Color background = Color::fromRgb8(230, 230, 235);
-    const Color edge = Color::fromRgb8(250, 250, 250);
-    for (const double inset : {0.0, 8.0}) {
-        const QImage exported = renderComposite({.content = content,
-                                                 .background = background,
-                                                 .padding = 30,
-                                                 .inset = inset,
-                                                 .cornerRadius = 18,
-                                                 .shadow = 16,
-                                                 .edgeColor = edge});
-        Harness h(1, content);
-        h.canvas.setPresentation({.image = content,
-                                  .canvasSize = QSizeF(exported.size()),
-                                  .imageOrigin = QPointF(30 + inset, 30 + inset),
-                                  .contentCornerRadius = 18,
-                                  .contentInset = inset,
-                                  .contentInsetColor = edge,
-                                  .contentShadowRadius = 16,
-                                  .contentShadowOpacity = std::min(16.0 / 24, 1.5) * 0.8,
-                                  .showsTransparencyBacking = false});
-        QCOMPARE(h.canvas.size(), exported.size());
-
-        // The canvas over the export's background must agree with it everywhere, shadow included.
-        QImage shown(exported.size(), QImage::Format_ARGB32_Premultiplied);
-        shown.fill(background.toQColor());
-        h.canvas.render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
-        test::dump(shown, QStringLiteral("canvas-composite"));
-        int differing = 0;
-        for (int y = 0; y < shown.height(); ++y)
-            for (int x = 0; x < shown.width(); ++x)
-                differing += !near(shown.pixelColor(x, y), exported.pixelColor(x, y), 4);
-        QVERIFY2(!differing,
-                 qPrintable(QStringLiteral("inset %1: %2 pixels differ").arg(inset).arg(differing)));
-    }
 }
 
 void TestAnnotationCanvas::dragHoldsTheCursorOfItsKind_data()

@@ -41,9 +41,9 @@ struct Fixture
     std::unique_ptr<EditorSession> session;
     std::unique_ptr<EditorView> view;
 
-    explicit Fixture(CaptureKind kind = CaptureKind::region, bool withAssets = true, bool composite = false)
+    explicit Fixture(CaptureKind kind = CaptureKind::region, bool withAssets = true, bool composite = false,
+                     const QImage& image = samplePicture())
     {
-        const QImage image = samplePicture();
         session = std::make_unique<EditorSession>(
             image, kind,
             withAssets ? std::optional(CaptureBackgroundAssets{image, std::nullopt, 30, true}) : std::nullopt,
@@ -293,31 +293,34 @@ void TestEditorView::canvasShowsTheExportAtAnyDensity_data()
 {
     QTest::addColumn<double>("density");
     QTest::addColumn<double>("inset");
-    QTest::newRow("0.5") << 0.5 << 0.0;
-    QTest::newRow("1") << 1.0 << 0.0;
-    QTest::newRow("1.25") << 1.25 << 0.0;
-    QTest::newRow("1.25 inset") << 1.25 << 3.0;
-    QTest::newRow("1.5 inset") << 1.5 << 5.0;
-    QTest::newRow("2") << 2.0 << 0.0;
+    QTest::addColumn<double>("corner");
+    QTest::addColumn<double>("shadow");
+    QTest::newRow("0.5") << 0.5 << 0.0 << 0.0 << 0.0;
+    QTest::newRow("1") << 1.0 << 0.0 << 0.0 << 0.0;
+    QTest::newRow("1.25") << 1.25 << 0.0 << 0.0 << 0.0;
+    QTest::newRow("1.25 inset") << 1.25 << 3.0 << 0.0 << 0.0;
+    QTest::newRow("1.5 inset") << 1.5 << 5.0 << 0.0 << 0.0;
+    QTest::newRow("2") << 2.0 << 0.0 << 0.0 << 0.0;
+    // The rounded corners and the shadow under them, with and without an inset.
+    QTest::newRow("1, corners, shadow") << 1.0 << 0.0 << 18.0 << 16.0;
+    QTest::newRow("1, inset, corners, shadow") << 1.0 << 8.0 << 18.0 << 16.0;
+    QTest::newRow("2, inset, corners, shadow") << 2.0 << 4.0 << 18.0 << 16.0;
 }
 
 void TestEditorView::canvasShowsTheExportAtAnyDensity()
 {
     QFETCH(double, density);
     QFETCH(double, inset);
-    QTemporaryDir dir;
-    MemorySettingsStore settings;
-    BackgroundAssetStore wallpapers{dir.filePath(QStringLiteral("wallpapers"))};
-    HotkeyPreferences hotkeys{settings};
+    QFETCH(double, corner);
+    QFETCH(double, shadow);
     QImage picture = samplePicture();
     picture.setDevicePixelRatio(density);
-    EditorSession session(picture, CaptureKind::window,
-                          CaptureBackgroundAssets{picture, std::nullopt, 45, false}, true,
-                          {settings, wallpapers});
+    Fixture f(CaptureKind::window, true, true, picture);
+    EditorSession& session = *f.session;
     session.setContentPadding(45);
     session.setContentInset(inset);
-    session.setContentCornerRadius(0);
-    session.setWindowCaptureShadow(0);
+    session.setContentCornerRadius(corner);
+    session.setWindowCaptureShadow(shadow);
     const Color background = Color::fromRgb8(40, 160, 90);
     session.addCustomBackgroundColor(background);
     // A one-pixel frame through the middle of content pixels, and a blur box over the blue block's
@@ -330,30 +333,18 @@ void TestEditorView::canvasShowsTheExportAtAnyDensity()
          BlurAnnotation{QUuid::createUuid(), at(100, 60), QSizeF(40, 30) / density, 7 / density}});
     const QImage exported = session.renderedImage().convertToFormat(QImage::Format_ARGB32);
 
-    EditorView view(session, settings, hotkeys, false);
-    view.resize(1000, 700);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
     // At a zoom of the capture's density one view point is one exported pixel.
-    auto* canvas = view.canvas();
+    auto* canvas = f.view->canvas();
     canvas->setZoom(density);
     QCOMPARE(canvas->size(), exported.size());
     QImage shown(exported.size(), QImage::Format_ARGB32);
     shown.fill(background.toQColor()); // the live background behind the canvas
     canvas->render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
     test::dump(shown, QStringLiteral("editorview-density"));
-    int differing = 0;
-    for (int y = 0; y < shown.height(); ++y) {
-        for (int x = 0; x < shown.width(); ++x) {
-            const QColor a = shown.pixelColor(x, y);
-            const QColor b = exported.pixelColor(x, y);
-            differing += std::abs(a.red() - b.red()) > 4 || std::abs(a.green() - b.green()) > 4 ||
-                         std::abs(a.blue() - b.blue()) > 4;
-        }
-    }
+    const int differing = test::differingPixels(shown, exported, 4);
     QVERIFY2(!differing, qPrintable(QStringLiteral("%1 pixels differ").arg(differing)));
     // The zoom pill reports the size that is exported.
-    auto* pills = view.findChild<EditorPills*>();
+    auto* pills = f.view->findChild<EditorPills*>();
     QVERIFY(pills);
     QVERIFY2(pills->zoomText().endsWith(QStringLiteral("%1x%2").arg(exported.width()).arg(exported.height())),
              qPrintable(pills->zoomText()));

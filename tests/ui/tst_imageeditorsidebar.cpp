@@ -290,6 +290,7 @@ void TestImageEditorSidebar::resetRestoresDefaultsAndUndoes()
     f.session->setContentCornerRadius(12);
     f.session->setWindowCaptureShadow(30);
     f.session->setBackgroundSelection(gradient);
+    f.session->setBlurRadius(30);
     const auto expectShown = [&](double padding, double corner, double shadow) {
         QCOMPARE(f.session->contentPadding(), padding);
         QCOMPARE(f.row(QStringLiteral("Padding"))->value(), padding);
@@ -298,6 +299,8 @@ void TestImageEditorSidebar::resetRestoresDefaultsAndUndoes()
     };
     click(f.sidebar->resetButton());
     expectShown(padding, corner, 7);
+    QCOMPARE(f.row(QStringLiteral("Pixel Size"))->value(), 10.0);
+    QVERIFY(f.session->isBackgroundCompositeEnabled());
     verifyOnlySelected(f.picker(), BackgroundSelection::desktopWallpaper());
     f.session->undo();
     expectShown(80, 12, 30);
