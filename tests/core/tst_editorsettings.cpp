@@ -65,7 +65,7 @@ void TestEditorSettings::storedFileReadsBack()
     const auto colors = EditorSettings::customBackgroundColors.read(settings, CaptureKind::region);
     QCOMPARE(colors.size(), 1);
     QCOMPARE(colors.front().id, QStringLiteral("a"));
-    QCOMPARE(colors.front().color(), Color(1, 0, 0, 1));
+    QCOMPARE(colors.front().color(), (Color{1, 0, 0, 1}));
     QCOMPARE(EditorSettings::padding.read(settings, CaptureKind::region), 62.5);
     QCOMPARE(EditorSettings::padding.read(settings, CaptureKind::window), 45.0);
 }
