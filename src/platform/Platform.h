@@ -1,0 +1,29 @@
+#pragma once
+
+#include "ScreenCapture.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace velmora {
+
+// The display server's services, one backend for all of them.
+struct Platform
+{
+    QString name; // "x11", "null"
+    std::unique_ptr<ScreenCapture> capture;
+    std::unique_ptr<WindowList> windows;
+    std::unique_ptr<FocusTracker> focus;
+    std::unique_ptr<RootBackground> rootBackground;
+};
+
+// Picks the backend for the running Qt platform: "xcb" gets the X11 backend, anything else (no
+// display, offscreen) the null backend, whose captures all fail cleanly. VELMORA_PLATFORM=x11 or
+// =null overrides the choice (tests). Call after the QGuiApplication exists.
+std::unique_ptr<Platform> createPlatform();
+
+// The null backend on its own, for tests and as the fallback.
+std::unique_ptr<Platform> createNullPlatform();
+
+} // namespace velmora

@@ -1,0 +1,5 @@
+#include "PlatformLog.h"
+
+namespace velmora {
+Q_LOGGING_CATEGORY(lcPlatform, "velmora.platform")
+}

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+namespace velmora {
+Q_DECLARE_LOGGING_CATEGORY(lcPlatform)
+}

@@ -1,0 +1,27 @@
+#include "ScreenCapture.h"
+
+namespace velmora {
+
+std::optional<WindowInfo> WindowList::windowInfo(quint32 windowID) const
+{
+    for (const WindowInfo& window : visibleWindows()) {
+        if (window.windowID == windowID) {
+            return window;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<WindowInfo> WindowList::windowAtPoint(const QPoint& native) const
+{
+    for (const WindowInfo& window : visibleWindows()) {
+        const QRect& f = window.frame;
+        if (native.x() >= f.left() && native.x() <= f.left() + f.width() && native.y() >= f.top() &&
+            native.y() <= f.top() + f.height()) {
+            return window;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace velmora

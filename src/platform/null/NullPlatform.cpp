@@ -1,0 +1,56 @@
+#include "CaptureJob.h"
+#include "Platform.h"
+
+namespace velmora {
+namespace {
+
+const char* const noDisplay = "no display to capture: Velmora needs an X11 or Wayland session";
+
+CaptureJob* failedJob()
+{
+    auto* job = new CaptureJob;
+    job->fail(QString::fromLatin1(noDisplay));
+    return job;
+}
+
+class NullScreenCapture final : public ScreenCapture
+{
+public:
+    CaptureJob* grabScreens(const QList<ScreenGeometry>&) override { return failedJob(); }
+    CaptureJob* grabArea(const QRect&) override { return failedJob(); }
+    CaptureJob* grabWindow(quint32) override { return failedJob(); }
+};
+
+class NullWindowList final : public WindowList
+{
+public:
+    QList<WindowInfo> visibleWindows() const override { return {}; }
+};
+
+class NullFocusTracker final : public FocusTracker
+{
+public:
+    quint32 activeWindow() const override { return 0; }
+    void activate(quint32) override {}
+};
+
+class NullRootBackground final : public RootBackground
+{
+public:
+    std::optional<QImage> picture() const override { return std::nullopt; }
+};
+
+} // namespace
+
+std::unique_ptr<Platform> createNullPlatform()
+{
+    auto platform = std::make_unique<Platform>();
+    platform->name = QStringLiteral("null");
+    platform->capture = std::make_unique<NullScreenCapture>();
+    platform->windows = std::make_unique<NullWindowList>();
+    platform->focus = std::make_unique<NullFocusTracker>();
+    platform->rootBackground = std::make_unique<NullRootBackground>();
+    return platform;
+}
+
+} // namespace velmora

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "Platform.h"
+
+namespace velmora {
+
+// The X11 backend (xcb). Null when no X connection can be opened.
+std::unique_ptr<Platform> createX11Platform();
+
+} // namespace velmora
