@@ -1,0 +1,44 @@
+#pragma once
+
+#include "capture/ScreenLayout.h"
+
+#include <QHash>
+#include <QImage>
+#include <QMutex>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace velmora {
+
+class RootBackground;
+
+// The desktop pictures of the screens, decoded once per file and kept for the life of the process.
+// Used from several threads at once.
+class DesktopWallpaperCache
+{
+public:
+    // `pathForScreen` says which picture file the desktop shows on a screen (empty: none named);
+    // `root` (may be null) is the fallback when no file is named. Both are called on any thread.
+    using PathForScreen = std::function<QString(const ScreenGeometry& screen)>;
+    DesktopWallpaperCache(PathForScreen pathForScreen, const RootBackground* root);
+
+    // The program's instance, reading the desktops' own settings and the X root background.
+    static DesktopWallpaperCache& shared();
+    // Installs what shared() uses; called once at start-up before the first use.
+    static void installShared(PathForScreen pathForScreen, const RootBackground* root);
+
+    // The picture the desktop shows on a screen, or nothing.
+    std::optional<QImage> image(const ScreenGeometry& screen);
+    // Loads every screen's picture on a background thread; the results are only cached.
+    void prewarm(const ScreenLayout& layout);
+
+private:
+    PathForScreen m_pathForScreen;
+    const RootBackground* m_root;
+    QMutex m_lock;
+    QHash<QString, QImage> m_cache;
+};
+
+} // namespace velmora
