@@ -15,7 +15,6 @@ class CountdownOverlay : public QObject
 
 public:
     explicit CountdownOverlay(QScreen* screen, QObject* parent = nullptr);
-    ~CountdownOverlay() override;
 
     // Counts `seconds` down (whole seconds, at least 1 is shown; 0 finishes at once).
     void start(double seconds);

@@ -28,7 +28,6 @@ public:
     // `frozen` holds one picture per screen of `layout`, in its order, at the screen's pixel
     // density (devicePixelRatio set).
     RegionPicker(Mode mode, ScreenLayout layout, QList<QImage> frozen, QObject* parent = nullptr);
-    ~RegionPicker() override;
 
     // Shows the overlays, takes the keyboard and the pointer.
     void show();

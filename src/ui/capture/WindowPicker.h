@@ -21,7 +21,6 @@ public:
     // `windows` must outlive the picker. `frozen`: one picture per screen, as for RegionPicker.
     WindowPicker(const WindowList& windows, ScreenLayout layout, QList<QImage> frozen,
                  QObject* parent = nullptr);
-    ~WindowPicker() override;
 
     void show();
     void close();
