@@ -1,7 +1,7 @@
 #include "EditCommand.h"
 
 #include "AppState.h"
-#include "ClipboardWriter.h"
+#include "ServeUntilIdle.h"
 #include "app/AppearanceController.h"
 #include "editor/BackgroundAssetStore.h"
 #include "editor/EditorWindow.h"
@@ -14,36 +14,12 @@
 #include "shell/PillNotification.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QCommandLineParser>
 #include <QTimer>
 
 #include <cstdio>
 
 namespace velmora {
-
-namespace {
-
-// Quits once nothing is left to serve: no editor, no pinned picture, no pending copy, and the
-// clipboard no longer ours.
-void quitWhenIdle(AppState& state)
-{
-    if (state.openEditorCount() > 0 || !state.pinnedWindows().isEmpty() ||
-        state.clipboard().hasPendingCopy()) {
-        return;
-    }
-    if (QGuiApplication::clipboard()->ownsClipboard()) {
-        return;
-    }
-    // Let a notification ("Saved to …") finish before the process goes away with it.
-    if (PillNotification::shared().state() != PillNotification::State::Hidden) {
-        QTimer::singleShot(250, &state, [&state] { quitWhenIdle(state); });
-        return;
-    }
-    QCoreApplication::quit();
-}
-
-} // namespace
 
 int runEdit(const QStringList& arguments)
 {
@@ -109,14 +85,7 @@ int runEdit(const QStringList& arguments)
         return failures > 0 ? 1 : status;
     }
 
-    QObject::connect(
-        &state, &AppState::lastWindowClosed, &state, [&state] { quitWhenIdle(state); }, Qt::QueuedConnection);
-    QObject::connect(
-        &state.clipboard(), &ClipboardWriter::imageCopied, &state, [&state] { quitWhenIdle(state); },
-        Qt::QueuedConnection);
-    QObject::connect(
-        QGuiApplication::clipboard(), &QClipboard::changed, &state,
-        [&state](QClipboard::Mode) { quitWhenIdle(state); }, Qt::QueuedConnection);
+    serveUntilIdle(state);
     return QApplication::exec();
 }
 
