@@ -1,0 +1,193 @@
+#include "CaptureCommand.h"
+
+#include "AppState.h"
+#include "CaptureArguments.h"
+#include "CaptureFlows.h"
+#include "CaptureTiming.h"
+#include "ClipboardWriter.h"
+#include "DesktopWallpaperSource.h"
+#include "OverlayPickers.h"
+#include "Platform.h"
+#include "ServeUntilIdle.h"
+#include "app/AppearanceController.h"
+#include "capture/CountdownOverlay.h"
+#include "editor/BackgroundAssetStore.h"
+#include "imaging/AtomicFile.h"
+#include "output/AppFolders.h"
+#include "output/DragExportStore.h"
+#include "preferences/GeneralPreferences.h"
+#include "preferences/HotkeyPreferences.h"
+#include "preferences/SettingsStore.h"
+#include "shell/PillNotification.h"
+
+#include <QCursor>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+namespace velmora {
+
+namespace {
+
+enum ExitStatus { done = 0, cancelled = 1, failed = 2 };
+
+void report(const CaptureArguments& arguments, const QString& message)
+{
+    std::fprintf(stderr, "velmora %s: %s\n", qPrintable(arguments.command), qPrintable(message));
+}
+
+// Checked before anything is captured, so that the user never picks a region only to lose it.
+QString outputProblem(const QString& path)
+{
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if (file.isDir()) {
+        return QStringLiteral("it is a folder");
+    }
+    if (!folder.exists()) {
+        return QStringLiteral("the folder %1 does not exist").arg(folder.filePath());
+    }
+    if (!folder.isDir()) {
+        return QStringLiteral("%1 is not a folder").arg(folder.filePath());
+    }
+    // The file is written next to its final name and renamed over it, so the folder itself must
+    // take new files.
+    if (!folder.isWritable()) {
+        return QStringLiteral("the folder %1 is not writable").arg(folder.filePath());
+    }
+    return {};
+}
+
+bool start(CaptureFlows& flows, const CaptureArguments& arguments)
+{
+    if (arguments.command == QLatin1String("full")) {
+        return flows.startFullScreenCapture();
+    }
+    if (arguments.command == QLatin1String("window")) {
+        return flows.startWindowCapture();
+    }
+    if (arguments.command == QLatin1String("color")) {
+        return flows.startRegionCapture(RegionCaptureMode::color);
+    }
+    if (arguments.geometry) {
+        return flows.startAreaCapture(*arguments.geometry);
+    }
+    return flows.startRegionCapture(RegionCaptureMode::editor);
+}
+
+// Counts down on the screen under the pointer, where the user is looking.
+void afterCountdown(double seconds, QObject* context, std::function<void()> then)
+{
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    auto* countdown = new CountdownOverlay(screen ? screen : QGuiApplication::primaryScreen(), context);
+    QObject::connect(countdown, &CountdownOverlay::finished, context, [countdown, then = std::move(then)] {
+        countdown->deleteLater();
+        then();
+    });
+    countdown->start(seconds);
+}
+
+} // namespace
+
+int runCapture(const QStringList& argumentList)
+{
+    const CaptureArguments arguments = parseCaptureArguments(argumentList);
+    if (!arguments.helpText.isEmpty()) {
+        std::fputs(qPrintable(arguments.helpText), stdout);
+        return done;
+    }
+    if (!arguments.error.isEmpty()) {
+        report(arguments, arguments.error);
+        return failed;
+    }
+    if (!arguments.output.isEmpty()) {
+        if (const QString problem = outputProblem(arguments.output); !problem.isEmpty()) {
+            report(arguments, QStringLiteral("cannot write %1: %2").arg(arguments.output, problem));
+            return failed;
+        }
+    }
+
+    const std::unique_ptr<Platform> platform = createPlatform();
+    OverlayPickers pickers;
+    const bool widgets = arguments.needsWidgets();
+    const bool opensEditor = arguments.output.isEmpty() && arguments.command != QLatin1String("color");
+    std::unique_ptr<AppearanceController> appearance;
+    std::unique_ptr<AppState> state;
+    if (widgets) {
+        DragExportStore::removeAll();
+        appearance = std::make_unique<AppearanceController>(GeneralPreferences::shared());
+        state = std::make_unique<AppState>(AppState::Services{
+            SettingsStore::shared(), BackgroundAssetStore::shared(), GeneralPreferences::shared(),
+            HotkeyPreferences::shared(), PillNotification::shared(), AppFolders::temporary()});
+    }
+    std::function<void(const QString&)> copyText;
+    if (state) {
+        copyText = [&state](const QString& text) { state->clipboard().copyText(text); };
+    }
+    CaptureFlows flows({*platform,
+                        pickers,
+                        DesktopWallpaperSource::system(),
+                        opensEditor ? state.get() : nullptr,
+                        widgets ? &PillNotification::shared() : nullptr,
+                        copyText,
+                        {},
+                        {},
+                        {}});
+
+    CaptureTiming* timing = CaptureTiming::enabled() ? new CaptureTiming(&flows) : nullptr;
+    if (timing) {
+        pickers.setPickObserver([timing] { timing->picked(); });
+    }
+    int status = done;
+    QObject::connect(&flows, &CaptureFlows::finished, &flows, [&](const CaptureResult& result) {
+        switch (result.status) {
+        case CaptureResult::Status::cancelled:
+            status = cancelled;
+            QCoreApplication::quit();
+            return;
+        case CaptureResult::Status::failed:
+            report(arguments, result.message);
+            status = failed;
+            QCoreApplication::quit();
+            return;
+        case CaptureResult::Status::done:
+            break;
+        }
+        if (!result.hex.isEmpty()) {
+            std::printf("%s\n", qPrintable(result.hex));
+            std::fflush(stdout);
+        }
+        if (!arguments.output.isEmpty()) {
+            if (const WriteResult written = writePngAtomically(arguments.output, result.image); !written) {
+                report(arguments,
+                       QStringLiteral("cannot write %1: %2").arg(arguments.output, written.errorMessage));
+                status = failed;
+            }
+            QCoreApplication::quit();
+            return;
+        }
+        // An editor opened, or a colour code is on the clipboard: serve them as `velmora edit` does.
+        serveUntilIdle(*state);
+        quitWhenIdle(*state);
+    });
+
+    const auto trigger = [&flows, &arguments, timing] {
+        if (timing) {
+            timing->triggered();
+        }
+        start(flows, arguments);
+    };
+    if (arguments.delay > 0) {
+        afterCountdown(arguments.delay, &flows, trigger);
+    } else {
+        QTimer::singleShot(0, &flows, trigger);
+    }
+    const int loop = QCoreApplication::exec();
+    return status != done ? status : loop;
+}
+
+} // namespace velmora

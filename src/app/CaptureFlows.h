@@ -1,0 +1,131 @@
+#pragma once
+
+#include "DesktopWallpaperSource.h"
+#include "capture/RegionPicker.h"
+#include "capture/ScreenLayout.h"
+#include "editor/CaptureKind.h"
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QPointF>
+#include <QRect>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QScreen;
+
+namespace velmora {
+
+class AppState;
+class EditorSession;
+class EditorWindow;
+class PillNotification;
+class WindowList;
+struct Platform;
+
+// What the region picker's result is for. The values are stored by the shortcut settings.
+enum class RegionCaptureMode { editor = 0, ocr = 1, color = 2 };
+
+// How a capture flow ended, for whoever started it (the command line waits for this).
+struct CaptureResult
+{
+    enum class Status { done, cancelled, failed };
+    Status status = Status::failed;
+    QString message; // failed: one line for the user
+    QImage image;    // done: the captured picture (colour mode: the picked pixels)
+    QString hex;     // done in colour mode: "#RRGGBB"
+};
+
+// The selection surfaces the flows put on screen. The real ones are full-screen overlays; tests
+// answer for the user with a fake. Each call ends in exactly one of its two callbacks.
+class CapturePickers
+{
+public:
+    virtual ~CapturePickers() = default;
+    using RegionPicked = std::function<void(const QImage& crop, int screenIndex, const QRect& native)>;
+    virtual void pickRegion(RegionPicker::Mode mode, const ScreenLayout& layout, const QList<QImage>& frozen,
+                            RegionPicked picked, std::function<void()> cancelled) = 0;
+    virtual void pickWindow(const WindowList& windows, const ScreenLayout& layout,
+                            const QList<QImage>& frozen, std::function<void(quint32 windowID)> picked,
+                            std::function<void()> cancelled) = 0;
+};
+
+// Turns a capture trigger into a result: region (and colour) through the region picker over frozen
+// screens, a window through the window picker, the screen under the pointer directly, or a given
+// rectangle of the desktop. One capture at a time. Every flow records the window that has the
+// keyboard when it starts and hands the keyboard back when it ends without an editor.
+class CaptureFlows : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Services
+    {
+        Platform& platform;
+        CapturePickers& pickers;
+        DesktopWallpaperSource wallpaper;
+        // Where captures open; null when results only go to finished() (`velmora full -o`).
+        AppState* editors = nullptr;
+        PillNotification* pill = nullptr;
+        // Puts text on the clipboard; by default through the editors' clipboard writer.
+        std::function<void(const QString&)> copyText;
+        std::function<void()> beep;            // default: QApplication::beep
+        std::function<ScreenLayout()> screens; // default: ScreenLayout::current
+        std::function<QPointF()> pointer;      // global points; default: QCursor::pos
+    };
+
+    explicit CaptureFlows(Services services, QObject* parent = nullptr);
+
+    // Each returns false, doing nothing, while another capture runs.
+    bool startRegionCapture(RegionCaptureMode mode);
+    bool startWindowCapture();
+    bool startFullScreenCapture();
+    // A rectangle of native pixels, without a picker; only the part some screen shows is taken.
+    bool startAreaCapture(const QRect& native);
+
+    bool isBusy() const { return m_busy; }
+    RegionCaptureMode regionCaptureMode() const { return m_regionMode; }
+    // The window to give the keyboard back to, while one is recorded.
+    std::optional<quint32> focusSnapshot() const { return m_focusSnapshot; }
+
+Q_SIGNALS:
+    // Emitted once per started flow, after its editor opened or its colour was copied.
+    void finished(const velmora::CaptureResult& result);
+
+private:
+    // Padding and shadow recorded with every capture; the session's own settings decide what shows.
+    static constexpr double capturePadding = 30;
+    static QSizeF sizeInPoints(const QImage& image)
+    {
+        return QSizeF(image.size()) / image.devicePixelRatio();
+    }
+
+    bool begin();
+    void regionPicked(const QImage& crop, int screenIndex);
+    void windowPicked(quint32 windowID, const ScreenLayout& layout);
+    void windowCaptured(quint32 windowID, QImage image, const ScreenGeometry& screen);
+    void openRegionEditor(const QImage& image, const ScreenGeometry& screen);
+    void copyCenterColor(const QImage& image);
+    void end(CaptureResult result);
+    // Ends the flow with a message; the keyboard stays where the user has put it since.
+    void fail(const QString& message);
+    std::optional<QRect> windowFrame(quint32 windowID) const;
+    std::optional<int> screenUnderPointer(const ScreenLayout& layout) const;
+    QScreen* qtScreen(const ScreenGeometry& screen) const;
+
+    void captureCurrentFocus();
+    void restoreFocus();
+    void dropFocus() { m_focusSnapshot.reset(); }
+
+    Services m_services;
+    bool m_busy = false;
+    RegionCaptureMode m_regionMode = RegionCaptureMode::editor;
+    std::optional<quint32> m_focusSnapshot;
+};
+
+} // namespace velmora
+
+Q_DECLARE_METATYPE(velmora::CaptureResult)

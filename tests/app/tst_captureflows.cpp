@@ -1,0 +1,467 @@
+#include "AppState.h"
+#include "CaptureFlows.h"
+#include "CaptureJob.h"
+#include "Platform.h"
+#include "editor/BackgroundAssetStore.h"
+#include "editor/EditorSession.h"
+#include "editor/EditorWindow.h"
+#include "preferences/GeneralPreferences.h"
+#include "preferences/HotkeyPreferences.h"
+#include "preferences/SettingsStore.h"
+#include "shell/PillNotification.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace velmora;
+
+namespace {
+
+// Grabs that stay pending until the test settles them, as a slow display would.
+class FakeCapture final : public ScreenCapture
+{
+public:
+    CaptureJob* grabScreens(const QList<ScreenGeometry>& screens) override
+    {
+        requests.append(QStringLiteral("screens"));
+        grabbedScreens = screens;
+        return track();
+    }
+    CaptureJob* grabArea(const QRect& native) override
+    {
+        requests.append(QStringLiteral("area"));
+        area = native;
+        return track();
+    }
+    CaptureJob* grabWindow(quint32 windowID) override
+    {
+        requests.append(QStringLiteral("window %1").arg(windowID));
+        return track();
+    }
+
+    CaptureJob* track()
+    {
+        last = new CaptureJob;
+        return last;
+    }
+
+    QStringList requests;
+    QList<ScreenGeometry> grabbedScreens;
+    QRect area;
+    QPointer<CaptureJob> last;
+};
+
+class FakeWindows final : public WindowList
+{
+public:
+    QList<WindowInfo> visibleWindows() const override { return windows; }
+    QList<WindowInfo> windows;
+};
+
+class FakeFocus final : public FocusTracker
+{
+public:
+    quint32 activeWindow() const override { return active; }
+    void activate(quint32 windowID) override { activated.append(windowID); }
+    quint32 active = 0x2a00007;
+    QList<quint32> activated;
+};
+
+// Stands in for the user at the overlays: the test answers each request by calling back.
+class FakePickers final : public CapturePickers
+{
+public:
+    void pickRegion(RegionPicker::Mode mode, const ScreenLayout&, const QList<QImage>& frozen,
+                    RegionPicked picked, std::function<void()> cancelled) override
+    {
+        regionMode = mode;
+        shownFrozen = frozen;
+        region = std::move(picked);
+        cancel = std::move(cancelled);
+    }
+    void pickWindow(const WindowList&, const ScreenLayout&, const QList<QImage>& frozen,
+                    std::function<void(quint32)> picked, std::function<void()> cancelled) override
+    {
+        shownFrozen = frozen;
+        window = std::move(picked);
+        cancel = std::move(cancelled);
+    }
+
+    std::optional<RegionPicker::Mode> regionMode;
+    QList<QImage> shownFrozen;
+    RegionPicked region;
+    std::function<void(quint32)> window;
+    std::function<void()> cancel;
+};
+
+struct WallpaperCall
+{
+    QRectF windowOnScreen;
+    QRectF crop;
+    QSizeF output;
+};
+
+struct Fixture
+{
+    test::IsolatedHome home;
+    QTemporaryDir dir;
+    MemorySettingsStore settings;
+    BackgroundAssetStore wallpapers{dir.filePath(QStringLiteral("wallpapers"))};
+    GeneralPreferences general{settings, dir.path()};
+    HotkeyPreferences hotkeys{settings};
+    PillNotification pill;
+    std::unique_ptr<AppState> state;
+    Platform platform;
+    FakeCapture* capture = new FakeCapture;
+    FakeWindows* windows = new FakeWindows;
+    FakeFocus* focus = new FakeFocus;
+    FakePickers pickers;
+    ScreenLayout layout{{{QRect(0, 0, 1000, 800), 1.0, QStringLiteral("left")},
+                         {QRect(1000, 0, 500, 400), 2.0, QStringLiteral("right")}}};
+    QPointF pointer{100, 100};
+    QStringList copied;
+    int beeps = 0;
+    std::shared_ptr<QList<WallpaperCall>> wallpaperCalls = std::make_shared<QList<WallpaperCall>>();
+    std::unique_ptr<CaptureFlows> flows;
+    std::unique_ptr<QSignalSpy> finished;
+
+    explicit Fixture(bool withEditors = true)
+    {
+        platform.capture.reset(capture);
+        platform.windows.reset(windows);
+        platform.focus.reset(focus);
+        QDir().mkpath(dir.filePath(QStringLiteral("working")));
+        state = std::make_unique<AppState>(AppState::Services{settings, wallpapers, general, hotkeys, pill,
+                                                              dir.filePath(QStringLiteral("working"))});
+        auto calls = wallpaperCalls;
+        DesktopWallpaperSource source;
+        source.picture = [](const ScreenGeometry&) { return test::solidImage(64, 64, Qt::darkCyan); };
+        source.render = [calls](const QImage&, const ScreenGeometry&, const QRectF& crop,
+                                const QSizeF& output) {
+            WallpaperCall call =
+                calls->isEmpty() || !calls->last().crop.isNull() ? WallpaperCall{} : calls->takeLast();
+            call.crop = crop;
+            call.output = output;
+            calls->append(call);
+            return std::optional<QImage>(
+                test::solidImage(int(output.width()), int(output.height()), Qt::magenta));
+        };
+        source.cropForWindow = [calls](const QRectF& onScreen, const QSizeF&, double padding, const QSizeF&) {
+            calls->append({onScreen, {}, {}});
+            return onScreen.adjusted(-padding, -padding, padding, padding);
+        };
+        flows = std::make_unique<CaptureFlows>(
+            CaptureFlows::Services{platform, pickers, source, withEditors ? state.get() : nullptr, &pill,
+                                   [this](const QString& text) { copied.append(text); }, [this] { ++beeps; },
+                                   [this] { return layout; }, [this] { return pointer; }});
+        finished = std::make_unique<QSignalSpy>(flows.get(), &CaptureFlows::finished);
+    }
+
+    CaptureResult result() const
+    {
+        return finished->isEmpty() ? CaptureResult{} : finished->last().at(0).value<CaptureResult>();
+    }
+    bool waitFinished() { return !finished->isEmpty() || finished->wait(test::waitTimeout); }
+    // Settles the pending grab with one picture per grabbed screen.
+    void grabDone(QList<QImage> images = {})
+    {
+        if (images.isEmpty()) {
+            for (const ScreenGeometry& screen : capture->grabbedScreens) {
+                images.append(test::solidImage(screen.geometry.width(), screen.geometry.height(), Qt::gray,
+                                               screen.devicePixelRatio));
+            }
+        }
+        capture->last->finish(images);
+        QTRY_VERIFY(!capture->last);
+    }
+};
+
+enum class Flow { region, color, window, fullScreen, area };
+
+bool start(CaptureFlows& flows, Flow flow)
+{
+    switch (flow) {
+    case Flow::region:
+        return flows.startRegionCapture(RegionCaptureMode::editor);
+    case Flow::color:
+        return flows.startRegionCapture(RegionCaptureMode::color);
+    case Flow::window:
+        return flows.startWindowCapture();
+    case Flow::fullScreen:
+        return flows.startFullScreenCapture();
+    case Flow::area:
+        return flows.startAreaCapture(QRect(10, 10, 100, 100));
+    }
+    return false;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Flow)
+
+class TestCaptureFlows : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void oneCaptureAtATime_data();
+    void oneCaptureAtATime();
+    void cancelEndsWithoutEditor_data();
+    void cancelEndsWithoutEditor();
+    void failedGrabReportsItsMessage_data();
+    void failedGrabReportsItsMessage();
+    void colourOfThePickedPixels_data();
+    void colourOfThePickedPixels();
+    void regionOpensAnEditorWithTheScreenWideLoader();
+    void fullScreenTakesTheScreenUnderThePointer();
+    void areaIsClippedToTheScreens();
+    void windowOpensOnTheDesktopPictureBehindIt();
+    void withoutEditorsTheImageOnlyReachesFinished();
+};
+
+void TestCaptureFlows::oneCaptureAtATime_data()
+{
+    QTest::addColumn<Flow>("first");
+    QTest::addColumn<Flow>("second");
+    const QList<std::pair<const char*, Flow>> flows{{"region", Flow::region},
+                                                    {"color", Flow::color},
+                                                    {"window", Flow::window},
+                                                    {"full", Flow::fullScreen},
+                                                    {"area", Flow::area}};
+    for (const auto& [firstName, first] : flows) {
+        for (const auto& [secondName, second] : flows) {
+            QTest::addRow("%s then %s", firstName, secondName) << first << second;
+        }
+    }
+}
+
+void TestCaptureFlows::oneCaptureAtATime()
+{
+    QFETCH(Flow, first);
+    QFETCH(Flow, second);
+    Fixture f;
+    QVERIFY(start(*f.flows, first));
+    QVERIFY(!start(*f.flows, second));
+    QCOMPARE(f.capture->requests.size(), 1);
+    f.grabDone();
+    if (f.pickers.cancel) {
+        // Still busy while the picker is up.
+        QVERIFY(!start(*f.flows, second));
+        QCOMPARE(f.capture->requests.size(), 1);
+        f.pickers.cancel();
+    }
+    QVERIFY(f.waitFinished());
+    QVERIFY(start(*f.flows, second));
+    QCOMPARE(f.capture->requests.size(), 2);
+}
+
+void TestCaptureFlows::cancelEndsWithoutEditor_data()
+{
+    QTest::addColumn<Flow>("flow");
+    QTest::addColumn<bool>("focusGivenBack");
+    // A cancelled region leaves the keyboard where the user put it; leaving the window picker
+    // gives it back to the window that had it, as the picker took it.
+    QTest::newRow("region") << Flow::region << false;
+    QTest::newRow("color") << Flow::color << false;
+    QTest::newRow("window") << Flow::window << true;
+}
+
+void TestCaptureFlows::cancelEndsWithoutEditor()
+{
+    QFETCH(Flow, flow);
+    QFETCH(bool, focusGivenBack);
+    Fixture f;
+    QVERIFY(start(*f.flows, flow));
+    QCOMPARE(f.flows->focusSnapshot(), std::optional<quint32>(f.focus->active));
+    f.grabDone();
+    QVERIFY(f.pickers.cancel);
+    f.pickers.cancel();
+    QVERIFY(f.waitFinished());
+    QCOMPARE(f.result().status, CaptureResult::Status::cancelled);
+    QCOMPARE(f.state->openEditorCount(), 0);
+    QVERIFY(f.copied.isEmpty());
+    QCOMPARE(f.beeps, 0);
+    QCOMPARE(f.focus->activated, focusGivenBack ? QList<quint32>{f.focus->active} : QList<quint32>{});
+    QCOMPARE(f.flows->focusSnapshot(), std::nullopt);
+    QCOMPARE(f.flows->regionCaptureMode(), RegionCaptureMode::editor);
+}
+
+void TestCaptureFlows::failedGrabReportsItsMessage_data()
+{
+    QTest::addColumn<Flow>("flow");
+    QTest::addColumn<bool>("atPick"); // the window grab fails after the pick, the others at once
+    QTest::newRow("region") << Flow::region << false;
+    QTest::newRow("full") << Flow::fullScreen << false;
+    QTest::newRow("area") << Flow::area << false;
+    QTest::newRow("window vanished") << Flow::window << true;
+}
+
+void TestCaptureFlows::failedGrabReportsItsMessage()
+{
+    QFETCH(Flow, flow);
+    QFETCH(bool, atPick);
+    Fixture f;
+    QVERIFY(start(*f.flows, flow));
+    if (atPick) {
+        f.grabDone();
+        f.pickers.window(0x400001);
+        QCOMPARE(f.capture->requests.last(), QStringLiteral("window %1").arg(0x400001));
+    }
+    f.capture->last->fail(QStringLiteral("window 0x400001 is gone"));
+    QVERIFY(f.waitFinished());
+    QCOMPARE(f.finished->size(), 1);
+    QCOMPARE(f.result().status, CaptureResult::Status::failed);
+    QCOMPARE(f.result().message, QStringLiteral("window 0x400001 is gone"));
+    QCOMPARE(f.state->openEditorCount(), 0);
+    QVERIFY(f.result().image.isNull());
+    QVERIFY(!f.flows->isBusy());
+    QCOMPARE(f.flows->focusSnapshot(), std::nullopt);
+    QVERIFY(f.focus->activated.isEmpty());
+}
+
+void TestCaptureFlows::colourOfThePickedPixels_data()
+{
+    QTest::addColumn<QImage>("crop");
+    QTest::addColumn<QString>("hex");
+    QImage one(1, 1, QImage::Format_ARGB32_Premultiplied);
+    one.fill(QColor(0x12, 0xAB, 0xEF));
+    QTest::newRow("1x1: that pixel") << one << QStringLiteral("#12ABEF");
+    QImage four(2, 2, QImage::Format_ARGB32_Premultiplied);
+    four.fill(Qt::black);
+    four.setPixelColor(1, 1, QColor(255, 128, 0));
+    four.setDevicePixelRatio(2);
+    QTest::newRow("2x2: the pixel at (1, 1)") << four << QStringLiteral("#FF8000");
+    QTest::newRow("nothing picked") << QImage() << QString();
+}
+
+void TestCaptureFlows::colourOfThePickedPixels()
+{
+    QFETCH(QImage, crop);
+    QFETCH(QString, hex);
+    Fixture f;
+    QVERIFY(f.flows->startRegionCapture(RegionCaptureMode::color));
+    f.grabDone();
+    QCOMPARE(f.pickers.regionMode, RegionPicker::Mode::color);
+    f.pickers.region(crop, 0, QRect(5, 5, crop.width(), crop.height()));
+    QVERIFY(f.waitFinished());
+    QCOMPARE(f.state->openEditorCount(), 0);
+    // Either way the keyboard goes back to the window the user was in.
+    QCOMPARE(f.focus->activated, QList<quint32>{f.focus->active});
+    if (hex.isEmpty()) {
+        QCOMPARE(f.result().status, CaptureResult::Status::failed);
+        QCOMPARE(f.beeps, 1);
+        QVERIFY(f.copied.isEmpty());
+        return;
+    }
+    QCOMPARE(f.result().status, CaptureResult::Status::done);
+    QCOMPARE(f.result().hex, hex);
+    QCOMPARE(f.copied, QStringList{hex});
+    QCOMPARE(f.pill.message(), QStringLiteral("Color hex copied"));
+    QCOMPARE(f.beeps, 0);
+}
+
+void TestCaptureFlows::regionOpensAnEditorWithTheScreenWideLoader()
+{
+    Fixture f;
+    QVERIFY(f.flows->startRegionCapture(RegionCaptureMode::editor));
+    f.grabDone();
+    QCOMPARE(f.pickers.regionMode, RegionPicker::Mode::region);
+    QCOMPARE(f.pickers.shownFrozen.size(), 2);
+    const QImage crop = test::solidImage(120, 80, Qt::red, 2.0);
+    f.pickers.region(crop, 1, QRect(1100, 10, 240, 160));
+    QVERIFY(f.waitFinished());
+    QCOMPARE(f.result().status, CaptureResult::Status::done);
+    QCOMPARE(f.state->openEditorCount(), 1);
+    EditorSession& session = f.state->editorWindows().constFirst()->session();
+    QCOMPARE(session.capturedImage().cacheKey(), crop.cacheKey());
+    QCOMPARE(session.captureKind(), CaptureKind::region);
+    QVERIFY(!session.isBackgroundCompositeEnabled());
+    QVERIFY(!session.backgroundAssets()->wallpaperBackgroundImage);
+    // The editor keeps the keyboard until it closes.
+    QVERIFY(f.focus->activated.isEmpty());
+
+    // Picking the desktop picture renders the whole screen the region came from, sized for the
+    // content (120×80 points) on the session's padding.
+    session.toggleBackgroundComposite();
+    session.requestDesktopWallpaperIfNeeded();
+    QTRY_VERIFY_WITH_TIMEOUT(!session.isDesktopWallpaperLoading(), test::waitTimeout);
+    QCOMPARE(f.wallpaperCalls->size(), 1);
+    const double padding = session.contentPadding();
+    QCOMPARE(f.wallpaperCalls->first().crop, QRectF(0, 0, 500, 400));
+    QCOMPARE(f.wallpaperCalls->first().output, QSizeF(120 + 2 * padding, 80 + 2 * padding));
+    QVERIFY(session.backgroundAssets()->wallpaperBackgroundImage);
+    QCOMPARE(session.backgroundAssets()->wallpaperBackgroundImage->pixelColor(0, 0), QColor(Qt::magenta));
+
+    f.state->editorWindows().constFirst()->close();
+    QCOMPARE(f.focus->activated, QList<quint32>{f.focus->active});
+}
+
+void TestCaptureFlows::fullScreenTakesTheScreenUnderThePointer()
+{
+    Fixture f;
+    f.pointer = QPointF(1200, 50);
+    QVERIFY(f.flows->startFullScreenCapture());
+    QCOMPARE(f.capture->grabbedScreens, QList<ScreenGeometry>{f.layout.screens()[1]});
+    f.grabDone();
+    QVERIFY(f.waitFinished());
+    QCOMPARE(f.result().image.size(), QSize(1000, 800));
+    QCOMPARE(f.state->editorWindows().constFirst()->session().capturedImage().size(), QSize(1000, 800));
+}
+
+void TestCaptureFlows::areaIsClippedToTheScreens()
+{
+    Fixture f;
+    QVERIFY(f.flows->startAreaCapture(QRect(-50, 700, 200, 300)));
+    QCOMPARE(f.capture->area, QRect(0, 700, 150, 100));
+
+    Fixture off;
+    QVERIFY(off.flows->startAreaCapture(QRect(3000, 3000, 10, 10)));
+    QVERIFY(off.capture->requests.isEmpty());
+    QVERIFY(off.waitFinished());
+    QCOMPARE(off.result().status, CaptureResult::Status::failed);
+    QCOMPARE(off.result().message, QStringLiteral("the area 10x10+3000+3000 lies off every screen"));
+}
+
+void TestCaptureFlows::windowOpensOnTheDesktopPictureBehindIt()
+{
+    Fixture f;
+    // On the right-hand screen (ratio 2: its native pixels start at x 1000 and run 1000 wide).
+    f.windows->windows = {
+        {0x500002, QRect(1200, 100, 400, 300), QStringLiteral("Term"), QStringLiteral("t")}};
+    QVERIFY(f.flows->startWindowCapture());
+    f.grabDone();
+    f.pickers.window(0x500002);
+    f.capture->last->finish({test::solidImage(400, 300, Qt::green)});
+    QTRY_COMPARE_WITH_TIMEOUT(f.finished->size(), 1, test::waitTimeout);
+    QCOMPARE(f.result().status, CaptureResult::Status::done);
+    EditorSession& session = f.state->editorWindows().constFirst()->session();
+    QCOMPARE(session.captureKind(), CaptureKind::window);
+    QVERIFY(session.openedTightFit);
+    QVERIFY(session.isBackgroundCompositeEnabled());
+    // The capture is shown at the screen's density: 400 pixels are 200 points.
+    QCOMPARE(session.capturedImage().devicePixelRatio(), 2.0);
+    QCOMPARE(f.wallpaperCalls->size(), 1);
+    const WallpaperCall call = f.wallpaperCalls->first();
+    QCOMPARE(call.windowOnScreen, QRectF(100, 50, 200, 150));
+    const double padding = EditorSession::defaultPadding(CaptureKind::window);
+    QCOMPARE(call.crop, QRectF(100 - padding, 50 - padding, 200 + 2 * padding, 150 + 2 * padding));
+    QCOMPARE(call.output, QSizeF(200 + 2 * padding, 150 + 2 * padding));
+    QVERIFY(session.backgroundAssets()->wallpaperBackgroundImage);
+}
+
+void TestCaptureFlows::withoutEditorsTheImageOnlyReachesFinished()
+{
+    Fixture f(false);
+    QVERIFY(f.flows->startFullScreenCapture());
+    f.grabDone({test::solidImage(1000, 800, Qt::blue)});
+    QVERIFY(f.waitFinished());
+    QCOMPARE(f.result().status, CaptureResult::Status::done);
+    QCOMPARE(f.result().image.pixelColor(500, 400), QColor(Qt::blue));
+    QCOMPARE(f.state->openEditorCount(), 0);
+}
+
+QTEST_MAIN(TestCaptureFlows)
+#include "tst_captureflows.moc"
