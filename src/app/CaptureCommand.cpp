@@ -5,6 +5,7 @@
 #include "CaptureFlows.h"
 #include "CaptureTiming.h"
 #include "ClipboardWriter.h"
+#include "DesktopWallpaperCache.h"
 #include "DesktopWallpaperSource.h"
 #include "OverlayPickers.h"
 #include "Platform.h"
@@ -20,10 +21,12 @@
 #include "preferences/SettingsStore.h"
 #include "shell/PillNotification.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <cstdio>
@@ -93,6 +96,32 @@ void afterCountdown(double seconds, QObject* context, std::function<void()> then
 
 } // namespace
 
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+
+void quietPlatformFallback(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    const bool platformNoise =
+        QLatin1String(context.category ? context.category : "").startsWith(QLatin1String("qt.qpa")) ||
+        message.contains(QLatin1String("Qt platform plugin"));
+    if (type == QtFatalMsg || !platformNoise) {
+        previousHandler(type, context, message);
+    }
+}
+
+} // namespace
+
+std::unique_ptr<QGuiApplication> createCaptureApplication(int& argc, char** argv, bool widgets)
+{
+    previousHandler = qInstallMessageHandler(quietPlatformFallback);
+    std::unique_ptr<QGuiApplication> app(widgets ? new QApplication(argc, argv)
+                                                 : new QGuiApplication(argc, argv));
+    qInstallMessageHandler(previousHandler);
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    return app;
+}
+
 int runCapture(const QStringList& argumentList)
 {
     const CaptureArguments arguments = parseCaptureArguments(argumentList);
@@ -111,7 +140,11 @@ int runCapture(const QStringList& argumentList)
         }
     }
 
+    CaptureTiming::step("started");
     const std::unique_ptr<Platform> platform = createPlatform();
+    // Without a picture file named by the desktop, the editor's desktop background is the root
+    // window's own.
+    DesktopWallpaperCache::installShared({}, platform->rootBackground.get());
     OverlayPickers pickers;
     const bool widgets = arguments.needsWidgets();
     const bool opensEditor = arguments.output.isEmpty() && arguments.command != QLatin1String("color");
@@ -144,6 +177,7 @@ int runCapture(const QStringList& argumentList)
     }
     int status = done;
     QObject::connect(&flows, &CaptureFlows::finished, &flows, [&](const CaptureResult& result) {
+        CaptureTiming::step("captured");
         switch (result.status) {
         case CaptureResult::Status::cancelled:
             status = cancelled;
@@ -167,6 +201,7 @@ int runCapture(const QStringList& argumentList)
                        QStringLiteral("cannot write %1: %2").arg(arguments.output, written.errorMessage));
                 status = failed;
             }
+            CaptureTiming::step("written");
             QCoreApplication::quit();
             return;
         }
@@ -187,6 +222,9 @@ int runCapture(const QStringList& argumentList)
         QTimer::singleShot(0, &flows, trigger);
     }
     const int loop = QCoreApplication::exec();
+    // Background loads read the platform's root background; let them end before it goes.
+    QThreadPool::globalInstance()->waitForDone();
+    DesktopWallpaperCache::installShared({}, nullptr);
     return status != done ? status : loop;
 }
 

@@ -2,6 +2,10 @@
 
 #include <QStringList>
 
+#include <memory>
+
+class QGuiApplication;
+
 namespace velmora {
 
 // `velmora full|region|window|color`: captures, then opens the editor in this process (served
@@ -10,5 +14,10 @@ namespace velmora {
 // user (nothing written), 2 an error, reported on one line of standard error. The application
 // object must exist: a QApplication when CaptureArguments::needsWidgets() says so.
 int runCapture(const QStringList& arguments);
+
+// The application object for a capture command: QApplication when it shows widgets, else the
+// lighter QGuiApplication. Qt's complaints while it falls back from an unreachable display to the
+// offscreen platform are kept off standard error, where the command's own one line goes.
+std::unique_ptr<QGuiApplication> createCaptureApplication(int& argc, char** argv, bool widgets);
 
 } // namespace velmora

@@ -4,16 +4,37 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFile>
 #include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
+
+#include <unistd.h>
 
 namespace velmora {
 
 bool CaptureTiming::enabled()
 {
     return !qEnvironmentVariableIsEmpty("VELMORA_TIMING");
+}
+
+void CaptureTiming::step(const char* name)
+{
+    if (!enabled()) {
+        return;
+    }
+    // The process's start time is the kernel's, so the dynamic linker's work is counted too.
+    QFile stat(QStringLiteral("/proc/self/stat"));
+    QFile uptime(QStringLiteral("/proc/uptime"));
+    if (!stat.open(QIODevice::ReadOnly) || !uptime.open(QIODevice::ReadOnly)) {
+        return;
+    }
+    const QByteArray statLine = stat.readAll();
+    const QList<QByteArray> fields = statLine.mid(statLine.lastIndexOf(')') + 2).split(' ');
+    const double startedAt = fields.value(19).toDouble() / double(sysconf(_SC_CLK_TCK));
+    const double now = uptime.readAll().split(' ').value(0).toDouble();
+    std::fprintf(stderr, "velmora timing: %s at %.0f ms\n", name, (now - startedAt) * 1000);
 }
 
 CaptureTiming::CaptureTiming(QObject* parent) : QObject(parent)

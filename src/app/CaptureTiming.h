@@ -12,6 +12,8 @@ class CaptureTiming : public QObject
 {
 public:
     static bool enabled();
+    // A step of the whole command ("grabbed", "written"), with the time since the process started.
+    static void step(const char* name);
 
     explicit CaptureTiming(QObject* parent = nullptr);
 

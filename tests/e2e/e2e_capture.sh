@@ -1,0 +1,217 @@
+#!/usr/bin/env bash
+# End to end: the real `velmora full|region|window|color` in a headless X session with a picture
+# of known pixels on screen. Every result is compared with the screen as an independent reader
+# (ImageMagick's `import -window root`) sees it. Overlays are driven with xdotool.
+set -u
+velmora="$1"
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+work="$(mktemp -d "${TMPDIR:-/tmp}/velmora-e2e-capture.XXXXXX")"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+source "$root/scripts/headless-session" 1600x1000
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    headless_session_stop
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache"
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+
+# Pictures whose every pixel differs from its neighbours, so that an offset of one shows.
+convert -size 400x300 gradient:'#ff0000-#0000ff' \( -size 300x400 gradient:'#00ff00-#000000' -rotate 90 \) \
+    -compose plus -composite "$work/known.png"
+convert -size 1600x1000 gradient:'#203040-#c0a080' \( -size 1000x1600 gradient:'#000000-#404000' -rotate 90 \) \
+    -compose plus -composite "$work/background.png"
+convert -size 300x200 xc:'#ffff00' "$work/cover.png"
+display -window root "$work/background.png"
+
+show() { # file title x y → window id in $shown
+    display -title "$2" -geometry "+$3+$4" "$1" >/dev/null 2>&1 &
+    pids+=($!)
+    shown=""
+    for _ in $(seq 1 100); do
+        shown="$(xdotool search --onlyvisible --name "^$2\$" 2>/dev/null | head -1)"
+        [ -n "$shown" ] && break
+        sleep 0.05
+    done
+    [ -n "$shown" ] || { fail "window $2 did not appear"; exit 1; }
+}
+show "$work/known.png" known 200 150
+known="$shown"
+sleep 0.3
+
+same() { # a.png b.png → whether every pixel matches
+    [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = "0" ]
+}
+hex_at() { # file x y → "#RRGGBB"
+    convert "$1" -format "#%[hex:u.p{$2,$3}]" info: | cut -c1-7
+}
+wait_overlay() { # pid → whether the program shows a window within 10 s
+    for _ in $(seq 1 200); do
+        [ -n "$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -1)" ] && return 0
+        sleep 0.05
+    done
+    return 1
+}
+wait_exit() { # pid → exit status in $status (or fails after 10 s)
+    for _ in $(seq 1 200); do
+        kill -0 "$1" 2>/dev/null || { wait "$1"; status=$?; return 0; }
+        sleep 0.05
+    done
+    status=timeout
+    return 1
+}
+check_log() { # log file
+    if grep -qE 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$1"; then
+        fail "sanitizer report"
+        cat "$1"
+    fi
+}
+
+# 1. full -o equals the screen; region --geometry equals that crop.
+import -window root "$work/screen.png"
+"$velmora" full -o "$work/full.png" 2>"$work/full.log"
+status=$?
+[ "$status" = 0 ] || { fail "full -o exited $status"; cat "$work/full.log"; }
+same "$work/full.png" "$work/screen.png" || fail "full -o differs from the screen"
+check_log "$work/full.log"
+
+"$velmora" region --geometry 300x200+250+180 -o "$work/geometry.png" 2>"$work/geometry.log"
+status=$?
+[ "$status" = 0 ] || { fail "region --geometry exited $status"; cat "$work/geometry.log"; }
+convert "$work/screen.png" -crop 300x200+250+180 +repage "$work/geometry-expected.png"
+same "$work/geometry.png" "$work/geometry-expected.png" || fail "region --geometry differs from the screen's crop"
+
+# 2. A drag over the picker gives exactly the dragged pixels: press at (300,200), release at
+# (500,380) takes 200×180 pixels from (300,200).
+"$velmora" region -o "$work/drag.png" 2>"$work/drag.log" &
+pid=$!
+pids+=($pid)
+if wait_overlay $pid; then
+    xdotool mousemove 300 200 mousedown 1 mousemove 350 250 mousemove 500 380 mouseup 1
+    wait_exit $pid
+    [ "$status" = 0 ] || { fail "region drag exited $status"; cat "$work/drag.log"; }
+    convert "$work/screen.png" -crop 200x180+300+200 +repage "$work/drag-expected.png"
+    same "$work/drag.png" "$work/drag-expected.png" ||
+        fail "the dragged region differs ($(identify -format '%wx%h' "$work/drag.png" 2>&1))"
+else
+    fail "no region picker appeared"
+fi
+
+# 3. Escape cancels: exit 1, nothing written.
+"$velmora" region -o "$work/cancel.png" 2>"$work/cancel.log" &
+pid=$!
+pids+=($pid)
+if wait_overlay $pid; then
+    xdotool key Escape
+    wait_exit $pid
+    [ "$status" = 1 ] || fail "cancel exited $status"
+    [ -e "$work/cancel.png" ] && fail "cancel wrote a file"
+else
+    fail "no picker appeared for the cancel"
+fi
+
+# 4. color prints and copies the clicked pixel.
+"$velmora" color >"$work/color.out" 2>"$work/color.log" &
+pid=$!
+pids+=($pid)
+if wait_overlay $pid; then
+    xdotool mousemove 333 222 click 1
+    for _ in $(seq 1 100); do
+        [ -s "$work/color.out" ] && break
+        sleep 0.05
+    done
+    expected="$(hex_at "$work/screen.png" 333 222)"
+    [ "$(cat "$work/color.out")" = "$expected" ] || fail "color printed '$(cat "$work/color.out")', expected $expected"
+    [ "$(xclip -selection clipboard -o 2>/dev/null)" = "$expected" ] || fail "the clipboard does not hold $expected"
+    # Serving the clipboard keeps the process; losing it ends the process.
+    kill -0 $pid 2>/dev/null || fail "color stopped before the clipboard was taken"
+    echo taken | xclip -selection clipboard
+    wait_exit $pid
+    [ "$status" = 0 ] || fail "color exited $status"
+else
+    fail "no colour picker appeared"
+fi
+
+# 5. window: the whole window although another window covers part of it.
+import -window root "$work/uncovered.png"
+show "$work/cover.png" cover 450 300
+sleep 0.3
+import -window root "$work/covered.png"
+[ "$(hex_at "$work/covered.png" 520 400)" = "#FFFF00" ] || fail "the cover does not cover the window"
+"$velmora" window -o "$work/window.png" 2>"$work/window.log" &
+pid=$!
+pids+=($pid)
+if wait_overlay $pid; then
+    xdotool mousemove 260 200 click 1
+    wait_exit $pid
+    [ "$status" = 0 ] || { fail "window exited $status"; cat "$work/window.log"; }
+    # The capture is the frame with its decorations; the picture must sit whole where the client
+    # sits in the frame, as the screen showed it before it was covered.
+    frame="$(xwininfo -tree -id "$known" | sed -n 's/.*Parent window id: \(0x[0-9a-f]*\).*/\1/p')"
+    read -r cx cy < <(xwininfo -id "$known" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
+    read -r fx fy < <(xwininfo -id "$frame" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
+    convert "$work/window.png" -crop "400x300+$((cx - fx))+$((cy - fy))" +repage "$work/window-client.png"
+    convert "$work/uncovered.png" -crop "400x300+$cx+$cy" +repage "$work/window-expected.png"
+    same "$work/window-client.png" "$work/window-expected.png" ||
+        fail "the window capture does not hold the whole window ($(identify -format '%wx%h' "$work/window.png" 2>&1))"
+else
+    fail "no window picker appeared"
+fi
+
+# 6. Errors: one line on standard error, exit 2, no file.
+expect_error() { # description pattern command…
+    local what="$1" pattern="$2"
+    shift 2
+    "$@" >/dev/null 2>"$work/error.log"
+    status=$?
+    [ "$status" = 2 ] || fail "$what: exit $status, expected 2"
+    [ "$(wc -l <"$work/error.log")" = 1 ] || { fail "$what: not one line on stderr"; cat "$work/error.log"; }
+    grep -q "$pattern" "$work/error.log" || { fail "$what: message '$(cat "$work/error.log")'"; }
+}
+expect_error "unwritable file" "cannot write $work/missing/x.png" "$velmora" full -o "$work/missing/x.png"
+expect_error "geometry off every screen" "off every screen" \
+    "$velmora" region --geometry 100x100+5000+5000 -o "$work/off.png"
+[ -e "$work/off.png" ] && fail "a geometry off every screen wrote a file"
+expect_error "no display" "no display" env -u DISPLAY -u WAYLAND_DISPLAY "$velmora" full -o "$work/nodisplay.png"
+[ -e "$work/nodisplay.png" ] && fail "without a display a file was written"
+
+# 7. Without -o the capture opens in the editor; Ctrl+C there copies exactly the screen.
+import -window root "$work/screen.png"
+"$velmora" full >"$work/editor.log" 2>&1 &
+pid=$!
+pids+=($pid)
+editor=""
+for _ in $(seq 1 200); do
+    editor="$(xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | head -1)"
+    [ -n "$editor" ] && break
+    sleep 0.05
+done
+if [ -n "$editor" ]; then
+    xdotool windowactivate --sync "$editor" 2>/dev/null
+    xdotool key ctrl+c
+    for _ in $(seq 1 100); do
+        xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -q image/png && break
+        sleep 0.05
+    done
+    xclip -selection clipboard -t image/png -o >"$work/copied.png" 2>/dev/null
+    same "$work/copied.png" "$work/screen.png" || fail "the editor's copy differs from the screen"
+    echo taken | xclip -selection clipboard
+    wait_exit $pid
+    [ "$status" = 0 ] || fail "full into the editor exited $status"
+    check_log "$work/editor.log"
+else
+    fail "full opened no editor"
+fi
+
+if [ "$failures" -eq 0 ]; then
+    echo "e2e capture: all checks passed"
+    exit 0
+fi
+exit 1
