@@ -25,7 +25,8 @@ struct ScreenGeometry
     // Qt keeps a screen's top-left corner where it is in native pixels and scales only its size.
     QRect nativeRect() const;
     // A rectangle in points relative to this screen's top-left corner, in native pixels. Each edge
-    // is rounded to the nearest pixel, so a grab of W×H points on a ratio-2 screen is 2W×2H pixels.
+    // is rounded to the nearest pixel (half-way up), so a grab of W×H points on a ratio-2 screen is
+    // 2W×2H pixels wherever it starts.
     QRect localToNative(const QRectF& local) const;
     // A rectangle of native pixels (anywhere on the desktop) in this screen's global points.
     QRectF nativeToGlobal(const QRect& native) const;
