@@ -61,6 +61,8 @@ private slots:
             << QSize(400, 200) << QSize(800, 600) << 1.0 << QRectF(380, 280, 60, 40) << QSizeF(600, 400);
         QTest::newRow("5K picture reduced by averaging")
             << QSize(5120, 2880) << QSize(1280, 720) << 2.0 << QRectF(100, 80, 700, 450) << QSizeF(250, 160);
+        QTest::newRow("picture at its own size")
+            << QSize(800, 600) << QSize(800, 600) << 1.0 << QRectF(100, 100, 500, 450) << QSizeF(500, 450);
         QTest::newRow("crop reaching past the screen")
             << QSize(400, 200) << QSize(800, 600) << 1.0 << QRectF(-50, -50, 900, 700) << QSizeF(450, 350);
     }

@@ -64,6 +64,12 @@ void drawVisiblePart(QImage& output, const QImage& picture, const QRectF& target
         part = part.scaled(reduced, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     QPainter painter(&output);
+    const QRect whole = destination.toRect();
+    if (whole.size() == part.size() && QRectF(whole) == destination) {
+        // Pixel for pixel on the output's grid (a picture shown at its own size): a plain copy.
+        painter.drawImage(whole.topLeft(), part);
+        return;
+    }
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.drawImage(destination, part);
 }
