@@ -131,9 +131,28 @@ void RegionPickerOverlay::paintSizeLabel(QPainter& painter, const QRectF& rect) 
     painter.setPen(Qt::white);
     const QString text =
         QStringLiteral("%1 × %2").arg(std::lround(rect.width())).arg(std::lround(rect.height()));
+    painter.drawText(sizeLabelBox(rect), Qt::AlignCenter, text);
+}
+
+QRectF RegionPickerOverlay::sizeLabelBox(const QRectF& rect) const
+{
     const qreal centreY = std::min(rect.bottom() + 18, height() - 12.0);
-    const QRectF box(rect.center().x() - 200, centreY - 10, 400, 20);
-    painter.drawText(box, Qt::AlignCenter, text);
+    return QRectF(rect.center().x() - 200, centreY - 10, 400, 20);
+}
+
+QRect RegionPickerOverlay::paintedBounds() const
+{
+    const std::optional<QRectF> shown = m_selection.currentRect();
+    if (!shown) {
+        return rect(); // the hint
+    }
+    const qreal handle = RegionSelection::handleVisualSize / 2 + 2;
+    QRectF bounds = shown->adjusted(-handle, -handle, handle, handle).united(sizeLabelBox(*shown));
+    if (m_countdown) {
+        const qreal radius = countdownCircleDiameter / 2.0;
+        bounds |= QRectF(shown->center() - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius));
+    }
+    return bounds.toAlignedRect();
 }
 
 void RegionPickerOverlay::paintHandles(QPainter& painter, const QRectF& rect) const
@@ -214,8 +233,11 @@ void RegionPickerOverlay::mouseMoveEvent(QMouseEvent* event)
         m_pointer = event->position();
     }
     if (m_pressed && (event->buttons() & Qt::LeftButton)) {
+        // Only where the rectangle and its label were and are now: a full-screen repaint on a
+        // dense screen is tens of megabytes for every mouse move.
+        const QRect before = paintedBounds();
         report(m_selection.mouseDragged(event->position()));
-        update();
+        update(before.united(paintedBounds()));
     }
     refreshCursor();
 }

@@ -64,6 +64,9 @@ private:
     void finishColorPick(const QPointF& release);
     void refreshCursor();
     void paintSizeLabel(QPainter& painter, const QRectF& rect) const;
+    QRectF sizeLabelBox(const QRectF& rect) const;
+    // What the rectangle and its decorations cover (all of the overlay while the hint shows).
+    QRect paintedBounds() const;
     void paintHandles(QPainter& painter, const QRectF& rect) const;
     void paintHint(QPainter& painter) const;
     QRectF loupeRect() const;
