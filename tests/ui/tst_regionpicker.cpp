@@ -1,8 +1,10 @@
 #include "capture/ColorLoupe.h"
 #include "capture/RegionPicker.h"
 #include "capture/RegionPickerOverlay.h"
+#include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -81,6 +83,7 @@ private Q_SLOTS:
     void cancels_data();
     void cancels();
     void drawsTheSelectionUndimmed();
+    void shrinkingLeavesNoTrail();
     void colorPicks_data();
     void colorPicks();
     void loupeShowsThePixelUnderThePointer_data();
@@ -196,6 +199,34 @@ void TestRegionPicker::drawsTheSelectionUndimmed()
                  qPrintable(QString::number(actual.red())));
         QVERIFY(std::abs(actual.green() - expected.green() * 0.65) <= 2);
     }
+}
+
+void TestRegionPicker::shrinkingLeavesNoTrail()
+{
+    // What reaches the screen, not a fresh rendering: the overlay repaints only part of itself.
+    Picking p(RegionPicker::Mode::region, {screenAt(QRect(0, 0, 400, 300), 1)});
+    RegionPickerOverlay* overlay = p.overlay(0);
+    QVERIFY(QTest::qWaitForWindowExposed(overlay));
+    QTest::mousePress(overlay, Qt::LeftButton, {}, QPoint(50, 50));
+    QImage shown;
+    auto near = [](QRgb a, QRgb b) {
+        return std::abs(qRed(a) - qRed(b)) <= 2 && std::abs(qGreen(a) - qGreen(b)) <= 2 &&
+               std::abs(qBlue(a) - qBlue(b)) <= 2;
+    };
+    auto showsUndimmed = [&](QPoint at) {
+        shown = overlay->screen()->grabWindow(overlay->winId()).toImage();
+        return !shown.isNull() && near(shown.pixel(at), p.frozen[0].pixel(at));
+    };
+    const QPoint wasInside(300, 200);
+    QTest::mouseMove(overlay, QPoint(350, 250));
+    QTRY_VERIFY_WITH_TIMEOUT(showsUndimmed(wasInside), test::waitTimeout);
+    QTest::mouseMove(overlay, QPoint(20, 20)); // now up-left of where the drag began
+    const QRgb dimmed =
+        qRgb(qRed(p.frozen[0].pixel(wasInside)) * 65 / 100, qGreen(p.frozen[0].pixel(wasInside)) * 65 / 100,
+             qBlue(p.frozen[0].pixel(wasInside)) * 65 / 100);
+    // The new rectangle shows undimmed; where only the old one was is dimmed again.
+    QTRY_VERIFY_WITH_TIMEOUT(showsUndimmed(QPoint(30, 30)), test::waitTimeout);
+    QVERIFY(near(shown.pixel(wasInside), dimmed));
 }
 
 void TestRegionPicker::colorPicks_data()

@@ -33,7 +33,7 @@ public:
     RegionPickerOverlay(Behaviour behaviour, const ScreenGeometry& screen, QImage frozen,
                         QWidget* parent = nullptr);
 
-    const ScreenGeometry& screen() const { return m_screen; }
+    const ScreenGeometry& screenGeometry() const { return m_screen; }
     const RegionSelection& selection() const { return m_selection; }
     void setLocked(bool locked);
     void setCountdown(std::optional<int> value);
