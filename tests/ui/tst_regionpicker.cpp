@@ -84,6 +84,7 @@ private Q_SLOTS:
     void cancels();
     void drawsTheSelectionUndimmed();
     void shrinkingLeavesNoTrail();
+    void editingKeepsTheRegion();
     void colorPicks_data();
     void colorPicks();
     void loupeShowsThePixelUnderThePointer_data();
@@ -227,6 +228,40 @@ void TestRegionPicker::shrinkingLeavesNoTrail()
     // The new rectangle shows undimmed; where only the old one was is dimmed again.
     QTRY_VERIFY_WITH_TIMEOUT(showsUndimmed(QPoint(30, 30)), test::waitTimeout);
     QVERIFY(near(shown.pixel(wasInside), dimmed));
+}
+
+void TestRegionPicker::editingKeepsTheRegion()
+{
+    const QImage frozen = codedPicture(QSize(400, 300), 1);
+    RegionPickerOverlay overlay(RegionPickerOverlay::Behaviour::editRegion,
+                                screenAt(QRect(0, 0, 400, 300), 1), frozen);
+    QSignalSpy first(&overlay, &RegionPickerOverlay::regionFirstSelected);
+    QSignalSpy changed(&overlay, &RegionPickerOverlay::regionChanged);
+    QSignalSpy picked(&overlay, &RegionPickerOverlay::picked);
+    overlay.show();
+    drag(&overlay, QPoint(100, 100), QPoint(200, 180));
+    QCOMPARE(first.count(), 1);
+    QCOMPARE(first.at(0).at(0).toRectF(), QRectF(100, 100, 100, 80));
+    QCOMPARE(picked.count(), 0);
+
+    // The region stays, with a white handle on each corner; dragging its body moves it.
+    QCOMPARE(overlay.grab().toImage().pixelColor(100, 100), QColor(Qt::white));
+    drag(&overlay, QPoint(150, 140), QPoint(170, 150));
+    QCOMPARE(changed.last().at(0).toRectF(), QRectF(120, 110, 100, 80));
+
+    // Locked: no gesture, no Escape, no handles; the countdown sits in the middle.
+    overlay.setLocked(true);
+    overlay.setCountdown(3);
+    QSignalSpy cancelled(&overlay, &RegionPickerOverlay::cancelled);
+    const int changes = changed.count();
+    drag(&overlay, QPoint(150, 140), QPoint(300, 250));
+    QTest::keyClick(&overlay, Qt::Key_Escape);
+    QCOMPARE(changed.count(), changes);
+    QCOMPARE(cancelled.count(), 0);
+    const QImage shown = overlay.grab().toImage();
+    QCOMPARE(shown.pixel(120, 110), frozen.pixel(120, 110)); // no handle on the corner
+    // The circle darkens the picture by 55 % beside the digit.
+    QVERIFY(std::abs(qGreen(shown.pixel(145, 150)) - qGreen(frozen.pixel(145, 150)) * 45 / 100) <= 2);
 }
 
 void TestRegionPicker::colorPicks_data()
