@@ -1,12 +1,22 @@
 #include "ScreenLayout.h"
 
 #include <QGuiApplication>
-#include <QRegion>
+#include <QPainter>
 #include <QScreen>
 
 #include <cmath>
 
 namespace velmora {
+namespace {
+
+// Half-way values go up everywhere, so a rectangle's size in pixels does not depend on which side
+// of the screen's origin it starts (std::lround would round -0.5 down and 1.5 up, one pixel more).
+int nearestPixel(qreal value)
+{
+    return int(std::floor(value + 0.5));
+}
+
+} // namespace
 
 QRect ScreenGeometry::nativeRect() const
 {
@@ -19,10 +29,10 @@ QRect ScreenGeometry::localToNative(const QRectF& local) const
 {
     const qreal s = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
     const QPoint origin = geometry.topLeft();
-    const int left = int(std::lround(local.left() * s));
-    const int top = int(std::lround(local.top() * s));
-    const int right = int(std::lround(local.right() * s));
-    const int bottom = int(std::lround(local.bottom() * s));
+    const int left = nearestPixel(local.left() * s);
+    const int top = nearestPixel(local.top() * s);
+    const int right = nearestPixel(local.right() * s);
+    const int bottom = nearestPixel(local.bottom() * s);
     return QRect(origin.x() + left, origin.y() + top, right - left, bottom - top);
 }
 
@@ -93,11 +103,37 @@ QRect ScreenLayout::nativeBounds() const
 
 QRect ScreenLayout::clipToScreens(const QRect& native) const
 {
+    return shownRegion(native).boundingRect();
+}
+
+QRegion ScreenLayout::shownRegion(const QRect& native) const
+{
     QRegion shown;
     for (const ScreenGeometry& screen : m_screens) {
         shown += screen.nativeRect().intersected(native);
     }
-    return shown.boundingRect();
+    return shown;
+}
+
+void ScreenLayout::clearUnshown(QImage& grab, const QRect& native) const
+{
+    const QRegion hidden = QRegion(native) - shownRegion(native);
+    if (hidden.isEmpty() || grab.isNull()) {
+        return;
+    }
+    if (!grab.hasAlphaChannel()) {
+        grab.convertTo(QImage::Format_ARGB32_Premultiplied);
+    }
+    const qreal ratio = grab.devicePixelRatio();
+    grab.setDevicePixelRatio(1);
+    {
+        QPainter painter(&grab);
+        painter.setCompositionMode(QPainter::CompositionMode_Clear);
+        for (const QRect& part : hidden) {
+            painter.fillRect(part.translated(-native.topLeft()), Qt::transparent);
+        }
+    }
+    grab.setDevicePixelRatio(ratio);
 }
 
 } // namespace velmora

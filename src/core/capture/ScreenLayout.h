@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QImage>
 #include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QRectF>
+#include <QRegion>
+#include <QString>
 
 #include <optional>
 
@@ -22,7 +25,8 @@ struct ScreenGeometry
     // Qt keeps a screen's top-left corner where it is in native pixels and scales only its size.
     QRect nativeRect() const;
     // A rectangle in points relative to this screen's top-left corner, in native pixels. Each edge
-    // is rounded to the nearest pixel, so a grab of W×H points on a ratio-2 screen is 2W×2H pixels.
+    // is rounded to the nearest pixel (half-way up), so a grab of W×H points on a ratio-2 screen is
+    // 2W×2H pixels wherever it starts.
     QRect localToNative(const QRectF& local) const;
     // A rectangle of native pixels (anywhere on the desktop) in this screen's global points.
     QRectF nativeToGlobal(const QRect& native) const;
@@ -52,9 +56,19 @@ public:
 
     // The bounding rectangle of every screen, in native pixels.
     QRect nativeBounds() const;
-    // A native rectangle clipped to the union of the screens: what of it some screen shows. Empty
-    // when it lies off every screen.
+    // A native rectangle cut down to the bounding rectangle of what the screens show of it; empty
+    // when it lies off every screen. A capture stays one rectangle, so across screens of different
+    // sizes or offsets the result can still hold pixels that no screen shows (a rectangle across a
+    // 1080-high and a 1440-high screen keeps the full 1440 rows, 360 of them under the shorter
+    // screen). Those pixels are the root window's memory that no monitor scans out: whatever was
+    // last drawn there. A grab of the rectangle passes through clearUnshown(), which makes them
+    // transparent, so a capture never shows what was not on screen and never loses what was.
     QRect clipToScreens(const QRect& native) const;
+    // The pixels of a native rectangle that some screen shows.
+    QRegion shownRegion(const QRect& native) const;
+    // Makes transparent the pixels of `grab` (the desktop's pixels at `native`, one image pixel per
+    // native pixel) that no screen shows.
+    void clearUnshown(QImage& grab, const QRect& native) const;
 
 private:
     QList<ScreenGeometry> m_screens;

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QObject>
+#include <QTimer>
+
+#include <memory>
 
 class QScreen;
+class QWidget;
 
 namespace velmora {
 
@@ -15,12 +20,24 @@ class CountdownOverlay : public QObject
 
 public:
     explicit CountdownOverlay(QScreen* screen, QObject* parent = nullptr);
+    ~CountdownOverlay() override;
+
+    // After hiding, the time the display server gets to repaint what the circle covered.
+    static constexpr int settleDelay = 50; // ms
 
     // Counts `seconds` down (whole seconds, at least 1 is shown; 0 finishes at once).
     void start(double seconds);
 
 Q_SIGNALS:
     void finished();
+
+private:
+    void tick();
+    void end();
+
+    std::unique_ptr<QWidget> m_window;
+    QTimer m_timer;
+    QDeadlineTimer m_deadline;
 };
 
 } // namespace velmora

@@ -28,6 +28,7 @@ public:
     // `frozen` holds one picture per screen of `layout`, in its order, at the screen's pixel
     // density (devicePixelRatio set).
     RegionPicker(Mode mode, ScreenLayout layout, QList<QImage> frozen, QObject* parent = nullptr);
+    ~RegionPicker() override;
 
     // Shows the overlays, takes the keyboard and the pointer.
     void show();
@@ -41,6 +42,15 @@ Q_SIGNALS:
     void picked(const QImage& crop, int screenIndex, const QRect& native);
     // Escape or a right click. The overlays are closed before this is emitted.
     void cancelled();
+
+private:
+    void finish(int screenIndex, const QImage& crop, const QRect& native);
+
+    Mode m_mode;
+    ScreenLayout m_layout;
+    QList<QImage> m_frozen;
+    // Top-level widgets cannot have a QObject parent; the picker deletes them itself.
+    QList<QPointer<RegionPickerOverlay>> m_overlays;
 };
 
 } // namespace velmora

@@ -5,10 +5,12 @@
 #include <QImage>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 
 namespace velmora {
 
 class WindowList;
+class WindowPickerOverlay;
 
 // Lets the user click one window: one full-screen overlay per screen tints the window under the
 // pointer and shows "Capture <owner>" where the pointer is. The overlays show the screens' frozen
@@ -21,6 +23,7 @@ public:
     // `windows` must outlive the picker. `frozen`: one picture per screen, as for RegionPicker.
     WindowPicker(const WindowList& windows, ScreenLayout layout, QList<QImage> frozen,
                  QObject* parent = nullptr);
+    ~WindowPicker() override;
 
     void show();
     void close();
@@ -29,6 +32,12 @@ Q_SIGNALS:
     // The overlays are closed before either signal is emitted.
     void picked(quint32 windowID);
     void cancelled();
+
+private:
+    const WindowList& m_windows;
+    ScreenLayout m_layout;
+    QList<QImage> m_frozen;
+    QList<QPointer<WindowPickerOverlay>> m_overlays;
 };
 
 } // namespace velmora

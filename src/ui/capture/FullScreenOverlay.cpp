@@ -1,0 +1,51 @@
+#include "capture/FullScreenOverlay.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+
+namespace velmora {
+
+void prepareFullScreenOverlay(QWidget* overlay, const QRect& geometry)
+{
+    overlay->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                            Qt::X11BypassWindowManagerHint | Qt::NoDropShadowWindowHint);
+    overlay->setAttribute(Qt::WA_NoSystemBackground);
+    overlay->setAttribute(Qt::WA_OpaquePaintEvent);
+    overlay->setMouseTracking(true);
+    overlay->setFocusPolicy(Qt::StrongFocus);
+    overlay->setGeometry(geometry);
+}
+
+void showFullScreenOverlay(QWidget* overlay, bool takeKeyboard, bool grabPointer)
+{
+    overlay->show();
+    // Only X lets a window bypass the window manager; elsewhere (Wayland, the offscreen platform of
+    // the tests) there is nothing to grab back from it.
+    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (x11) {
+        overlay->raise();
+    }
+    if (takeKeyboard) {
+        overlay->activateWindow();
+        overlay->setFocus(Qt::OtherFocusReason);
+        if (x11) {
+            overlay->grabKeyboard();
+        }
+    }
+    if (grabPointer && x11) {
+        overlay->grabMouse();
+    }
+}
+
+void closeFullScreenOverlay(QWidget* overlay)
+{
+    if (QWidget::keyboardGrabber() == overlay) {
+        overlay->releaseKeyboard();
+    }
+    if (QWidget::mouseGrabber() == overlay) {
+        overlay->releaseMouse();
+    }
+    overlay->hide();
+}
+
+} // namespace velmora
