@@ -1,4 +1,6 @@
 #include "BeautifyCommand.h"
+#include "CaptureArguments.h"
+#include "CaptureCommand.h"
 #include "EditCommand.h"
 
 #include <QApplication>
@@ -7,6 +9,7 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -42,18 +45,45 @@ int main(int argc, char* argv[])
         return velmora::runEdit(app.arguments());
     }
 
+    if (velmora::isCaptureCommand(command)) {
+        // Read before the application object exists: QGuiApplication takes -geometry for itself.
+        QStringList arguments;
+        for (int i = 0; i < argc; ++i) {
+            arguments.append(QString::fromLocal8Bit(argv[i]));
+        }
+        const velmora::CaptureArguments parsed = velmora::parseCaptureArguments(arguments);
+        if (!parsed.helpText.isEmpty() || !parsed.error.isEmpty()) {
+            QCoreApplication app(argc, argv);
+            describe();
+            return velmora::runCapture(arguments);
+        }
+        // Without a reachable X display Qt would abort; the offscreen platform instead lets the
+        // capture fail with a message and exit status 2.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "xcb;offscreen");
+        }
+        const auto app = velmora::createCaptureApplication(argc, argv, parsed.needsWidgets());
+        describe();
+        return velmora::runCapture(arguments);
+    }
+
     QCoreApplication app(argc, argv);
     describe();
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QString::fromLatin1(description) +
         QStringLiteral("\n\nCommands:\n"
+                       "  full         Capture the screen under the pointer.\n"
+                       "  region       Capture a rectangle picked with the mouse or given with --geometry.\n"
+                       "  window       Capture a window picked with the mouse.\n"
+                       "  color        Copy and print the colour of a picked pixel.\n"
                        "  edit FILE…   Open images in the editor.\n"
                        "  beautify     Place an image on a background and write the "
                        "PNG (see velmora beautify --help)."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("edit or beautify"));
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("full, region, window, color, edit or beautify"));
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
         std::fprintf(stderr, "velmora: unknown command \"%s\"; see velmora --help\n",

@@ -88,6 +88,15 @@ status=$?
 convert "$work/screen.png" -crop 300x200+250+180 +repage "$work/geometry-expected.png"
 same "$work/geometry.png" "$work/geometry-expected.png" || fail "region --geometry differs from the screen's crop"
 
+# The countdown of --delay shows, and is gone from the picture taken after it.
+"$velmora" full --delay 1 -o "$work/delayed.png" 2>"$work/delayed.log" &
+pid=$!
+pids+=($pid)
+wait_overlay $pid || fail "no countdown appeared"
+wait_exit $pid
+[ "$status" = 0 ] || { fail "full --delay exited $status"; cat "$work/delayed.log"; }
+same "$work/delayed.png" "$work/screen.png" || fail "the delayed capture differs from the screen"
+
 # 2. A drag over the picker gives exactly the dragged pixels: press at (300,200), release at
 # (500,380) takes 200×180 pixels from (300,200).
 "$velmora" region -o "$work/drag.png" 2>"$work/drag.log" &
