@@ -1,0 +1,470 @@
+// The X11 backend against a real X server: run by run_x11_tests.sh inside a private Xvfb session
+// with openbox. Windows of known pixels are shown by child processes (this binary started with
+// --window), since the backend never lists its own process's windows.
+
+#include "CaptureJob.h"
+#include "Platform.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QProcess>
+#include <QRasterWindow>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <xcb/xcb.h>
+
+#include <cstdio>
+#include <memory>
+
+using namespace velmora;
+
+namespace {
+
+// The pixels a test window shows: different in every column and row, so an offset shows.
+QImage pattern(QSize size, int seed)
+{
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            image.setPixel(
+                x, y,
+                qRgb((x * 3 + seed * 40) & 255, (y * 5 + seed * 80) & 255, ((x ^ y) + seed * 16) & 255));
+        }
+    }
+    return image;
+}
+
+class PatternWindow : public QRasterWindow
+{
+public:
+    explicit PatternWindow(int seed) : m_seed(seed) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter(this).drawImage(0, 0, pattern(size(), m_seed));
+        if (!m_announced) {
+            m_announced = true;
+            std::printf("ready %llu\n", static_cast<unsigned long long>(winId()));
+            std::fflush(stdout);
+        }
+    }
+
+private:
+    int m_seed;
+    bool m_announced = false;
+};
+
+// --window SEED X Y W H TITLE
+int runWindow(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("VelmoraTestHelper"));
+    PatternWindow window(QByteArray(argv[2]).toInt());
+    window.setGeometry(QByteArray(argv[3]).toInt(), QByteArray(argv[4]).toInt(), QByteArray(argv[5]).toInt(),
+                       QByteArray(argv[6]).toInt());
+    window.setTitle(QString::fromUtf8(argv[7]));
+    window.show();
+    return app.exec();
+}
+
+QString run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(10000);
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+// What an independent tool reads from the screen.
+QImage importRoot()
+{
+    QProcess process;
+    process.start(QStringLiteral("import"),
+                  {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("png:-")});
+    process.waitForFinished(20000);
+    return QImage::fromData(process.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
+}
+
+// The client's true origin as xwininfo reports it.
+QRect clientRect(quint32 window)
+{
+    const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)});
+    const auto number = [&](const char* label) {
+        return QRegularExpression(QString::fromLatin1(label) + QStringLiteral(":\\s+(-?\\d+)"))
+            .match(info)
+            .captured(1)
+            .toInt();
+    };
+    return QRect(number("Absolute upper-left X"), number("Absolute upper-left Y"), number("Width"),
+                 number("Height"));
+}
+
+// The decorations openbox put around the client: left, right, top, bottom.
+QMargins frameExtents(quint32 window)
+{
+    const QString value = run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window),
+                                                        QStringLiteral("_NET_FRAME_EXTENTS")});
+    const QStringList parts = value.section(QLatin1Char('='), 1).split(QLatin1Char(','));
+    if (parts.size() != 4) {
+        return {};
+    }
+    return QMargins(parts[0].trimmed().toInt(), parts[2].trimmed().toInt(), parts[1].trimmed().toInt(),
+                    parts[3].trimmed().toInt());
+}
+
+struct Outcome
+{
+    QList<QImage> images;
+    QString error;
+};
+
+Outcome await(CaptureJob* job)
+{
+    Outcome outcome;
+    QEventLoop loop;
+    QObject::connect(job, &CaptureJob::done, &loop, [&] {
+        outcome.images = job->images();
+        loop.quit();
+    });
+    QObject::connect(job, &CaptureJob::failed, &loop, [&](const QString& message) {
+        outcome.error = message;
+        loop.quit();
+    });
+    QTimer::singleShot(15000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return outcome;
+}
+
+// Pixels equal, ignoring alpha; on a difference, says where.
+bool samePixels(const QImage& actual, const QImage& expected, QString* where)
+{
+    const QImage a = actual.convertToFormat(QImage::Format_RGB32);
+    const QImage b = expected.convertToFormat(QImage::Format_RGB32);
+    if (a.size() != b.size()) {
+        *where = QStringLiteral("size %1x%2, expected %3x%4")
+                     .arg(a.width())
+                     .arg(a.height())
+                     .arg(b.width())
+                     .arg(b.height());
+        return false;
+    }
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            if (a.pixel(x, y) != b.pixel(x, y)) {
+                *where = QStringLiteral("pixel (%1, %2): %3, expected %4")
+                             .arg(x)
+                             .arg(y)
+                             .arg(a.pixel(x, y), 8, 16)
+                             .arg(b.pixel(x, y), 8, 16);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+#define COMPARE_PIXELS(actual, expected)                                                                     \
+    do {                                                                                                     \
+        QString where;                                                                                       \
+        QVERIFY2(samePixels((actual), (expected), &where), qPrintable(where));                               \
+    } while (false)
+
+struct Helper
+{
+    std::unique_ptr<QProcess> process;
+    quint32 window = 0;
+    int seed = 0;
+};
+
+} // namespace
+
+class TestX11Platform : public QObject
+{
+    Q_OBJECT
+
+private:
+    Helper startWindow(int seed, QRect geometry, const QString& title)
+    {
+        Helper helper;
+        helper.seed = seed;
+        helper.process = std::make_unique<QProcess>();
+        helper.process->start(QCoreApplication::applicationFilePath(),
+                              {QStringLiteral("--window"), QString::number(seed),
+                               QString::number(geometry.x()), QString::number(geometry.y()),
+                               QString::number(geometry.width()), QString::number(geometry.height()), title});
+        for (int i = 0; i < 100 && !helper.process->canReadLine(); ++i) {
+            helper.process->waitForReadyRead(100);
+        }
+        const QByteArray line = helper.process->readLine().trimmed();
+        if (line.startsWith("ready ")) {
+            helper.window = line.mid(6).toUInt();
+        }
+        // Until the window manager has framed it and announced it in its lists.
+        for (int i = 0; i < 50 && !m_platform->windows->windowInfo(helper.window); ++i) {
+            QTest::qWait(50);
+        }
+        QTest::qWait(200);
+        return helper;
+    }
+
+    static void stop(Helper& helper)
+    {
+        if (helper.process) {
+            helper.process->kill(); // by its own id
+            helper.process->waitForFinished(5000);
+        }
+    }
+
+    std::unique_ptr<Platform> m_platform;
+    Helper m_a;
+    Helper m_b;
+    xcb_connection_t* m_x = nullptr;
+    xcb_screen_t* m_screen = nullptr;
+
+    xcb_atom_t atom(const char* name)
+    {
+        auto* reply =
+            xcb_intern_atom_reply(m_x, xcb_intern_atom(m_x, 0, uint16_t(strlen(name)), name), nullptr);
+        const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return result;
+    }
+
+    // The client's part of a window grab: the image covers the frame, the client sits inside it.
+    void checkWindowGrab(const Helper& helper)
+    {
+        const QRect client = clientRect(helper.window);
+        const QMargins extents = frameExtents(helper.window);
+        const Outcome outcome = await(m_platform->capture->grabWindow(helper.window));
+        QVERIFY2(outcome.error.isEmpty(), qPrintable(outcome.error));
+        QCOMPARE(outcome.images.size(), 1);
+        const QImage image = outcome.images.first();
+        QCOMPARE(image.size(), client.marginsAdded(extents).size());
+        COMPARE_PIXELS(image.copy(QRect(QPoint(extents.left(), extents.top()), client.size())),
+                       pattern(client.size(), helper.seed));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        m_platform = createPlatform();
+        QCOMPARE(m_platform->name, QStringLiteral("x11"));
+        m_x = xcb_connect(nullptr, nullptr);
+        QVERIFY(!xcb_connection_has_error(m_x));
+        m_screen = xcb_setup_roots_iterator(xcb_get_setup(m_x)).data;
+        m_a = startWindow(1, QRect(100, 120, 320, 240), QStringLiteral("Grün ✓ Alpha"));
+        QVERIFY(m_a.window != 0);
+    }
+
+    void cleanupTestCase()
+    {
+        stop(m_a);
+        stop(m_b);
+        if (m_x) {
+            xcb_disconnect(m_x);
+        }
+    }
+
+    void loaderChoice_data()
+    {
+        QTest::addColumn<QByteArray>("variable");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("xcb session") << QByteArray() << QStringLiteral("x11");
+        QTest::newRow("forced null") << QByteArray("null") << QStringLiteral("null");
+        QTest::newRow("forced x11") << QByteArray("x11") << QStringLiteral("x11");
+        QTest::newRow("unknown") << QByteArray("wayland-ish") << QStringLiteral("null");
+    }
+
+    void loaderChoice()
+    {
+        QFETCH(QByteArray, variable);
+        QFETCH(QString, expected);
+        const QByteArray saved = qgetenv("VELMORA_PLATFORM");
+        if (variable.isEmpty()) {
+            qunsetenv("VELMORA_PLATFORM");
+        } else {
+            qputenv("VELMORA_PLATFORM", variable);
+        }
+        const auto platform = createPlatform();
+        qputenv("VELMORA_PLATFORM", saved);
+        QCOMPARE(platform->name, expected);
+    }
+
+    void grabAreaReadsTheWindowsPixels()
+    {
+        const QRect client = clientRect(m_a.window);
+        const Outcome outcome = await(m_platform->capture->grabArea(client));
+        QVERIFY2(outcome.error.isEmpty(), qPrintable(outcome.error));
+        const QImage image = outcome.images.value(0);
+        QCOMPARE(image.format(), QImage::Format_ARGB32_Premultiplied);
+        QCOMPARE(image.devicePixelRatio(), 1.0);
+        // The padding byte X leaves undefined must come out opaque.
+        QVERIFY(image.convertToFormat(QImage::Format_RGB32)
+                    .convertToFormat(QImage::Format_ARGB32_Premultiplied) == image);
+        COMPARE_PIXELS(image, pattern(client.size(), m_a.seed));
+        COMPARE_PIXELS(image, importRoot().copy(client));
+    }
+
+    void grabAreaClipsToTheScreens_data()
+    {
+        QTest::addColumn<QRect>("asked");
+        const QSize root(m_screen->width_in_pixels, m_screen->height_in_pixels);
+        QTest::newRow("over the top-left corner") << QRect(-40, -30, 200, 150);
+        QTest::newRow("over the bottom-right corner")
+            << QRect(root.width() - 100, root.height() - 60, 300, 200);
+        QTest::newRow("inside") << QRect(7, 9, 33, 21);
+    }
+
+    void grabAreaClipsToTheScreens()
+    {
+        QFETCH(QRect, asked);
+        const QRect screen(0, 0, m_screen->width_in_pixels, m_screen->height_in_pixels);
+        const Outcome outcome = await(m_platform->capture->grabArea(asked));
+        QVERIFY2(outcome.error.isEmpty(), qPrintable(outcome.error));
+        COMPARE_PIXELS(outcome.images.value(0), importRoot().copy(asked.intersected(screen)));
+    }
+
+    void grabAreaOffEveryScreenFails()
+    {
+        const Outcome outcome = await(m_platform->capture->grabArea(QRect(-500, -500, 100, 100)));
+        QVERIFY(outcome.images.isEmpty());
+        QCOMPARE(outcome.error, QStringLiteral("the area lies off every screen"));
+    }
+
+    void grabScreensAtEachDensity()
+    {
+        const QImage whole = importRoot();
+        const int w = m_screen->width_in_pixels;
+        const int h = m_screen->height_in_pixels;
+        // Xvfb has one monitor; the density comes from the geometry the caller passes.
+        const QList<ScreenGeometry> screens{{QRect(0, 0, w, h), 1.0, QStringLiteral("plain")},
+                                            {QRect(0, 0, w / 2, h / 2), 2.0, QStringLiteral("dense")}};
+        const Outcome outcome = await(m_platform->capture->grabScreens(screens));
+        QVERIFY2(outcome.error.isEmpty(), qPrintable(outcome.error));
+        QCOMPARE(outcome.images.size(), 2);
+        QCOMPARE(outcome.images[0].devicePixelRatio(), 1.0);
+        QCOMPARE(outcome.images[1].devicePixelRatio(), 2.0);
+        COMPARE_PIXELS(outcome.images[0], whole);
+        COMPARE_PIXELS(outcome.images[1], whole.copy(0, 0, w / 2 * 2, h / 2 * 2));
+    }
+
+    void listsTheWindow()
+    {
+        const auto info = m_platform->windows->windowInfo(m_a.window);
+        QVERIFY(info);
+        QCOMPARE(info->frame, clientRect(m_a.window).marginsAdded(frameExtents(m_a.window)));
+        QCOMPARE(info->ownerName, QStringLiteral("VelmoraTestHelper"));
+        QCOMPARE(info->name, QStringLiteral("Grün ✓ Alpha"));
+        const auto hit = m_platform->windows->windowAtPoint(clientRect(m_a.window).center());
+        QVERIFY(hit);
+        QCOMPARE(hit->windowID, m_a.window);
+    }
+
+    void windowOnTopWinsThePoint()
+    {
+        m_b = startWindow(2, QRect(300, 250, 300, 200), QStringLiteral("Beta"));
+        QVERIFY(m_b.window != 0);
+        const QRect overlap = clientRect(m_a.window).intersected(clientRect(m_b.window));
+        QVERIFY(!overlap.isEmpty());
+        const auto hit = m_platform->windows->windowAtPoint(overlap.center());
+        QVERIFY(hit);
+        QCOMPARE(hit->windowID, m_b.window);
+        const QList<WindowInfo> windows = m_platform->windows->visibleWindows();
+        QVERIFY(windows.size() >= 2);
+        QCOMPARE(windows[0].windowID, m_b.window);
+        QCOMPARE(windows[1].windowID, m_a.window);
+    }
+
+    void grabWindowCoveredWithoutCompositor()
+    {
+        checkWindowGrab(m_a);
+        // The stacking is put back: the window that covered it covers it again.
+        const QRect overlap = clientRect(m_a.window).intersected(clientRect(m_b.window));
+        QTRY_COMPARE(m_platform->windows->windowAtPoint(overlap.center()).value_or(WindowInfo{}).windowID,
+                     m_b.window);
+    }
+
+    void grabWindowCoveredWithCompositor()
+    {
+        const xcb_atom_t selection = atom("_NET_WM_CM_S0");
+        const auto compositorOwner = [&] {
+            auto* reply =
+                xcb_get_selection_owner_reply(m_x, xcb_get_selection_owner(m_x, selection), nullptr);
+            const xcb_window_t owner = reply ? reply->owner : xcb_window_t(XCB_WINDOW_NONE);
+            std::free(reply);
+            return owner;
+        };
+        QProcess compositor;
+        compositor.start(QStringLiteral("xcompmgr"), {QStringLiteral("-n")});
+        QVERIFY(compositor.waitForStarted());
+        QTRY_VERIFY(compositorOwner() != XCB_WINDOW_NONE);
+        QTest::qWait(200);
+        checkWindowGrab(m_a);
+        compositor.kill(); // by its own id
+        compositor.waitForFinished(5000);
+        QTRY_VERIFY(compositorOwner() == XCB_WINDOW_NONE);
+    }
+
+    void grabWindowThatClosedFails()
+    {
+        Helper gone = startWindow(3, QRect(50, 50, 200, 150), QStringLiteral("Gone"));
+        QVERIFY(gone.window != 0);
+        stop(gone);
+        QTRY_VERIFY(!m_platform->windows->windowInfo(gone.window));
+        const Outcome outcome = await(m_platform->capture->grabWindow(gone.window));
+        QVERIFY(outcome.images.isEmpty());
+        QCOMPARE(outcome.error, QStringLiteral("the window closed before it could be captured"));
+    }
+
+    void rootBackground()
+    {
+        QVERIFY(!m_platform->rootBackground->picture());
+        const QImage picture = pattern(QSize(64, 48), 5);
+        const xcb_pixmap_t pixmap = xcb_generate_id(m_x);
+        xcb_create_pixmap(m_x, m_screen->root_depth, pixmap, m_screen->root, 64, 48);
+        const xcb_gcontext_t gc = xcb_generate_id(m_x);
+        xcb_create_gc(m_x, gc, pixmap, 0, nullptr);
+        xcb_put_image(m_x, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, 64, 48, 0, 0, 0, m_screen->root_depth,
+                      uint32_t(picture.sizeInBytes()), picture.constBits());
+        const xcb_atom_t property = atom("_XROOTPMAP_ID");
+        xcb_change_property(m_x, XCB_PROP_MODE_REPLACE, m_screen->root, property, XCB_ATOM_PIXMAP, 32, 1,
+                            &pixmap);
+        free(xcb_get_input_focus_reply(m_x, xcb_get_input_focus(m_x), nullptr)); // a round trip: all done
+        const auto read = m_platform->rootBackground->picture();
+        QVERIFY(read);
+        COMPARE_PIXELS(*read, picture);
+
+        // The property stays behind when the pixmap goes.
+        xcb_free_pixmap(m_x, pixmap);
+        xcb_free_gc(m_x, gc);
+        free(xcb_get_input_focus_reply(m_x, xcb_get_input_focus(m_x), nullptr));
+        QVERIFY(!m_platform->rootBackground->picture());
+        xcb_delete_property(m_x, m_screen->root, property);
+        xcb_flush(m_x);
+    }
+
+    void activateMovesTheActiveWindow()
+    {
+        m_platform->focus->activate(m_a.window);
+        QTRY_COMPARE(m_platform->focus->activeWindow(), m_a.window);
+        m_platform->focus->activate(m_b.window);
+        QTRY_COMPARE(m_platform->focus->activeWindow(), m_b.window);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    if (argc == 8 && qstrcmp(argv[1], "--window") == 0) {
+        return runWindow(argc, argv);
+    }
+    QGuiApplication app(argc, argv);
+    TestX11Platform test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_x11platform.moc"
