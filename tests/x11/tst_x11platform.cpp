@@ -58,7 +58,8 @@ private:
     bool m_announced = false;
 };
 
-// --window SEED X Y W H TITLE
+// --window SEED X Y W H TITLE [bypass]: "bypass" makes an override-redirect window, which no
+// window manager restacks.
 int runWindow(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
@@ -67,6 +68,9 @@ int runWindow(int argc, char** argv)
     window.setGeometry(QByteArray(argv[3]).toInt(), QByteArray(argv[4]).toInt(), QByteArray(argv[5]).toInt(),
                        QByteArray(argv[6]).toInt());
     window.setTitle(QString::fromUtf8(argv[7]));
+    if (argc > 8 && qstrcmp(argv[8], "bypass") == 0) {
+        window.setFlags(Qt::Window | Qt::BypassWindowManagerHint);
+    }
     window.show();
     return app.exec();
 }
@@ -187,7 +191,7 @@ class TestX11Platform : public QObject
     Q_OBJECT
 
 private:
-    Helper startWindow(int seed, QRect geometry, const QString& title)
+    Helper startWindow(int seed, QRect geometry, const QString& title, bool bypass = false)
     {
         Helper helper;
         helper.seed = seed;
@@ -195,7 +199,8 @@ private:
         helper.process->start(QCoreApplication::applicationFilePath(),
                               {QStringLiteral("--window"), QString::number(seed),
                                QString::number(geometry.x()), QString::number(geometry.y()),
-                               QString::number(geometry.width()), QString::number(geometry.height()), title});
+                               QString::number(geometry.width()), QString::number(geometry.height()), title,
+                               bypass ? QStringLiteral("bypass") : QString()});
         for (int i = 0; i < 100 && !helper.process->canReadLine(); ++i) {
             helper.process->waitForReadyRead(100);
         }
@@ -204,7 +209,7 @@ private:
             helper.window = line.mid(6).toUInt();
         }
         // Until the window manager has framed it and announced it in its lists.
-        for (int i = 0; i < 50 && !m_platform->windows->windowInfo(helper.window); ++i) {
+        for (int i = 0; i < 50 && !bypass && !m_platform->windows->windowInfo(helper.window); ++i) {
             QTest::qWait(50);
         }
         QTest::qWait(200);
@@ -403,8 +408,14 @@ private Q_SLOTS:
         compositor.start(QStringLiteral("xcompmgr"), {QStringLiteral("-n")});
         QVERIFY(compositor.waitForStarted());
         QTRY_VERIFY(compositorOwner() != XCB_WINDOW_NONE);
+        // A cover no window manager can stack below the window: only the window's own pixmap has
+        // what lies under it.
+        Helper cover =
+            startWindow(4, clientRect(m_a.window).adjusted(40, 30, -40, -30), QStringLiteral("Cover"), true);
+        QVERIFY(cover.window != 0);
         QTest::qWait(200);
         checkWindowGrab(m_a);
+        stop(cover);
         compositor.kill(); // by its own id
         compositor.waitForFinished(5000);
         QTRY_VERIFY(compositorOwner() == XCB_WINDOW_NONE);
@@ -459,7 +470,7 @@ private Q_SLOTS:
 
 int main(int argc, char** argv)
 {
-    if (argc == 8 && qstrcmp(argv[1], "--window") == 0) {
+    if (argc >= 8 && qstrcmp(argv[1], "--window") == 0) {
         return runWindow(argc, argv);
     }
     QGuiApplication app(argc, argv);
