@@ -58,8 +58,11 @@ private:
     bool m_announced = false;
 };
 
-// --window SEED X Y W H TITLE [bypass]: "bypass" makes an override-redirect window, which no
-// window manager restacks.
+// Invisible shadow margins of the client-side decorated test window: left, right, top, bottom.
+constexpr quint32 shadow[4] = {10, 20, 5, 15};
+
+// --window SEED X Y W H TITLE [KIND]: KIND "bypass" makes an override-redirect window, which no
+// window manager restacks; "csd" an undecorated one that declares shadow margins as GTK does.
 int runWindow(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
@@ -68,8 +71,20 @@ int runWindow(int argc, char** argv)
     window.setGeometry(QByteArray(argv[3]).toInt(), QByteArray(argv[4]).toInt(), QByteArray(argv[5]).toInt(),
                        QByteArray(argv[6]).toInt());
     window.setTitle(QString::fromUtf8(argv[7]));
-    if (argc > 8 && qstrcmp(argv[8], "bypass") == 0) {
+    const QByteArray kind = argc > 8 ? QByteArray(argv[8]) : QByteArray();
+    if (kind == "bypass") {
         window.setFlags(Qt::Window | Qt::BypassWindowManagerHint);
+    } else if (kind == "csd") {
+        window.setFlags(Qt::Window | Qt::FramelessWindowHint);
+        window.create();
+        xcb_connection_t* x = xcb_connect(nullptr, nullptr);
+        const char name[] = "_GTK_FRAME_EXTENTS";
+        auto* atom = xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, sizeof(name) - 1, name), nullptr);
+        xcb_change_property(x, XCB_PROP_MODE_REPLACE, xcb_window_t(window.winId()), atom->atom,
+                            XCB_ATOM_CARDINAL, 32, 4, shadow);
+        std::free(atom);
+        std::free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr));
+        xcb_disconnect(x);
     }
     window.show();
     return app.exec();
@@ -191,7 +206,7 @@ class TestX11Platform : public QObject
     Q_OBJECT
 
 private:
-    Helper startWindow(int seed, QRect geometry, const QString& title, bool bypass = false)
+    Helper startWindow(int seed, QRect geometry, const QString& title, const QString& kind = {})
     {
         Helper helper;
         helper.seed = seed;
@@ -200,7 +215,7 @@ private:
                               {QStringLiteral("--window"), QString::number(seed),
                                QString::number(geometry.x()), QString::number(geometry.y()),
                                QString::number(geometry.width()), QString::number(geometry.height()), title,
-                               bypass ? QStringLiteral("bypass") : QString()});
+                               kind});
         for (int i = 0; i < 100 && !helper.process->canReadLine(); ++i) {
             helper.process->waitForReadyRead(100);
         }
@@ -209,7 +224,9 @@ private:
             helper.window = line.mid(6).toUInt();
         }
         // Until the window manager has framed it and announced it in its lists.
-        for (int i = 0; i < 50 && !bypass && !m_platform->windows->windowInfo(helper.window); ++i) {
+        for (int i = 0;
+             i < 50 && kind != QLatin1String("bypass") && !m_platform->windows->windowInfo(helper.window);
+             ++i) {
             QTest::qWait(50);
         }
         QTest::qWait(200);
@@ -410,8 +427,8 @@ private Q_SLOTS:
         QTRY_VERIFY(compositorOwner() != XCB_WINDOW_NONE);
         // A cover no window manager can stack below the window: only the window's own pixmap has
         // what lies under it.
-        Helper cover =
-            startWindow(4, clientRect(m_a.window).adjusted(40, 30, -40, -30), QStringLiteral("Cover"), true);
+        Helper cover = startWindow(4, clientRect(m_a.window).adjusted(40, 30, -40, -30),
+                                   QStringLiteral("Cover"), QStringLiteral("bypass"));
         QVERIFY(cover.window != 0);
         QTest::qWait(200);
         checkWindowGrab(m_a);
@@ -419,6 +436,25 @@ private Q_SLOTS:
         compositor.kill(); // by its own id
         compositor.waitForFinished(5000);
         QTRY_VERIFY(compositorOwner() == XCB_WINDOW_NONE);
+    }
+
+    // The margins come off the listed frame and off the grab, whose pixels are the client's inside them.
+    void shadowMarginsCutOff()
+    {
+        Helper csd =
+            startWindow(6, QRect(700, 300, 260, 180), QStringLiteral("Shadowed"), QStringLiteral("csd"));
+        QVERIFY(csd.window != 0);
+        const QRect client = clientRect(csd.window);
+        const QMargins margins{int(shadow[0]), int(shadow[2]), int(shadow[1]), int(shadow[3])};
+        const auto info = m_platform->windows->windowInfo(csd.window);
+        QVERIFY(info);
+        QCOMPARE(info->frame, client.marginsRemoved(margins));
+        const Outcome outcome = await(m_platform->capture->grabWindow(csd.window));
+        QVERIFY2(outcome.error.isEmpty(), qPrintable(outcome.error));
+        COMPARE_PIXELS(outcome.images.value(0),
+                       pattern(client.size(), csd.seed)
+                           .copy(QRect(QPoint(0, 0), client.size()).marginsRemoved(margins)));
+        stop(csd);
     }
 
     void grabWindowThatClosedFails()
