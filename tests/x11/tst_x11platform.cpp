@@ -4,13 +4,15 @@
 
 #include "CaptureJob.h"
 #include "Platform.h"
+#include "x11/X11Connection.h"
+#include "x11/X11PixelReader.h"
+#include "x11/X11ScreenCapture.h"
 
 #include <QGuiApplication>
 #include <QPainter>
 #include <QProcess>
 #include <QRasterWindow>
 #include <QRegularExpression>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -455,6 +457,79 @@ private Q_SLOTS:
                        pattern(client.size(), csd.seed)
                            .copy(QRect(QPoint(0, 0), client.size()).marginsRemoved(margins)));
         stop(csd);
+    }
+
+    // Screens of different heights: the corner no screen shows comes out transparent, the rest as
+    // the screen shows it.
+    void grabAreaLeavesHolesBetweenScreensBlank()
+    {
+        const int w = m_screen->width_in_pixels;
+        const int h = m_screen->height_in_pixels;
+        const QList<ScreenGeometry> screens{{QRect(0, 0, w / 2, h / 2), 1.0, QStringLiteral("short")},
+                                            {QRect(w / 2, 0, w - w / 2, h), 1.0, QStringLiteral("tall")}};
+        auto connection = x11::X11Connection::open();
+        QVERIFY(connection);
+        x11::X11ScreenCapture capture(connection, std::make_shared<x11::X11PixelReader>(connection),
+                                      [&] { return ScreenLayout(screens); });
+        const QImage screen = importRoot();
+        const Outcome outcome = await(capture.grabArea(QRect(-10, -10, w + 20, h + 20)));
+        QVERIFY2(outcome.error.isEmpty(), qPrintable(outcome.error));
+        const QImage image = outcome.images.value(0);
+        QCOMPARE(image.size(), QSize(w, h));
+        const QRect hole(0, h / 2, w / 2, h - h / 2);
+        QImage expected = screen.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        {
+            QPainter painter(&expected);
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.fillRect(hole, Qt::transparent);
+        }
+        QCOMPARE(image.pixel(hole.center()), 0u);
+        COMPARE_PIXELS(image, expected);
+        // Alpha too: the shown part opaque, the hole transparent.
+        const QImage got = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QPoint differs(-1, -1);
+        for (int y = 0; y < h && differs.x() < 0; ++y) {
+            for (int x = 0; x < w && differs.x() < 0; ++x) {
+                if (qAlpha(got.pixel(x, y)) != qAlpha(expected.pixel(x, y))) {
+                    differs = QPoint(x, y);
+                }
+            }
+        }
+        QVERIFY2(differs.x() < 0,
+                 qPrintable(QStringLiteral("alpha at (%1, %2)").arg(differs.x()).arg(differs.y())));
+    }
+
+    // Without the window manager's stacking list the root's children give the same answer.
+    void listWithoutStackingProperty()
+    {
+        const QList<WindowInfo> withList = m_platform->windows->visibleWindows();
+        const xcb_atom_t stacking = atom("_NET_CLIENT_LIST_STACKING");
+        auto* saved = xcb_get_property_reply(
+            m_x, xcb_get_property(m_x, 0, m_screen->root, stacking, XCB_ATOM_WINDOW, 0, 4096), nullptr);
+        QVERIFY(saved && saved->value_len > 0);
+        xcb_delete_property(m_x, m_screen->root, stacking);
+        std::free(xcb_get_input_focus_reply(m_x, xcb_get_input_focus(m_x), nullptr));
+        const QList<WindowInfo> fromTree = m_platform->windows->visibleWindows();
+        xcb_change_property(m_x, XCB_PROP_MODE_REPLACE, m_screen->root, stacking, XCB_ATOM_WINDOW, 32,
+                            saved->value_len, xcb_get_property_value(saved));
+        std::free(xcb_get_input_focus_reply(m_x, xcb_get_input_focus(m_x), nullptr));
+        std::free(saved);
+        QVERIFY(withList.size() >= 2);
+        QCOMPARE(fromTree, withList);
+    }
+
+    void grabWindowUnmappedFails()
+    {
+        Helper hidden = startWindow(7, QRect(60, 60, 200, 150), QStringLiteral("Hidden"));
+        QVERIFY(hidden.window != 0);
+        xcb_unmap_window(m_x, hidden.window);
+        xcb_flush(m_x);
+        QTRY_VERIFY(!m_platform->windows->windowInfo(hidden.window));
+        const Outcome outcome = await(m_platform->capture->grabWindow(hidden.window));
+        stop(hidden);
+        QVERIFY(outcome.images.isEmpty());
+        QCOMPARE(outcome.error,
+                 QStringLiteral("the window is not shown on screen, so it cannot be captured"));
     }
 
     void grabWindowThatClosedFails()
