@@ -49,7 +49,7 @@ int main(int argc, char** argv)
         x11::X11PixelReader reader(connection);
         report("shared memory, first grab (segment made and attached)",
                medianMs(1, [&] { reader.read(connection->root(), root, depth, Method::shm); }));
-        report("shared memory, segment reused (copied out)", medianMs(runs, [&] {
+        report("shared memory, segment reused (picture kept in it)", medianMs(runs, [&] {
                    if (!reader.read(connection->root(), root, depth, Method::shm)) {
                        std::fprintf(stderr, "shm grab failed\n");
                    }

@@ -1,14 +1,8 @@
 #include "x11/X11PixelReader.h"
 
-#include <QMutexLocker>
 #include <QSysInfo>
 
 #include <xcb/shm.h>
-
-#include <sys/ipc.h>
-#include <sys/shm.h>
-
-#include <cstring>
 
 namespace velmora::x11 {
 
@@ -19,34 +13,20 @@ struct X11PixelReader::Format
 
 namespace {
 
-// The rows of a 32-bit ZPixmap image, copied into `image` with alpha forced when the source has
-// none. ZPixmap rows are padded to the server's scanline pad; at 32 bits per pixel that is none.
-void copyRows(const uchar* source, int sourceStride, QImage& image, bool keepAlpha)
+// X leaves the padding byte of a 24-bit pixel undefined; a picture of the screen is opaque.
+void forceOpaque(uchar* pixels, qsizetype count)
 {
-    const int width = image.width();
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* from = reinterpret_cast<const quint32*>(source + qsizetype(y) * sourceStride);
-        auto* to = reinterpret_cast<quint32*>(image.scanLine(y));
-        if (keepAlpha) {
-            std::memcpy(to, from, size_t(width) * 4);
-        } else {
-            for (int x = 0; x < width; ++x) {
-                to[x] = from[x] | 0xff000000u;
-            }
-        }
+    auto* words = reinterpret_cast<quint32*>(pixels);
+    for (qsizetype i = 0; i < count; ++i) {
+        words[i] |= 0xff000000u;
     }
 }
 
 } // namespace
 
 X11PixelReader::X11PixelReader(std::shared_ptr<X11Connection> connection)
-    : m_connection(std::move(connection))
+    : m_connection(connection), m_pool(std::make_shared<X11ShmPool>(std::move(connection)))
 {}
-
-X11PixelReader::~X11PixelReader()
-{
-    releaseSegment();
-}
 
 std::optional<X11PixelReader::Format> X11PixelReader::formatFor(int depth) const
 {
@@ -129,83 +109,55 @@ std::optional<QImage> X11PixelReader::readGetImage(xcb_drawable_t drawable, cons
     // The picture keeps the reply's buffer instead of copying it; alpha is fixed in place.
     uchar* data = xcb_get_image_data(reply);
     if (!format.keepAlpha) {
-        auto* pixels = reinterpret_cast<quint32*>(data);
-        const qsizetype count = qsizetype(area.width()) * area.height();
-        for (qsizetype i = 0; i < count; ++i) {
-            pixels[i] |= 0xff000000u;
-        }
+        forceOpaque(data, qsizetype(area.width()) * area.height());
     }
     return QImage(data, area.width(), area.height(), stride, QImage::Format_ARGB32_Premultiplied, &std::free,
                   reply);
 }
 
-bool X11PixelReader::ensureSegment(size_t bytes)
+namespace {
+
+// What a picture living in a shared segment needs to give it back.
+struct SegmentOwner
 {
-    if (m_shmAddress && m_shmSize >= bytes) {
-        return true;
-    }
-    releaseSegment();
-    const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-    if (id < 0) {
-        return false;
-    }
-    void* address = shmat(id, nullptr, 0);
-    if (address == reinterpret_cast<void*>(-1)) {
-        shmctl(id, IPC_RMID, nullptr);
-        return false;
-    }
-    xcb_connection_t* c = m_connection->get();
-    const xcb_shm_seg_t segment = xcb_generate_id(c);
-    xcb_generic_error_t* attachError = xcb_request_check(c, xcb_shm_attach_checked(c, segment, id, 0));
-    // Marked for removal now: the kernel frees it once both sides have detached, even if we crash.
-    shmctl(id, IPC_RMID, nullptr);
-    if (attachError) {
-        // A server on another machine (or in another IPC namespace) cannot see the segment.
-        std::free(attachError);
-        shmdt(address);
-        return false;
-    }
-    m_segment = segment;
-    m_shmAddress = address;
-    m_shmSize = bytes;
-    return true;
+    std::shared_ptr<X11ShmPool> pool;
+    ShmSegment segment;
+};
+
+void giveBack(void* owner)
+{
+    auto* segmentOwner = static_cast<SegmentOwner*>(owner);
+    segmentOwner->pool->give(segmentOwner->segment);
+    delete segmentOwner;
 }
 
-void X11PixelReader::releaseSegment()
-{
-    if (m_shmAddress) {
-        xcb_shm_detach(m_connection->get(), m_segment);
-        xcb_flush(m_connection->get());
-        shmdt(m_shmAddress);
-        m_shmAddress = nullptr;
-        m_shmSize = 0;
-    }
-}
+} // namespace
 
 std::optional<QImage> X11PixelReader::readShm(xcb_drawable_t drawable, const QRect& area,
                                               const Format& format)
 {
-    QMutexLocker locker(&m_shmLock);
-    const size_t bytes = size_t(area.width()) * size_t(area.height()) * 4;
-    if (m_shmBroken || !ensureSegment(bytes)) {
-        m_shmBroken = true;
+    const int stride = area.width() * 4;
+    const auto segment = m_pool->take(size_t(stride) * size_t(area.height()));
+    if (!segment) {
         return std::nullopt;
     }
     xcb_connection_t* c = m_connection->get();
     auto reply = adopt(xcb_shm_get_image_reply(
         c,
         xcb_shm_get_image(c, drawable, int16_t(area.x()), int16_t(area.y()), uint16_t(area.width()),
-                          uint16_t(area.height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, m_segment, 0),
+                          uint16_t(area.height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, segment->id, 0),
         nullptr));
     if (!reply) {
+        m_pool->give(*segment);
         return std::nullopt;
     }
-    QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
-    if (image.isNull()) {
-        return std::nullopt;
+    // The picture lives in the segment itself (copying a whole screen out of it would cost more
+    // than the server's part of the grab); the segment goes back to the pool with the picture.
+    if (!format.keepAlpha) {
+        forceOpaque(segment->address, qsizetype(area.width()) * area.height());
     }
-    copyRows(static_cast<const uchar*>(m_shmAddress), area.width() * 4, image, format.keepAlpha);
-    return image;
+    return QImage(segment->address, area.width(), area.height(), stride, QImage::Format_ARGB32_Premultiplied,
+                  &giveBack, new SegmentOwner{m_pool, *segment});
 }
 
 } // namespace velmora::x11

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "x11/X11Connection.h"
+#include "x11/X11ShmPool.h"
 
 #include <QImage>
-#include <QMutex>
 #include <QRect>
 #include <QString>
 
@@ -25,7 +25,6 @@ public:
     };
 
     explicit X11PixelReader(std::shared_ptr<X11Connection> connection);
-    ~X11PixelReader();
 
     // `area` in the drawable's own coordinates; it must lie inside the drawable. `depth` is the
     // drawable's. On failure, nothing and a one-line reason in `error`.
@@ -37,17 +36,10 @@ private:
     std::optional<Format> formatFor(int depth) const;
     std::optional<QImage> readGetImage(xcb_drawable_t drawable, const QRect& area, const Format& format);
     std::optional<QImage> readShm(xcb_drawable_t drawable, const QRect& area, const Format& format);
-    bool ensureSegment(size_t bytes);
-    void releaseSegment();
 
     std::shared_ptr<X11Connection> m_connection;
-    // One shared segment, grown as needed and kept: creating and attaching one costs more than a
-    // small grab. Grabs on several pool threads take turns with it.
-    QMutex m_shmLock;
-    quint32 m_segment = 0;
-    void* m_shmAddress = nullptr;
-    size_t m_shmSize = 0;
-    bool m_shmBroken = false;
+    // Shared by the pictures that live in its segments, which hand them back when they go.
+    std::shared_ptr<X11ShmPool> m_pool;
 };
 
 } // namespace velmora::x11
