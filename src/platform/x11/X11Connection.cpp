@@ -168,6 +168,13 @@ xcb_window_t X11Connection::topLevelAncestor(xcb_window_t window) const
     return window;
 }
 
+void X11Connection::discardQueuedEvents() const
+{
+    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+        std::free(event);
+    }
+}
+
 bool X11Connection::compositorRunning() const
 {
     auto owner = adopt(xcb_get_selection_owner_reply(

@@ -86,6 +86,10 @@ public:
     // The child of the root that contains `window` (its frame under a reparenting window manager),
     // or the window itself when it is a child of the root. 0 when it has gone.
     xcb_window_t topLevelAncestor(xcb_window_t window) const;
+    // Drops what the server queued for this connection. It selects no events, so these are only
+    // errors of requests that have no reply (a restack of a window that has just gone, say), which
+    // nobody reads; dropped, they do not pile up for the life of the program.
+    void discardQueuedEvents() const;
     // Whether a compositing manager owns this screen's selection.
     bool compositorRunning() const;
 

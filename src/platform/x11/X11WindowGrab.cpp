@@ -93,8 +93,15 @@ std::optional<QImage> fromRoot(const X11Connection& x, X11PixelReader& reader, x
     std::optional<QImage> previous;
     std::optional<QImage> image;
     const QDeadlineTimer deadline(500);
+    bool gaveTimeToPaint = false;
     for (;;) {
         if (!raised || frontmost(x, target)) {
+            // Two equal reads 20 ms apart can both be the old pixels of the window that covered it
+            // when the client is slow to answer the exposure; give it a moment first.
+            if (raised && !gaveTimeToPaint) {
+                gaveTimeToPaint = true;
+                QThread::msleep(50);
+            }
             image =
                 reader.read(x.root(), area, x.screen()->root_depth, X11PixelReader::Method::automatic, error);
             if (!image) {
@@ -131,6 +138,7 @@ std::optional<QImage> grabWindowImage(const X11Connection& x, X11PixelReader& re
                                       QString* error)
 {
     xcb_connection_t* c = x.get();
+    x.discardQueuedEvents();
     const auto raw = describeWindow(x, client);
     if (!raw) {
         *error = QString::fromLatin1(windowGone);

@@ -27,6 +27,7 @@ X11WindowList::X11WindowList(std::shared_ptr<X11Connection> connection) : m_conn
 
 QList<WindowInfo> X11WindowList::visibleWindows() const
 {
+    m_connection->discardQueuedEvents();
     return pickableWindows(rawWindows(), qint64(getpid()));
 }
 
