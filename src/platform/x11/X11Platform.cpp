@@ -1,11 +1,28 @@
 #include "x11/X11Platform.h"
 
+#include "x11/X11Connection.h"
+#include "x11/X11Focus.h"
+#include "x11/X11PixelReader.h"
+#include "x11/X11RootBackground.h"
+#include "x11/X11ScreenCapture.h"
+#include "x11/X11WindowList.h"
+
 namespace velmora {
 
-// Filled in by the X11 backend.
 std::unique_ptr<Platform> createX11Platform()
 {
-    return nullptr;
+    auto connection = x11::X11Connection::open();
+    if (!connection) {
+        return nullptr;
+    }
+    auto reader = std::make_shared<x11::X11PixelReader>(connection);
+    auto platform = std::make_unique<Platform>();
+    platform->name = QStringLiteral("x11");
+    platform->capture = std::make_unique<x11::X11ScreenCapture>(connection, reader);
+    platform->windows = std::make_unique<x11::X11WindowList>(connection);
+    platform->focus = std::make_unique<x11::X11FocusTracker>(connection);
+    platform->rootBackground = std::make_unique<x11::X11RootBackground>(connection, reader);
+    return platform;
 }
 
 } // namespace velmora
