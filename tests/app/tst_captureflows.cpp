@@ -12,9 +12,11 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 
 using namespace velmora;
 
@@ -220,6 +222,8 @@ private Q_SLOTS:
     void areaIsClippedToTheScreens();
     void windowOpensOnTheDesktopPictureBehindIt();
     void withoutEditorsTheImageOnlyReachesFinished();
+    void theFirstRecordedFocusIsKeptUntilGivenBack();
+    void aPictureForAClosedEditorIsDropped();
 };
 
 void TestCaptureFlows::oneCaptureAtATime_data()
@@ -461,6 +465,56 @@ void TestCaptureFlows::withoutEditorsTheImageOnlyReachesFinished()
     QCOMPARE(f.result().status, CaptureResult::Status::done);
     QCOMPARE(f.result().image.pixelColor(500, 400), QColor(Qt::blue));
     QCOMPARE(f.state->openEditorCount(), 0);
+}
+
+void TestCaptureFlows::theFirstRecordedFocusIsKeptUntilGivenBack()
+{
+    Fixture f;
+    const quint32 before = f.focus->active;
+    QVERIFY(f.flows->startFullScreenCapture());
+    f.grabDone();
+    QVERIFY(f.waitFinished());
+    // The editor now has the keyboard; a colour picked meanwhile hands it back to the window the
+    // user was in before any capture, not to the editor.
+    f.focus->active = 0x7700001;
+    QVERIFY(f.flows->startRegionCapture(RegionCaptureMode::color));
+    f.grabDone();
+    f.pickers.region(test::solidImage(1, 1, Qt::white), 0, QRect(0, 0, 1, 1));
+    QTRY_COMPARE(f.finished->size(), 2);
+    QCOMPARE(f.focus->activated, QList<quint32>{before});
+    // Given back once: closing the editor later has nothing left to restore.
+    f.state->editorWindows().constFirst()->close();
+    QCOMPARE(f.focus->activated, QList<quint32>{before});
+}
+
+void TestCaptureFlows::aPictureForAClosedEditorIsDropped()
+{
+    Fixture f;
+    // The desktop picture is still being drawn when the session goes away.
+    auto gate = std::make_shared<QSemaphore>();
+    auto rendering = std::make_shared<QSemaphore>();
+    DesktopWallpaperSource source;
+    source.picture = [](const ScreenGeometry&) { return test::solidImage(8, 8, Qt::darkCyan); };
+    source.render = [gate, rendering](const QImage&, const ScreenGeometry&, const QRectF&, const QSizeF&) {
+        rendering->release();
+        gate->acquire();
+        return std::optional<QImage>(test::solidImage(10, 10, Qt::magenta));
+    };
+    const QImage image = test::solidImage(100, 80, Qt::red);
+    auto session = std::make_unique<EditorSession>(image, CaptureKind::region,
+                                                   CaptureBackgroundAssets{image, std::nullopt, 30, true},
+                                                   true, EditorSession::Services{f.settings, f.wallpapers});
+    installDesktopWallpaperLoader(*session, source, f.layout.screens()[0], QSizeF(100, 80));
+    session->requestDesktopWallpaperIfNeeded();
+    QVERIFY(rendering->tryAcquire(1, test::waitTimeout));
+    QPointer<EditorSession> watch(session.get());
+    session.reset();
+    gate->release();
+    QThreadPool::globalInstance()->waitForDone();
+    // The posted result finds no session and does nothing.
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(!watch);
 }
 
 QTEST_MAIN(TestCaptureFlows)
