@@ -32,6 +32,9 @@ public:
     virtual CaptureJob* grabWindow(quint32 windowID) = 0;
 };
 
+// The frontmost of `windows` (front to back) whose frame contains the native point, edges included.
+std::optional<WindowInfo> windowAt(const QList<WindowInfo>& windows, const QPoint& native);
+
 // The windows on the desktop, front to back, as the user could pick them.
 class WindowList
 {

@@ -20,7 +20,11 @@ WindowPickerOverlay::WindowPickerOverlay(const WindowList& windows, const Screen
     // The pill takes the pointer's place.
     setCursor(Qt::BlankCursor);
     m_poll.setInterval(pollInterval);
-    connect(&m_poll, &QTimer::timeout, this, &WindowPickerOverlay::updateHovered);
+    connect(&m_poll, &QTimer::timeout, this, [this] {
+        // Windows may move, open or close under a still pointer.
+        refreshWindows();
+        updateHovered();
+    });
 }
 
 void WindowPickerOverlay::showEvent(QShowEvent* event)
@@ -30,6 +34,7 @@ void WindowPickerOverlay::showEvent(QShowEvent* event)
     if (m_screen.geometry.contains(global)) {
         m_pointer = QPointF(global - m_screen.geometry.topLeft());
     }
+    refreshWindows();
     updateHovered();
     m_poll.start();
     QWidget::showEvent(event);
@@ -55,6 +60,11 @@ QRect WindowPickerOverlay::pillRect() const
     return QRectF(topLeft, m_pill.deviceIndependentSize()).toAlignedRect();
 }
 
+void WindowPickerOverlay::refreshWindows()
+{
+    m_listed = m_windows.visibleWindows();
+}
+
 void WindowPickerOverlay::updateHovered()
 {
     std::optional<WindowInfo> hovered;
@@ -63,7 +73,7 @@ void WindowPickerOverlay::updateHovered()
         const QPoint native =
             m_screen.nativeRect().topLeft() +
             QPoint(int(std::floor(m_pointer->x() * ratio)), int(std::floor(m_pointer->y() * ratio)));
-        hovered = m_windows.windowAtPoint(native);
+        hovered = windowAt(m_listed, native);
     }
     if (hovered && hovered->ownerName != m_pillOwner) {
         m_pillOwner = hovered->ownerName;
@@ -107,6 +117,8 @@ void WindowPickerOverlay::mousePressEvent(QMouseEvent* event)
         return;
     }
     m_pointer = event->position();
+    // What is clicked is what is there now, not at the last poll.
+    refreshWindows();
     updateHovered();
     // A click on the desktop or a panel picks nothing; the picker stays.
     if (m_hovered) {

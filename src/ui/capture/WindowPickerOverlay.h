@@ -43,6 +43,8 @@ protected:
 
 private:
     void updateHovered();
+    // Reads the window list again (a few round trips per window, so not on every pointer move).
+    void refreshWindows();
     QRectF localFrame(const WindowInfo& window) const;
     QRect pillRect() const;
 
@@ -51,6 +53,7 @@ private:
     QImage m_frozen;
     QTimer m_poll;
     std::optional<QPointF> m_pointer; // over this overlay, in its points
+    QList<WindowInfo> m_listed;       // front to back, as last read
     std::optional<WindowInfo> m_hovered;
     QImage m_pill; // rendered for m_pillOwner
     QString m_pillOwner;
