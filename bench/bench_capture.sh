@@ -58,6 +58,8 @@ time_runs() { # label command… (the command gets the run number appended)
 velmora_full() { "$velmora" full -o "$work/velmora-$1.png"; }
 time_runs "velmora full -o (5120x2880)" velmora_full
 identify -format "  velmora wrote %wx%h, %b\n" "$work/velmora-1.png"
+# Where one run's time goes, from the process's start: application up, grabbed, PNG written.
+VELMORA_TIMING=1 "$velmora" full -o "$work/velmora-steps.png" 2>&1 | sed -n 's/^velmora timing: /  /p' | paste -sd' '
 
 if command -v flameshot >/dev/null; then
     flameshot_full() { mkdir -p "$work/flameshot-$1" && flameshot full -p "$work/flameshot-$1"; }
