@@ -10,6 +10,7 @@
 #include "CaptureFlows.h"
 #include "OverlayPickers.h"
 #include "Platform.h"
+#include "capture/RegionPickerOverlay.h"
 #include "editor/BackgroundAssetStore.h"
 #include "editor/EditorWindow.h"
 #include "output/AppFolders.h"
@@ -78,9 +79,10 @@ private:
 
 QWidget* pickerOverlay()
 {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible() && !qobject_cast<EditorWindow*>(widget) && widget->width() >= 3940) {
-            return widget;
+    for (QWidget* widget : QApplication::allWidgets()) {
+        if (auto* overlay = qobject_cast<RegionPickerOverlay*>(widget);
+            overlay && overlay->isVisible() && overlay->width() >= 3940) {
+            return overlay;
         }
     }
     return nullptr;

@@ -1,4 +1,5 @@
 #include "capture/ColorLoupe.h"
+#include "capture/OverlayHosts.h"
 #include "capture/RegionPicker.h"
 #include "capture/RegionPickerOverlay.h"
 #include "support/TestSupport.h"
@@ -41,13 +42,15 @@ struct Picking
     RegionPickerOverlay* overlay(int index) const
     {
         QList<RegionPickerOverlay*> overlays;
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
+        // The overlays sit in host windows that outlive them.
+        for (QWidget* widget : QApplication::allWidgets()) {
             if (auto* overlay = qobject_cast<RegionPickerOverlay*>(widget); overlay && overlay->isVisible()) {
                 overlays << overlay;
             }
         }
-        std::sort(overlays.begin(), overlays.end(),
-                  [](auto* a, auto* b) { return a->geometry().left() < b->geometry().left(); });
+        std::sort(overlays.begin(), overlays.end(), [](auto* a, auto* b) {
+            return a->window()->geometry().left() < b->window()->geometry().left();
+        });
         return overlays.value(index);
     }
 
@@ -77,6 +80,8 @@ class TestRegionPicker : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void cleanup() { OverlayHosts::releaseIdle(); }
+    void aLaterPickerReusesTheHiddenWindow();
     void dragPicksThePixels_data();
     void dragPicksThePixels();
     void secondScreen();
@@ -133,6 +138,33 @@ void TestRegionPicker::dragPicksThePixels()
     QCOMPARE(p.picked->at(0).at(1).toInt(), 0);
     QCOMPARE(p.picked->at(0).at(2).toRect(), pixels);
     QVERIFY(!p.overlay(0)); // closed before the result went out
+}
+
+void TestRegionPicker::aLaterPickerReusesTheHiddenWindow()
+{
+    QWidget* host = nullptr;
+    {
+        Picking first(RegionPicker::Mode::region, {screenAt(QRect(0, 0, 400, 300), 1)});
+        host = first.overlay(0)->window();
+        QTest::keyClick(first.overlay(0), Qt::Key_Escape);
+        QCOMPARE(first.cancelled->count(), 1);
+        // Gone from the screen at once, kept for the next capture.
+        QVERIFY(!host->isVisible());
+    }
+    QPointer<QWidget> kept(host);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(kept);
+
+    // The same screen, now at another density: the window is the old one, the picture the new.
+    Picking second(RegionPicker::Mode::region, {screenAt(QRect(0, 0, 400, 300), 2)});
+    RegionPickerOverlay* overlay = second.overlay(0);
+    QCOMPARE(overlay->window(), host);
+    QCOMPARE(host->findChildren<RegionPickerOverlay*>(), QList<RegionPickerOverlay*>{overlay});
+    drag(overlay, QPoint(20, 30), QPoint(70, 90));
+    QCOMPARE(second.picked->count(), 1);
+    const QImage crop = second.picked->at(0).at(0).value<QImage>();
+    QCOMPARE(crop.convertToFormat(QImage::Format_RGB32),
+             second.frozen[0].copy(QRect(40, 60, 100, 120)).convertToFormat(QImage::Format_RGB32));
 }
 
 void TestRegionPicker::secondScreen()

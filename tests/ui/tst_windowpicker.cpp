@@ -1,5 +1,6 @@
 #include "ScreenCapture.h"
 #include "capture/CapturePill.h"
+#include "capture/OverlayHosts.h"
 #include "capture/WindowPicker.h"
 #include "capture/WindowPickerOverlay.h"
 #include "support/TestSupport.h"
@@ -36,7 +37,7 @@ struct Picking
         picked = std::make_unique<QSignalSpy>(picker.get(), &WindowPicker::picked);
         cancelled = std::make_unique<QSignalSpy>(picker.get(), &WindowPicker::cancelled);
         picker->show();
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
+        for (QWidget* widget : QApplication::allWidgets()) {
             if (auto* o = qobject_cast<WindowPickerOverlay*>(widget); o && o->isVisible()) {
                 overlay = o;
             }
@@ -69,6 +70,7 @@ class TestWindowPicker : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void cleanup() { OverlayHosts::releaseIdle(); }
     void clickPicksTheHoveredWindow_data();
     void clickPicksTheHoveredWindow();
     void tintsOnlyTheHoveredFrame_data();

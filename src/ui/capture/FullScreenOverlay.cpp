@@ -7,23 +7,30 @@ namespace velmora {
 
 void prepareFullScreenOverlay(QWidget* overlay, const QRect& geometry)
 {
-    overlay->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                            Qt::X11BypassWindowManagerHint | Qt::NoDropShadowWindowHint);
+    if (overlay->parentWidget()) {
+        // Drawn inside a host window that already covers the screen.
+        overlay->setGeometry(QRect(QPoint(0, 0), geometry.size()));
+    } else {
+        overlay->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                                Qt::X11BypassWindowManagerHint | Qt::NoDropShadowWindowHint);
+        overlay->setGeometry(geometry);
+    }
     overlay->setAttribute(Qt::WA_NoSystemBackground);
     overlay->setAttribute(Qt::WA_OpaquePaintEvent);
     overlay->setMouseTracking(true);
     overlay->setFocusPolicy(Qt::StrongFocus);
-    overlay->setGeometry(geometry);
 }
 
 void showFullScreenOverlay(QWidget* overlay, bool takeKeyboard, bool grabPointer)
 {
     overlay->show();
+    QWidget* window = overlay->window();
+    window->show();
     // Only X lets a window bypass the window manager; elsewhere (Wayland, the offscreen platform of
     // the tests) there is nothing to grab back from it.
     const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
     if (x11) {
-        overlay->raise();
+        window->raise();
     }
     if (takeKeyboard) {
         overlay->activateWindow();

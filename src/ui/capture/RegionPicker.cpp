@@ -1,6 +1,7 @@
 #include "capture/RegionPicker.h"
 
 #include "capture/FullScreenOverlay.h"
+#include "capture/OverlayHosts.h"
 #include "capture/RegionPickerOverlay.h"
 
 #include <QCursor>
@@ -27,7 +28,8 @@ void RegionPicker::show()
                                                  : RegionPickerOverlay::Behaviour::pickRegion;
     const QList<ScreenGeometry>& screens = m_layout.screens();
     for (int i = 0; i < screens.size(); ++i) {
-        auto* overlay = new RegionPickerOverlay(behaviour, screens[i], m_frozen.value(i));
+        auto* overlay = new RegionPickerOverlay(behaviour, screens[i], m_frozen.value(i),
+                                                OverlayHosts::take(screens[i].geometry));
         connect(overlay, &RegionPickerOverlay::picked, this,
                 [this, i](const QImage& crop, const QRect& native) { finish(i, crop, native); });
         connect(overlay, &RegionPickerOverlay::cancelled, this, [this] {
@@ -50,9 +52,11 @@ void RegionPicker::close()
     const QList<QPointer<RegionPickerOverlay>> overlays = std::exchange(m_overlays, {});
     for (const QPointer<RegionPickerOverlay>& overlay : overlays) {
         if (overlay) {
+            QWidget* host = overlay->parentWidget();
             closeFullScreenOverlay(overlay);
             // Later: close() may run inside one of the overlay's own event handlers.
             overlay->deleteLater();
+            OverlayHosts::give(host);
         }
     }
 }

@@ -1,6 +1,7 @@
 #include "capture/WindowPicker.h"
 
 #include "capture/FullScreenOverlay.h"
+#include "capture/OverlayHosts.h"
 #include "capture/WindowPickerOverlay.h"
 
 #include <QCursor>
@@ -26,7 +27,8 @@ void WindowPicker::show()
     }
     const QList<ScreenGeometry>& screens = m_layout.screens();
     for (int i = 0; i < screens.size(); ++i) {
-        auto* overlay = new WindowPickerOverlay(m_windows, screens[i], m_frozen.value(i));
+        auto* overlay = new WindowPickerOverlay(m_windows, screens[i], m_frozen.value(i),
+                                                OverlayHosts::take(screens[i].geometry));
         connect(overlay, &WindowPickerOverlay::picked, this, [this](quint32 windowID) {
             close();
             Q_EMIT picked(windowID);
@@ -50,8 +52,11 @@ void WindowPicker::close()
     const QList<QPointer<WindowPickerOverlay>> overlays = std::exchange(m_overlays, {});
     for (const QPointer<WindowPickerOverlay>& overlay : overlays) {
         if (overlay) {
+            QWidget* host = overlay->parentWidget();
             closeFullScreenOverlay(overlay);
             overlay->deleteLater();
+            // Hidden at once: the window grab that follows must not see it.
+            OverlayHosts::give(host);
         }
     }
 }
