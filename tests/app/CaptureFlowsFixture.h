@@ -48,9 +48,18 @@ public:
         return track();
     }
 
+    ~FakeCapture() override
+    {
+        // Jobs a test left pending end with the fake, as a display's would with its connection.
+        for (const QPointer<CaptureJob>& job : std::as_const(jobs)) {
+            delete job.data();
+        }
+    }
+
     CaptureJob* track()
     {
         last = new CaptureJob;
+        jobs.append(last);
         return last;
     }
 
@@ -58,6 +67,7 @@ public:
     QList<ScreenGeometry> grabbedScreens;
     QRect area;
     QPointer<CaptureJob> last;
+    QList<QPointer<CaptureJob>> jobs;
 };
 
 class FakeWindows final : public WindowList

@@ -105,7 +105,10 @@ QList<quint32> X11Connection::property32(xcb_window_t window, xcb_atom_t propert
     QList<quint32> values;
     if (const auto bytes = this->property(window, property, type)) {
         values.resize(bytes->size() / 4);
-        memcpy(values.data(), bytes->constData(), size_t(values.size()) * 4);
+        // An empty property: no copy, since an empty list's data() may be null.
+        if (!values.isEmpty()) {
+            memcpy(values.data(), bytes->constData(), size_t(values.size()) * 4);
+        }
     }
     return values;
 }

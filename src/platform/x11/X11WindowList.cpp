@@ -47,7 +47,9 @@ QList<xcb_window_t> X11WindowList::clientsBottomToTop() const
     const X11Connection& x = *m_connection;
     if (const auto stacking = x.property(x.root(), x.atom(Atom::NetClientListStacking), XCB_ATOM_WINDOW)) {
         QList<xcb_window_t> clients(stacking->size() / 4);
-        memcpy(clients.data(), stacking->constData(), size_t(clients.size()) * 4);
+        if (!clients.isEmpty()) { // no windows at all: nothing to copy, and data() may be null
+            memcpy(clients.data(), stacking->constData(), size_t(clients.size()) * 4);
+        }
         return clients;
     }
     // No EWMH window manager: the root's children are the stacking order. Under a reparenting
