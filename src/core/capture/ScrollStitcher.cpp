@@ -75,9 +75,9 @@ StitchOutcome ScrollStitcher::addFrame(const QImage& frame)
         m_full = true;
         return StitchOutcome::LimitReached;
     }
-    // Keep the new rows together with the bottom band measured in this pair: should a later pair show
-    // that part of the band was content after all, the rows that belong to the page are still here.
-    const int band = estimate->staticBottom >= 0 ? estimate->staticBottom : std::max(0, m_staticBottom);
+    // Keep the new rows together with the bottom band as known so far: should a later pair show that
+    // part of the band was content after all, the rows that belong to the page are still here.
+    const int band = std::max(0, m_staticBottom);
     const int stripTop = std::max(0, height - band - shift);
     m_strips.push_back(Strip{current.frame().copy(0, stripTop, frame.width(), height - stripTop), shift});
     m_appendedRows += shift;
