@@ -1,6 +1,7 @@
 #include "ShiftEstimator.h"
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 #include <vector>
 
