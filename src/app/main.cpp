@@ -2,6 +2,7 @@
 #include "CaptureArguments.h"
 #include "CaptureCommand.h"
 #include "EditCommand.h"
+#include "OcrCommand.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -37,6 +38,15 @@ int main(int argc, char* argv[])
         QGuiApplication app(argc, argv);
         describe();
         return velmora::runBeautify(app.arguments());
+    }
+    if (command == QLatin1String("ocr")) {
+        // Reading an image needs no display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        QGuiApplication app(argc, argv);
+        describe();
+        return velmora::runOcr(app.arguments());
     }
     if (command == QLatin1String("edit")) {
         QApplication app(argc, argv);
@@ -79,11 +89,12 @@ int main(int argc, char* argv[])
                        "  color        Copy and print the colour of a picked pixel.\n"
                        "  edit FILE…   Open images in the editor.\n"
                        "  beautify     Place an image on a background and write the "
-                       "PNG (see velmora beautify --help)."));
+                       "PNG (see velmora beautify --help).\n"
+                       "  ocr IMAGE    Print the text in an image."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("full, region, window, color, edit or beautify"));
+                                 QStringLiteral("full, region, window, color, edit, beautify or ocr"));
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
         std::fprintf(stderr, "velmora: unknown command \"%s\"; see velmora --help\n",
