@@ -2,6 +2,7 @@
 #include "CaptureArguments.h"
 #include "CaptureCommand.h"
 #include "EditCommand.h"
+#include "OcrCommand.h"
 #include "StitchCommand.h"
 
 #include <QApplication>
@@ -43,6 +44,15 @@ int main(int argc, char* argv[])
         QCoreApplication app(argc, argv);
         describe();
         return velmora::runStitch(app.arguments());
+    }
+    if (command == QLatin1String("ocr")) {
+        // Reading an image needs no display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        QGuiApplication app(argc, argv);
+        describe();
+        return velmora::runOcr(app.arguments());
     }
     if (command == QLatin1String("edit")) {
         QApplication app(argc, argv);
@@ -87,11 +97,13 @@ int main(int argc, char* argv[])
                        "  beautify     Place an image on a background and write the "
                        "PNG (see velmora beautify --help).\n"
                        "  stitch FRAME… -o OUTPUT\n"
-                       "               Stitch frames of a scrolled page into one tall PNG."));
+                       "               Stitch frames of a scrolled page into one tall PNG.\n"
+                       "  ocr IMAGE    Print the text in an image."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("full, region, window, color, edit, beautify or stitch"));
+    parser.addPositionalArgument(
+        QStringLiteral("command"),
+        QStringLiteral("full, region, window, color, edit, beautify, stitch or ocr"));
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
         std::fprintf(stderr, "velmora: unknown command \"%s\"; see velmora --help\n",

@@ -1,0 +1,235 @@
+#include "annotation/TextLayout.h"
+#include "capture/OcrImage.h"
+#include "capture/OcrService.h"
+#include "preferences/SettingsStore.h"
+
+#include <QFontDatabase>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <vector>
+
+using namespace velmora;
+
+Q_DECLARE_METATYPE(std::optional<QString>)
+
+namespace {
+
+// Screen-like text: antialiased lines of one face on a flat light or dark ground.
+QImage renderedText(const QStringList& lines, const QString& family, int pixelSize, bool dark,
+                    QSize size = {800, 200})
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(dark ? QColor(30, 30, 34) : QColor(250, 250, 250));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    painter.setFont(font);
+    painter.setPen(dark ? QColor(225, 225, 225) : QColor(20, 20, 20));
+    const int step = pixelSize * 3 / 2;
+    int y = 12 + pixelSize;
+    for (const QString& line : lines) {
+        painter.drawText(16, y, line);
+        y += step;
+    }
+    return image;
+}
+
+// Levenshtein distance over the reference's length.
+double characterErrorRate(const QString& reference, const QString& text)
+{
+    std::vector<int> previous(text.size() + 1), current(text.size() + 1);
+    for (int j = 0; j <= text.size(); ++j) {
+        previous[j] = j;
+    }
+    for (int i = 1; i <= reference.size(); ++i) {
+        current[0] = i;
+        for (int j = 1; j <= text.size(); ++j) {
+            const int substitution = previous[j - 1] + (reference[i - 1] == text[j - 1] ? 0 : 1);
+            current[j] = std::min({previous[j] + 1, current[j - 1] + 1, substitution});
+        }
+        std::swap(previous, current);
+    }
+    return double(previous[text.size()]) / std::max<qsizetype>(1, reference.size());
+}
+
+} // namespace
+
+class TestOcrService : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void recognisesRenderedText_data();
+    void recognisesRenderedText();
+    void blankImagesGiveNothing_data();
+    void blankImagesGiveNothing();
+    void darkThemesAreInverted();
+    void transparentGroundIsLight();
+    void asynchronousResultArrivesOnTheContext();
+    void missingModuleGivesNothing();
+    void languagesComeFromTheSetting_data();
+    void languagesComeFromTheSetting();
+};
+
+void TestOcrService::initTestCase()
+{
+    QVERIFY(registerBundledFonts());
+    QVERIFY2(OcrService::installedLanguages().contains(QStringLiteral("eng")),
+             "the English language data must be installed");
+}
+
+void TestOcrService::recognisesRenderedText_data()
+{
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<int>("pixelSize");
+    QTest::addColumn<bool>("dark");
+
+    for (const BundledFont& font : bundledFonts()) {
+        for (const int size : {13, 16, 24}) {
+            for (const bool dark : {false, true}) {
+                QTest::addRow("%s %dpx %s", qPrintable(font.family), size, dark ? "dark" : "light")
+                    << font.family << size << dark;
+            }
+        }
+    }
+}
+
+// Lines come back in order, trimmed, without the blank line between paragraphs.
+void TestOcrService::recognisesRenderedText()
+{
+    QFETCH(QString, family);
+    QFETCH(int, pixelSize);
+    QFETCH(bool, dark);
+
+    const QStringList lines = {QStringLiteral("Build finished with 3 warnings"),
+                               QStringLiteral("Open the settings to change the theme"), QString(),
+                               QStringLiteral("Quick brown foxes jump over lazy dogs")};
+    MemorySettingsStore settings;
+    OcrService service(settings);
+    const std::optional<QString> text = service.recognizeText(renderedText(lines, family, pixelSize, dark));
+    QVERIFY(text.has_value());
+    const QStringList got = text->split(QLatin1Char('\n'));
+    QVERIFY2(got.size() == 3, qPrintable(*text));
+    for (const QString& line : got) {
+        QCOMPARE(line, line.trimmed());
+    }
+    const QString reference = lines.filter(QRegularExpression(QStringLiteral("."))).join(QLatin1Char('\n'));
+    const double cer = characterErrorRate(reference, *text);
+    QVERIFY2(cer <= 0.03, qPrintable(QStringLiteral("CER %1 for \"%2\"").arg(cer).arg(*text)));
+}
+
+void TestOcrService::blankImagesGiveNothing_data()
+{
+    QTest::addColumn<QImage>("image");
+    QImage white(800, 200, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    QImage black(400, 100, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    QImage transparent(300, 80, QImage::Format_ARGB32_Premultiplied);
+    transparent.fill(Qt::transparent);
+    QTest::newRow("white") << white;
+    QTest::newRow("black") << black;
+    QTest::newRow("transparent") << transparent;
+    QTest::newRow("null") << QImage();
+    QTest::newRow("one pixel") << white.copy(0, 0, 1, 1);
+}
+
+void TestOcrService::blankImagesGiveNothing()
+{
+    QFETCH(QImage, image);
+    MemorySettingsStore settings;
+    OcrService service(settings);
+    QCOMPARE(service.recognizeText(image), std::nullopt);
+}
+
+// A dark theme reaches the engine as dark text on light; light stays as it is.
+void TestOcrService::darkThemesAreInverted()
+{
+    const QImage dark = renderedText({QStringLiteral("Dark")}, bundledFonts().front().family, 16, true);
+    const QImage light = renderedText({QStringLiteral("Light")}, bundledFonts().front().family, 16, false);
+    const QImage preparedDark = prepareForOcr(dark);
+    const QImage preparedLight = prepareForOcr(light);
+    QCOMPARE(preparedDark.format(), QImage::Format_Grayscale8);
+    QVERIFY(qGray(preparedDark.pixel(1, 1)) > 200);
+    QVERIFY(qGray(preparedLight.pixel(1, 1)) > 200);
+}
+
+void TestOcrService::transparentGroundIsLight()
+{
+    QImage image(200, 60, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    const QImage prepared = prepareForOcr(image);
+    QCOMPARE(qGray(prepared.pixel(5, 5)), 255);
+}
+
+void TestOcrService::asynchronousResultArrivesOnTheContext()
+{
+    MemorySettingsStore settings;
+    OcrService service(settings);
+    QObject context;
+    std::optional<std::optional<QString>> result;
+    Qt::HANDLE thread = nullptr;
+    service.recognizeTextAsync(
+        renderedText({QStringLiteral("Hello from the pool")}, bundledFonts().front().family, 24, false),
+        &context, [&](std::optional<QString> text) {
+            result = std::move(text);
+            thread = QThread::currentThreadId();
+        });
+    QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 30000);
+    QCOMPARE(thread, QThread::currentThreadId());
+    QCOMPARE(*result, std::optional<QString>(QStringLiteral("Hello from the pool")));
+}
+
+// A module that cannot be loaded makes the service unavailable; recognition gives nothing, twice.
+void TestOcrService::missingModuleGivesNothing()
+{
+    QTemporaryDir dir;
+    QFile notALibrary(dir.filePath(QStringLiteral("velmora_ocr.so")));
+    QVERIFY(notALibrary.open(QIODevice::WriteOnly));
+    notALibrary.write("not an ELF file");
+    notALibrary.close();
+    const QImage text =
+        renderedText({QStringLiteral("Unreadable")}, bundledFonts().front().family, 24, false);
+    for (const QStringList& paths :
+         {QStringList{dir.filePath(QStringLiteral("missing.so"))}, QStringList{notALibrary.fileName()}}) {
+        MemorySettingsStore settings;
+        OcrService service(settings, paths);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("unavailable")));
+        QVERIFY(!service.isAvailable());
+        QCOMPARE(service.recognizeText(text), std::nullopt);
+        QCOMPARE(service.recognizeText(text), std::nullopt);
+    }
+}
+
+void TestOcrService::languagesComeFromTheSetting_data()
+{
+    QTest::addColumn<QVariant>("setting");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("unset") << QVariant() << QStringLiteral("eng");
+    QTest::newRow("eng") << QVariant(QStringLiteral("eng")) << QStringLiteral("eng");
+    QTest::newRow("not installed") << QVariant(QStringLiteral("zzz")) << QStringLiteral("eng");
+    QTest::newRow("list with a missing one") << QVariant(QStringLiteral("zzz+eng")) << QStringLiteral("eng");
+    QTest::newRow("commas and repeats") << QVariant(QStringLiteral(" eng, eng ")) << QStringLiteral("eng");
+}
+
+void TestOcrService::languagesComeFromTheSetting()
+{
+    QFETCH(QVariant, setting);
+    QFETCH(QString, expected);
+    MemorySettingsStore settings;
+    if (setting.isValid()) {
+        settings.setValue(OcrService::languagesKey(), setting);
+    }
+    OcrService service(settings);
+    QCOMPARE(service.languages(), expected);
+    // The engine really starts with it: recognition works with what the setting resolved to.
+    QVERIFY(service.isAvailable());
+}
+
+QTEST_MAIN(TestOcrService)
+#include "tst_ocrservice.moc"
