@@ -93,6 +93,7 @@ QString cleaned(const QString& raw)
 
 int main(int argc, char* argv[])
 {
+    restartWithOneOcrThread(argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }

@@ -4,6 +4,7 @@
 #include "EditCommand.h"
 #include "OcrCommand.h"
 #include "StitchCommand.h"
+#include "capture/OcrService.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -46,6 +47,7 @@ int main(int argc, char* argv[])
         return velmora::runStitch(app.arguments());
     }
     if (command == QLatin1String("ocr")) {
+        velmora::restartWithOneOcrThread(argv);
         // Reading an image needs no display.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
             qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -14,6 +14,8 @@
 
 #include <array>
 
+#include <unistd.h>
+
 namespace velmora {
 
 Q_LOGGING_CATEGORY(lcOcr, "velmora.ocr")
@@ -216,6 +218,16 @@ void OcrService::recognizeTextAsync(const QImage& image, QObject* context,
             },
             Qt::QueuedConnection);
     });
+}
+
+void restartWithOneOcrThread(char** argv)
+{
+    if (qEnvironmentVariableIsSet("OMP_THREAD_LIMIT")) {
+        return;
+    }
+    qputenv("OMP_THREAD_LIMIT", "1");
+    execv("/proc/self/exe", argv);
+    // Still here: the restart failed. Recognition works, only slower.
 }
 
 } // namespace velmora

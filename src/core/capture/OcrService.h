@@ -69,4 +69,11 @@ private:
     QString m_engineLanguages;
 };
 
+// OpenMP reads OMP_THREAD_LIMIT once, when libgomp loads, and Qt's own libraries load libgomp at
+// process start (through libb2), long before the recognition module. A process that recognises
+// text calls this first thing in main(): without the variable it sets it and restarts itself, so
+// Tesseract runs on one thread (several times faster on a small machine than on many). Returns
+// only when the variable was already set or the restart failed.
+void restartWithOneOcrThread(char** argv);
+
 } // namespace velmora
