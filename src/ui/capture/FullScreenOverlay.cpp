@@ -1,5 +1,8 @@
 #include "capture/FullScreenOverlay.h"
 
+#include "capture/OverlayHosts.h"
+
+#include <QCursor>
 #include <QGuiApplication>
 #include <QWidget>
 
@@ -53,6 +56,28 @@ void closeFullScreenOverlay(QWidget* overlay)
         overlay->releaseMouse();
     }
     overlay->hide();
+}
+
+void showOverlaysOnScreens(const QList<QPointer<QWidget>>& overlays, const ScreenLayout& layout)
+{
+    const int keyed = layout.screenAt(QCursor::pos()).value_or(0);
+    for (int i = 0; i < overlays.size(); ++i) {
+        if (overlays[i]) {
+            showFullScreenOverlay(overlays[i], i == keyed, i == keyed && overlays.size() == 1);
+        }
+    }
+}
+
+void closeOverlaysInHosts(const QList<QPointer<QWidget>>& overlays)
+{
+    for (const QPointer<QWidget>& overlay : overlays) {
+        if (overlay) {
+            QWidget* host = overlay->parentWidget();
+            closeFullScreenOverlay(overlay);
+            overlay->deleteLater();
+            OverlayHosts::give(host);
+        }
+    }
 }
 
 } // namespace velmora

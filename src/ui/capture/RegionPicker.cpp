@@ -4,8 +4,6 @@
 #include "capture/OverlayHosts.h"
 #include "capture/RegionPickerOverlay.h"
 
-#include <QCursor>
-
 #include <utility>
 
 namespace velmora {
@@ -38,27 +36,12 @@ void RegionPicker::show()
         });
         m_overlays.append(overlay);
     }
-    // The keys go to the overlay under the pointer. With one screen the pointer is grabbed too, so
-    // nothing that pops up above the overlay can take a click; with several each overlay must get
-    // the pointer events over its own screen, which a grab by one of them would take away.
-    const int keyed = m_layout.screenAt(QCursor::pos()).value_or(0);
-    for (int i = 0; i < m_overlays.size(); ++i) {
-        showFullScreenOverlay(m_overlays[i], i == keyed, i == keyed && m_overlays.size() == 1);
-    }
+    showOverlaysOnScreens(m_overlays, m_layout);
 }
 
 void RegionPicker::close()
 {
-    const QList<QPointer<RegionPickerOverlay>> overlays = std::exchange(m_overlays, {});
-    for (const QPointer<RegionPickerOverlay>& overlay : overlays) {
-        if (overlay) {
-            QWidget* host = overlay->parentWidget();
-            closeFullScreenOverlay(overlay);
-            // Later: close() may run inside one of the overlay's own event handlers.
-            overlay->deleteLater();
-            OverlayHosts::give(host);
-        }
-    }
+    closeOverlaysInHosts(std::exchange(m_overlays, {}));
 }
 
 void RegionPicker::finish(int screenIndex, const QImage& crop, const QRect& native)

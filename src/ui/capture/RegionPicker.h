@@ -50,7 +50,7 @@ private:
     ScreenLayout m_layout;
     QList<QImage> m_frozen;
     // Top-level widgets cannot have a QObject parent; the picker deletes them itself.
-    QList<QPointer<RegionPickerOverlay>> m_overlays;
+    QList<QPointer<QWidget>> m_overlays; // each a RegionPickerOverlay
 };
 
 } // namespace velmora

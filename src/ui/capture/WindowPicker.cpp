@@ -4,8 +4,6 @@
 #include "capture/OverlayHosts.h"
 #include "capture/WindowPickerOverlay.h"
 
-#include <QCursor>
-
 #include <utility>
 
 namespace velmora {
@@ -39,26 +37,12 @@ void WindowPicker::show()
         });
         m_overlays.append(overlay);
     }
-    // As for the region picker: the keys to the overlay under the pointer, the pointer grabbed only
-    // when one overlay covers everything.
-    const int keyed = m_layout.screenAt(QCursor::pos()).value_or(0);
-    for (int i = 0; i < m_overlays.size(); ++i) {
-        showFullScreenOverlay(m_overlays[i], i == keyed, i == keyed && m_overlays.size() == 1);
-    }
+    showOverlaysOnScreens(m_overlays, m_layout);
 }
 
 void WindowPicker::close()
 {
-    const QList<QPointer<WindowPickerOverlay>> overlays = std::exchange(m_overlays, {});
-    for (const QPointer<WindowPickerOverlay>& overlay : overlays) {
-        if (overlay) {
-            QWidget* host = overlay->parentWidget();
-            closeFullScreenOverlay(overlay);
-            overlay->deleteLater();
-            // Hidden at once: the window grab that follows must not see it.
-            OverlayHosts::give(host);
-        }
-    }
+    closeOverlaysInHosts(std::exchange(m_overlays, {}));
 }
 
 } // namespace velmora

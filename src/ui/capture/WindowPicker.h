@@ -37,7 +37,7 @@ private:
     const WindowList& m_windows;
     ScreenLayout m_layout;
     QList<QImage> m_frozen;
-    QList<QPointer<WindowPickerOverlay>> m_overlays;
+    QList<QPointer<QWidget>> m_overlays; // each a WindowPickerOverlay
 };
 
 } // namespace velmora
