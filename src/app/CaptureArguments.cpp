@@ -21,6 +21,10 @@ QString describe(const QString& command)
     if (command == QLatin1String("window")) {
         return QStringLiteral("Click a window and capture it alone.");
     }
+    if (command == QLatin1String("text")) {
+        return QStringLiteral("Drag a rectangle over text and copy the recognised text; the text is "
+                              "also printed.");
+    }
     return QStringLiteral(
         "Click a pixel (or drag a rectangle for its centre) and copy its colour as #RRGGBB; "
         "the code is also printed.");
@@ -31,7 +35,8 @@ QString describe(const QString& command)
 bool isCaptureCommand(const QString& command)
 {
     return command == QLatin1String("full") || command == QLatin1String("region") ||
-           command == QLatin1String("window") || command == QLatin1String("color");
+           command == QLatin1String("window") || command == QLatin1String("color") ||
+           command == QLatin1String("text");
 }
 
 bool CaptureArguments::needsWidgets() const
@@ -47,7 +52,10 @@ CaptureArguments parseCaptureArguments(const QStringList& arguments)
 {
     CaptureArguments parsed;
     parsed.command = arguments.value(1);
-    const bool takesFile = parsed.command != QLatin1String("color");
+    // Colour and text end on the clipboard, not in a file.
+    const bool takesFile =
+        parsed.command != QLatin1String("color") && parsed.command != QLatin1String("text");
+    const bool takesDelay = parsed.command != QLatin1String("color");
 
     QCommandLineParser parser;
     parser.setApplicationDescription(describe(parsed.command));
@@ -68,6 +76,8 @@ CaptureArguments parseCaptureArguments(const QStringList& arguments)
     parser.addOption(help);
     if (takesFile) {
         parser.addOption(output);
+    }
+    if (takesDelay) {
         parser.addOption(delay);
     }
     if (parsed.command == QLatin1String("region")) {
@@ -94,7 +104,7 @@ CaptureArguments parseCaptureArguments(const QStringList& arguments)
             return parsed;
         }
     }
-    if (takesFile && parser.isSet(delay)) {
+    if (takesDelay && parser.isSet(delay)) {
         bool ok = false;
         parsed.delay = parser.value(delay).toDouble(&ok);
         if (!ok || !std::isfinite(parsed.delay) || parsed.delay < 0 ||
