@@ -163,7 +163,8 @@ pids+=($pid)
 if wait_overlay $pid; then
     xdotool mousemove $((tx + 4)) $((ty + 4)) mousedown 1 mousemove $((tx + 200)) $((ty + 50)) \
         mousemove $((tx + 552)) $((ty + 94)) mouseup 1
-    for _ in $(seq 1 200); do
+    # Loading the recogniser takes a while on a busy machine.
+    for _ in $(seq 1 600); do
         [ -s "$work/text.out" ] || ! kill -0 $pid 2>/dev/null && break
         sleep 0.05
     done
