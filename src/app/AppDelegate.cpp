@@ -11,6 +11,7 @@
 #include "OverlayPickers.h"
 #include "Platform.h"
 #include "TextRecognizer.h"
+#include "UpdateChecker.h"
 #include "app/AppearanceController.h"
 #include "capture/OcrService.h"
 #include "editor/BackgroundAssetStore.h"
@@ -25,6 +26,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDesktopServices>
 #include <QMenu>
 #include <QPalette>
 #include <QSystemTrayIcon>
@@ -54,6 +56,8 @@ AppDelegate::AppDelegate(QObject* parent) : QObject(parent)
                                                                     {},
                                                                     ocrServiceRecognizer(*m_ocr)});
     connect(m_flows.get(), &CaptureFlows::finished, this, &AppDelegate::captureFinished);
+    m_updates =
+        std::make_unique<UpdateChecker>(SettingsStore::shared(), QCoreApplication::applicationVersion());
 }
 
 AppDelegate::~AppDelegate()
@@ -116,6 +120,7 @@ void AppDelegate::setupTray()
         case TrayMenu::Command::openPreferences:
             break;
         case TrayMenu::Command::checkForUpdates:
+            checkForUpdates();
             break;
         case TrayMenu::Command::quit:
             QCoreApplication::quit();
@@ -154,6 +159,19 @@ void AppDelegate::setupHotKey()
             QStringLiteral("Shortcut unavailable: %1").arg(hotkey.displayString()), 4.0);
     });
     m_hotKey->start();
+}
+
+void AppDelegate::checkForUpdates()
+{
+    m_updates->check([](const UpdateChecker::Result& result) {
+        QList<NotificationAction> actions;
+        if (result.page.isValid()) {
+            const QUrl page = result.page;
+            actions.append(
+                {QStringLiteral("Open Page"), {}, [page] { QDesktopServices::openUrl(page); }, true});
+        }
+        PillNotification::shared().show(result.message, actions.isEmpty() ? 2.0 : 6.0, actions);
+    });
 }
 
 int runTrayInstance()

@@ -21,6 +21,7 @@ class GlobalHotKey;
 class OcrService;
 class OverlayPickers;
 class TrayMenu;
+class UpdateChecker;
 struct CaptureResult;
 struct Platform;
 
@@ -60,6 +61,7 @@ public:
 private:
     void setupTray();
     void setupHotKey();
+    void checkForUpdates();
     void runCapture(const QStringList& arguments, std::function<void(const CommandReply&)> reply);
     void captureFinished(const CaptureResult& result);
     void openFiles(const QStringList& files, const QString& workingDirectory,
@@ -75,6 +77,7 @@ private:
     std::unique_ptr<CaptureFlows> m_flows;
     std::unique_ptr<GlobalHotKey> m_hotKey;
     std::unique_ptr<TrayMenu> m_trayMenu;
+    std::unique_ptr<UpdateChecker> m_updates;
     QSystemTrayIcon* m_trayIcon = nullptr;
     // The command whose capture runs now, answered when the flow finishes.
     struct PendingCapture
