@@ -33,6 +33,8 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace velmora {
 
 AppDelegate::AppDelegate(QObject* parent) : QObject(parent)
@@ -56,6 +58,11 @@ AppDelegate::AppDelegate(QObject* parent) : QObject(parent)
                                                                     {},
                                                                     ocrServiceRecognizer(*m_ocr)});
     connect(m_flows.get(), &CaptureFlows::finished, this, &AppDelegate::captureFinished);
+    // A terminal that started the instance (and scripts/run) learns where saved files went.
+    connect(m_state.get(), &AppState::imageSaved, this, [](const QString& path) {
+        std::printf("Saved %s\n", qPrintable(path));
+        std::fflush(stdout);
+    });
     m_updates =
         std::make_unique<UpdateChecker>(SettingsStore::shared(), QCoreApplication::applicationVersion());
 }

@@ -13,9 +13,11 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QUrl>
 
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -64,11 +66,25 @@ bool runsInInstance(const QString& command, const QStringList& arguments)
     return command == QLatin1String("preferences") || command == QLatin1String("quit");
 }
 
+// `velmora FILE…` (what the launcher's "Open With" runs) is `velmora edit FILE…`.
+bool namesFiles(const QStringList& arguments)
+{
+    if (arguments.size() < 2) {
+        return false;
+    }
+    for (const QString& argument : arguments.mid(1)) {
+        if (!argument.startsWith(QLatin1String("file://")) && !QFileInfo(argument).isFile()) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    const QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
 
     if (command.isEmpty()) {
         QApplication app(argc, argv);
@@ -80,6 +96,27 @@ int main(int argc, char* argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
         arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    // The argument vector is rebuilt with the command in front; it outlives the application object.
+    static std::vector<QByteArray> rebuilt;
+    static std::vector<char*> rebuiltArgv;
+    if (namesFiles(arguments)) {
+        command = QStringLiteral("edit");
+        for (QString& argument : arguments) {
+            if (argument.startsWith(QLatin1String("file://"))) {
+                argument = QUrl(argument).toLocalFile();
+            }
+        }
+        arguments.insert(1, command);
+        for (const QString& argument : std::as_const(arguments)) {
+            rebuilt.push_back(argument.toLocal8Bit());
+        }
+        for (QByteArray& argument : rebuilt) {
+            rebuiltArgv.push_back(argument.data());
+        }
+        rebuiltArgv.push_back(nullptr);
+        argc = int(rebuilt.size());
+        argv = rebuiltArgv.data();
     }
     if (runsInInstance(command, arguments)) {
         QCoreApplication app(argc, argv);
