@@ -21,6 +21,10 @@ QString describe(const QString& command)
     if (command == QLatin1String("window")) {
         return QStringLiteral("Click a window and capture it alone.");
     }
+    if (command == QLatin1String("scroll")) {
+        return QStringLiteral("Drag a rectangle over a page, click Start (or press Return), scroll the page "
+                              "down, then click Stop: the frames are stitched into one tall image.");
+    }
     return QStringLiteral(
         "Click a pixel (or drag a rectangle for its centre) and copy its colour as #RRGGBB; "
         "the code is also printed.");
@@ -31,7 +35,8 @@ QString describe(const QString& command)
 bool isCaptureCommand(const QString& command)
 {
     return command == QLatin1String("full") || command == QLatin1String("region") ||
-           command == QLatin1String("window") || command == QLatin1String("color");
+           command == QLatin1String("window") || command == QLatin1String("color") ||
+           command == QLatin1String("scroll");
 }
 
 bool CaptureArguments::needsWidgets() const

@@ -76,6 +76,9 @@ bool start(CaptureFlows& flows, const CaptureArguments& arguments)
     if (arguments.command == QLatin1String("color")) {
         return flows.startRegionCapture(RegionCaptureMode::color);
     }
+    if (arguments.command == QLatin1String("scroll")) {
+        return flows.startScrollingCapture();
+    }
     if (arguments.geometry) {
         return flows.startAreaCapture(*arguments.geometry);
     }

@@ -23,6 +23,7 @@ class AppState;
 class EditorSession;
 class EditorWindow;
 class PillNotification;
+class ScrollingCaptureController;
 class WindowList;
 struct Platform;
 
@@ -86,6 +87,12 @@ public:
     // A rectangle of native pixels, without a picker; only the part some screen shows is taken.
     bool startAreaCapture(const QRect& native);
 
+    // The scrolling capture: a region picked over the frozen screens, framed while the user scrolls
+    // the page under it, then stitched into one tall image.
+    bool startScrollingCapture();
+    // The running scrolling capture, once its region is picked; null otherwise.
+    ScrollingCaptureController* scrollingCaptureController() const { return m_scrolling; }
+
     bool isBusy() const { return m_busy; }
     RegionCaptureMode regionCaptureMode() const { return m_regionMode; }
     // The window to give the keyboard back to, while one is recorded.
@@ -120,10 +127,15 @@ private:
     void restoreFocus();
     void dropFocus() { m_focusSnapshot.reset(); }
 
+    void scrollRegionPicked(const QRect& native, int screenIndex);
+    // Takes down the frame, the HUD and the controller (later: it may be calling back right now).
+    void cleanupScrollingCapture();
+
     Services m_services;
     bool m_busy = false;
     RegionCaptureMode m_regionMode = RegionCaptureMode::editor;
     std::optional<quint32> m_focusSnapshot;
+    ScrollingCaptureController* m_scrolling = nullptr; // a child of this object
 };
 
 } // namespace velmora

@@ -95,6 +95,7 @@ int main(int argc, char* argv[])
                        "  region       Capture a rectangle picked with the mouse or given with --geometry.\n"
                        "  window       Capture a window picked with the mouse.\n"
                        "  color        Copy and print the colour of a picked pixel.\n"
+                       "  scroll       Capture a picked rectangle while its page is scrolled.\n"
                        "  edit FILE…   Open images in the editor.\n"
                        "  beautify     Place an image on a background and write the "
                        "PNG (see velmora beautify --help).\n"
@@ -105,7 +106,7 @@ int main(int argc, char* argv[])
     parser.addVersionOption();
     parser.addPositionalArgument(
         QStringLiteral("command"),
-        QStringLiteral("full, region, window, color, edit, beautify, stitch or ocr"));
+        QStringLiteral("full, region, window, color, scroll, edit, beautify, stitch or ocr"));
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
         std::fprintf(stderr, "velmora: unknown command \"%s\"; see velmora --help\n",
