@@ -42,9 +42,10 @@ ScrollingCaptureHud::ScrollingCaptureHud(QWidget* parent) : QWidget(parent)
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("status"));
     QFont font = m_status->font();
-    font.setPointSizeF(std::max(9.0, font.pointSizeF()));
     font.setWeight(QFont::DemiBold);
     m_status->setFont(font);
+    // "Ready — click Start and scroll" takes two lines beside the buttons.
+    m_status->setWordWrap(true);
     QPalette palette = m_status->palette();
     palette.setColor(QPalette::WindowText, textColour);
     m_status->setPalette(palette);
@@ -54,6 +55,14 @@ ScrollingCaptureHud::ScrollingCaptureHud(QWidget* parent) : QWidget(parent)
     m_primary->setMinimumWidth(84);
     m_primary->setCursor(Qt::PointingHandCursor);
     connect(m_primary, &QPushButton::clicked, this, &ScrollingCaptureHud::primaryClicked);
+    // Light-on-dark controls whatever the desktop's palette: the panel is always dark.
+    setStyleSheet(QStringLiteral(
+        "QPushButton#primary { color: #f5f5f7; background: rgba(255,255,255,36); font-weight: 600;"
+        " border: 1px solid rgba(255,255,255,56); border-radius: 8px; padding: 5px 12px; }"
+        "QPushButton#primary:hover { background: rgba(255,255,255,58); }"
+        "QPushButton#primary:pressed { background: rgba(255,255,255,22); }"
+        "QToolButton#cancel { border: none; background: transparent; padding: 2px; }"
+        "QToolButton#cancel:hover { background: rgba(255,255,255,30); border-radius: 6px; }"));
 
     m_cancel = new QToolButton(this);
     m_cancel->setObjectName(QStringLiteral("cancel"));
@@ -86,9 +95,8 @@ void ScrollingCaptureHud::setState(bool capturing, const QString& status)
     m_capturing = capturing;
     m_status->setText(status);
     m_primary->setText(capturing ? QStringLiteral("Stop") : QStringLiteral("Start"));
-    m_primary->setIcon(
-        LucideIcon::icon(capturing ? QStringLiteral("circle-stop") : QStringLiteral("circle-play"),
-                         m_primary->palette().color(QPalette::ButtonText), 16));
+    m_primary->setIcon(LucideIcon::icon(
+        capturing ? QStringLiteral("circle-stop") : QStringLiteral("circle-play"), textColour, 16));
 }
 
 QString ScrollingCaptureHud::statusText() const
