@@ -127,6 +127,7 @@ int main(int argc, char** argv)
                         {},
                         {},
                         {},
+                        {},
                         {}});
     FirstFrame frames;
     app.installEventFilter(&frames);

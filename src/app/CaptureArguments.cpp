@@ -21,6 +21,10 @@ QString describe(const QString& command)
     if (command == QLatin1String("window")) {
         return QStringLiteral("Click a window and capture it alone.");
     }
+    if (command == QLatin1String("text")) {
+        return QStringLiteral("Drag a rectangle over text and copy the recognised text; the text is "
+                              "also printed.");
+    }
     if (command == QLatin1String("scroll")) {
         return QStringLiteral("Drag a rectangle over a page, click Start (or press Return), scroll the page "
                               "down, then click Stop: the frames are stitched into one tall image.");
@@ -36,7 +40,7 @@ bool isCaptureCommand(const QString& command)
 {
     return command == QLatin1String("full") || command == QLatin1String("region") ||
            command == QLatin1String("window") || command == QLatin1String("color") ||
-           command == QLatin1String("scroll");
+           command == QLatin1String("text") || command == QLatin1String("scroll");
 }
 
 bool CaptureArguments::needsWidgets() const
@@ -52,7 +56,10 @@ CaptureArguments parseCaptureArguments(const QStringList& arguments)
 {
     CaptureArguments parsed;
     parsed.command = arguments.value(1);
-    const bool takesFile = parsed.command != QLatin1String("color");
+    // Colour and text end on the clipboard, not in a file.
+    const bool takesFile =
+        parsed.command != QLatin1String("color") && parsed.command != QLatin1String("text");
+    const bool takesDelay = parsed.command != QLatin1String("color");
 
     QCommandLineParser parser;
     parser.setApplicationDescription(describe(parsed.command));
@@ -73,6 +80,8 @@ CaptureArguments parseCaptureArguments(const QStringList& arguments)
     parser.addOption(help);
     if (takesFile) {
         parser.addOption(output);
+    }
+    if (takesDelay) {
         parser.addOption(delay);
     }
     if (parsed.command == QLatin1String("region")) {
@@ -99,7 +108,7 @@ CaptureArguments parseCaptureArguments(const QStringList& arguments)
             return parsed;
         }
     }
-    if (takesFile && parser.isSet(delay)) {
+    if (takesDelay && parser.isSet(delay)) {
         bool ok = false;
         parsed.delay = parser.value(delay).toDouble(&ok);
         if (!ok || !std::isfinite(parsed.delay) || parsed.delay < 0 ||

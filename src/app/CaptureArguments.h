@@ -8,10 +8,10 @@
 
 namespace velmora {
 
-// `velmora full|region|window|color` and its options, read before any window system is touched.
+// `velmora full|region|window|color|text` and its options, read before any window system is touched.
 struct CaptureArguments
 {
-    QString command;               // "full", "region", "window" or "color"
+    QString command;               // "full", "region", "window", "color" or "text"
     QString output;                // -o FILE; empty: open the editor
     double delay = 0;              // --delay S, seconds
     std::optional<QRect> geometry; // region --geometry, native pixels

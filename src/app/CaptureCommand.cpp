@@ -10,8 +10,10 @@
 #include "OverlayPickers.h"
 #include "Platform.h"
 #include "ServeUntilIdle.h"
+#include "TextRecognizer.h"
 #include "app/AppearanceController.h"
 #include "capture/CountdownOverlay.h"
+#include "capture/OcrService.h"
 #include "editor/BackgroundAssetStore.h"
 #include "imaging/AtomicFile.h"
 #include "output/AppFolders.h"
@@ -75,6 +77,9 @@ bool start(CaptureFlows& flows, const CaptureArguments& arguments)
     }
     if (arguments.command == QLatin1String("color")) {
         return flows.startRegionCapture(RegionCaptureMode::color);
+    }
+    if (arguments.command == QLatin1String("text")) {
+        return flows.startRegionCapture(RegionCaptureMode::ocr);
     }
     if (arguments.command == QLatin1String("scroll")) {
         return flows.startScrollingCapture();
@@ -150,7 +155,9 @@ int runCapture(const QStringList& argumentList)
     DesktopWallpaperCache::installShared({}, platform->rootBackground.get());
     OverlayPickers pickers;
     const bool widgets = arguments.needsWidgets();
-    const bool opensEditor = arguments.output.isEmpty() && arguments.command != QLatin1String("color");
+    const bool copies =
+        arguments.command == QLatin1String("color") || arguments.command == QLatin1String("text");
+    const bool opensEditor = arguments.output.isEmpty() && !copies;
     std::unique_ptr<AppearanceController> appearance;
     std::unique_ptr<AppState> state;
     if (widgets) {
@@ -164,6 +171,12 @@ int runCapture(const QStringList& argumentList)
     if (state) {
         copyText = [&state](const QString& text) { state->clipboard().copyText(text); };
     }
+    std::unique_ptr<OcrService> ocr;
+    TextRecognizer recognizeText;
+    if (arguments.command == QLatin1String("text")) {
+        ocr = std::make_unique<OcrService>(SettingsStore::shared());
+        recognizeText = ocrServiceRecognizer(*ocr);
+    }
     CaptureFlows flows({*platform,
                         pickers,
                         DesktopWallpaperSource::system(),
@@ -172,7 +185,8 @@ int runCapture(const QStringList& argumentList)
                         copyText,
                         {},
                         {},
-                        {}});
+                        {},
+                        recognizeText});
 
     CaptureTiming* timing = CaptureTiming::enabled() ? new CaptureTiming(&flows) : nullptr;
     if (timing) {
@@ -191,12 +205,19 @@ int runCapture(const QStringList& argumentList)
             status = failed;
             QCoreApplication::quit();
             return;
+        case CaptureResult::Status::empty:
+            report(arguments, result.message);
+            status = cancelled;
+            QCoreApplication::quit();
+            return;
         case CaptureResult::Status::done:
             break;
         }
-        if (!result.hex.isEmpty()) {
-            std::printf("%s\n", qPrintable(result.hex));
-            std::fflush(stdout);
+        for (const QString& copied : {result.hex, result.text}) {
+            if (!copied.isEmpty()) {
+                std::printf("%s\n", copied.toUtf8().constData());
+                std::fflush(stdout);
+            }
         }
         if (!arguments.output.isEmpty()) {
             if (const WriteResult written = writePngAtomically(arguments.output, result.image); !written) {
@@ -208,7 +229,8 @@ int runCapture(const QStringList& argumentList)
             QCoreApplication::quit();
             return;
         }
-        // An editor opened, or a colour code is on the clipboard: serve them as `velmora edit` does.
+        // An editor opened, or a colour code or text is on the clipboard: serve them as `velmora
+        // edit` does.
         serveUntilIdle(*state);
         quitWhenIdle(*state);
     });

@@ -56,20 +56,13 @@ bool CaptureFlows::startRegionCapture(RegionCaptureMode mode)
         return false;
     }
     m_regionMode = mode;
-    if (mode == RegionCaptureMode::ocr) {
-        restoreFocus();
-        fail(QStringLiteral("text recognition is not available in this build"));
-        return true;
-    }
     const ScreenLayout layout = m_services.screens();
     CaptureJob* job = m_services.platform.capture->grabScreens(layout.screens());
     connect(job, &CaptureJob::failed, this, [this](const QString& message) {
         m_services.beep();
         fail(message);
     });
-    connect(job, &CaptureJob::cancelled, this, [this] {
-        end({CaptureResult::Status::cancelled, {}, {}, {}});
-    });
+    connect(job, &CaptureJob::cancelled, this, [this] { end(CaptureResult::cancelled()); });
     connect(job, &CaptureJob::done, this, [this, job, layout, mode] {
         QPointer<CaptureFlows> self(this);
         const auto pickerMode =
@@ -84,7 +77,7 @@ bool CaptureFlows::startRegionCapture(RegionCaptureMode mode)
             [self] {
                 if (self) {
                     self->dropFocus();
-                    self->end({CaptureResult::Status::cancelled, {}, {}, {}});
+                    self->end(CaptureResult::cancelled());
                 }
             });
     });
@@ -97,6 +90,10 @@ void CaptureFlows::regionPicked(const QImage& crop, int screenIndex)
         copyCenterColor(crop);
         return;
     }
+    if (m_regionMode == RegionCaptureMode::ocr) {
+        recognizeText(crop);
+        return;
+    }
     const ScreenLayout layout = m_services.screens();
     openRegionEditor(crop, layout.screens().value(screenIndex));
 }
@@ -104,8 +101,8 @@ void CaptureFlows::regionPicked(const QImage& crop, int screenIndex)
 void CaptureFlows::copyCenterColor(const QImage& image)
 {
     const std::optional<QString> hex = centerHexColor(image);
-    CaptureResult result{
-        CaptureResult::Status::failed, QStringLiteral("the picked area has no colour"), image, {}};
+    CaptureResult result = CaptureResult::failure(QStringLiteral("the picked area has no colour"));
+    result.image = image;
     if (hex) {
         if (m_services.copyText) {
             m_services.copyText(*hex);
@@ -113,9 +110,49 @@ void CaptureFlows::copyCenterColor(const QImage& image)
         if (m_services.pill) {
             m_services.pill->show(QStringLiteral("Color hex copied"), 1.2);
         }
-        result = {CaptureResult::Status::done, {}, image, *hex};
+        result = CaptureResult::captured(image);
+        result.hex = *hex;
     } else {
         m_services.beep();
+    }
+    restoreFocus();
+    end(result);
+}
+
+void CaptureFlows::recognizeText(const QImage& image)
+{
+    if (!m_services.recognizeText) {
+        copyRecognizedText(image, {std::nullopt, true});
+        return;
+    }
+    // The flow stays busy until the text is in: a second capture would race for the clipboard.
+    m_services.recognizeText(image, this, [this, image](const TextRecognition& recognition) {
+        copyRecognizedText(image, recognition);
+    });
+}
+
+void CaptureFlows::copyRecognizedText(const QImage& image, const TextRecognition& recognition)
+{
+    CaptureResult result;
+    if (recognition.text) {
+        if (m_services.copyText) {
+            m_services.copyText(*recognition.text);
+        }
+        if (m_services.pill) {
+            m_services.pill->show(QStringLiteral("Text copied"), 1.2);
+        }
+        result = CaptureResult::captured(image);
+        result.text = *recognition.text;
+    } else {
+        m_services.beep();
+        if (recognition.unavailable) {
+            result = CaptureResult::failure(QStringLiteral(
+                "text recognition is not available (the OCR module or its language data is missing)"));
+        } else {
+            result = CaptureResult::failure(QStringLiteral("no text was recognised in the picked area"));
+            result.status = CaptureResult::Status::empty;
+            result.image = image;
+        }
     }
     restoreFocus();
     end(result);
@@ -138,9 +175,7 @@ bool CaptureFlows::startFullScreenCapture()
         m_services.beep();
         fail(message);
     });
-    connect(job, &CaptureJob::cancelled, this, [this] {
-        end({CaptureResult::Status::cancelled, {}, {}, {}});
-    });
+    connect(job, &CaptureJob::cancelled, this, [this] { end(CaptureResult::cancelled()); });
     connect(job, &CaptureJob::done, this, [this, job, screen] { openRegionEditor(job->image(), screen); });
     return true;
 }
@@ -163,9 +198,7 @@ bool CaptureFlows::startAreaCapture(const QRect& native)
     const ScreenGeometry screen = layout.screens().value(layout.screenAtNative(shown.center()).value_or(0));
     CaptureJob* job = m_services.platform.capture->grabArea(shown);
     connect(job, &CaptureJob::failed, this, &CaptureFlows::fail);
-    connect(job, &CaptureJob::cancelled, this, [this] {
-        end({CaptureResult::Status::cancelled, {}, {}, {}});
-    });
+    connect(job, &CaptureJob::cancelled, this, [this] { end(CaptureResult::cancelled()); });
     connect(job, &CaptureJob::done, this, [this, job, screen] {
         QImage image = job->image();
         image.setDevicePixelRatio(screen.devicePixelRatio);
@@ -188,13 +221,13 @@ void CaptureFlows::openRegionEditor(const QImage& image, const ScreenGeometry& s
         EditorSession& session = m_services.editors->openEditor(image, options)->session();
         installDesktopWallpaperLoader(session, m_services.wallpaper, screen, sizeInPoints(image));
     }
-    end({CaptureResult::Status::done, {}, image, {}});
+    end(CaptureResult::captured(image));
 }
 
 void CaptureFlows::fail(const QString& message)
 {
     dropFocus();
-    end({CaptureResult::Status::failed, message, {}, {}});
+    end(CaptureResult::failure(message));
 }
 
 void CaptureFlows::end(CaptureResult result)

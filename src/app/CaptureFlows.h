@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DesktopWallpaperSource.h"
+#include "TextRecognizer.h"
 #include "capture/RegionPicker.h"
 #include "capture/ScreenLayout.h"
 #include "editor/CaptureKind.h"
@@ -33,11 +34,17 @@ enum class RegionCaptureMode { editor = 0, ocr = 1, color = 2 };
 // How a capture flow ended, for whoever started it (the command line waits for this).
 struct CaptureResult
 {
-    enum class Status { done, cancelled, failed };
+    // empty: the flow ran to its end, but the picked area held nothing to copy (no text).
+    enum class Status { done, cancelled, failed, empty };
     Status status = Status::failed;
-    QString message; // failed: one line for the user
-    QImage image;    // done: the captured picture (colour mode: the picked pixels)
+    QString message; // failed, empty: one line for the user
+    QImage image;    // done: the captured picture (colour and text modes: the picked pixels)
     QString hex;     // done in colour mode: "#RRGGBB"
+    QString text;    // done in text mode: the recognised text
+
+    static CaptureResult captured(const QImage& image) { return {Status::done, {}, image, {}, {}}; }
+    static CaptureResult cancelled() { return {Status::cancelled, {}, {}, {}, {}}; }
+    static CaptureResult failure(const QString& message) { return {Status::failed, message, {}, {}, {}}; }
 };
 
 // The selection surfaces the flows put on screen. The real ones are full-screen overlays; tests
@@ -54,7 +61,7 @@ public:
                             std::function<void()> cancelled) = 0;
 };
 
-// Turns a capture trigger into a result: region (and colour) through the region picker over frozen
+// Turns a capture trigger into a result: region (colour, text) through the region picker over frozen
 // screens, a window through the window picker, the screen under the pointer directly, or a given
 // rectangle of the desktop. One capture at a time. Every flow records the window that has the
 // keyboard when it starts and hands the keyboard back when it ends without an editor.
@@ -76,6 +83,8 @@ public:
         std::function<void()> beep;            // default: QApplication::beep
         std::function<ScreenLayout()> screens; // default: ScreenLayout::current
         std::function<QPointF()> pointer;      // global points; default: QCursor::pos
+        // Reads the text of a picked area; without one, text capture fails with a message.
+        TextRecognizer recognizeText;
     };
 
     explicit CaptureFlows(Services services, QObject* parent = nullptr);
@@ -116,6 +125,8 @@ private:
     void windowCaptured(quint32 windowID, QImage image, const ScreenGeometry& screen);
     void openRegionEditor(const QImage& image, const ScreenGeometry& screen);
     void copyCenterColor(const QImage& image);
+    void recognizeText(const QImage& image);
+    void copyRecognizedText(const QImage& image, const TextRecognition& recognition);
     void end(CaptureResult result);
     // Ends the flow with a message; the keyboard stays where the user has put it since.
     void fail(const QString& message);

@@ -22,9 +22,7 @@ bool CaptureFlows::startWindowCapture()
     const ScreenLayout layout = m_services.screens();
     CaptureJob* job = m_services.platform.capture->grabScreens(layout.screens());
     connect(job, &CaptureJob::failed, this, &CaptureFlows::fail);
-    connect(job, &CaptureJob::cancelled, this, [this] {
-        end({CaptureResult::Status::cancelled, {}, {}, {}});
-    });
+    connect(job, &CaptureJob::cancelled, this, [this] { end(CaptureResult::cancelled()); });
     connect(job, &CaptureJob::done, this, [this, job, layout] {
         QPointer<CaptureFlows> self(this);
         m_services.pickers.pickWindow(
@@ -37,7 +35,7 @@ bool CaptureFlows::startWindowCapture()
             [self] {
                 if (self) {
                     self->restoreFocus();
-                    self->end({CaptureResult::Status::cancelled, {}, {}, {}});
+                    self->end(CaptureResult::cancelled());
                 }
             });
     });
@@ -60,9 +58,7 @@ void CaptureFlows::windowPicked(quint32 windowID, const ScreenLayout& layout)
     const ScreenGeometry screen = layout.screens().value(index.value_or(0));
     CaptureJob* job = m_services.platform.capture->grabWindow(windowID);
     connect(job, &CaptureJob::failed, this, &CaptureFlows::fail);
-    connect(job, &CaptureJob::cancelled, this, [this] {
-        end({CaptureResult::Status::cancelled, {}, {}, {}});
-    });
+    connect(job, &CaptureJob::cancelled, this, [this] { end(CaptureResult::cancelled()); });
     connect(job, &CaptureJob::done, this,
             [this, job, windowID, screen] { windowCaptured(windowID, job->image(), screen); });
 }
@@ -71,7 +67,7 @@ void CaptureFlows::windowCaptured(quint32 windowID, QImage image, const ScreenGe
 {
     image.setDevicePixelRatio(screen.devicePixelRatio);
     if (!m_services.editors) {
-        end({CaptureResult::Status::done, {}, image, {}});
+        end(CaptureResult::captured(image));
         return;
     }
     // The editor opens with the desktop picture behind the window already in place, so it is
@@ -101,7 +97,7 @@ void CaptureFlows::windowCaptured(quint32 windowID, QImage image, const ScreenGe
                         session, self->m_services.wallpaper, screen, sizeInPoints(image),
                         [flows, windowID] { return flows ? flows->windowFrame(windowID) : std::nullopt; });
                     session.requestDesktopWallpaperIfNeeded();
-                    self->end({CaptureResult::Status::done, {}, image, {}});
+                    self->end(CaptureResult::captured(image));
                 },
                 Qt::QueuedConnection);
         });

@@ -64,6 +64,9 @@ int main(int argc, char* argv[])
     }
 
     if (velmora::isCaptureCommand(command)) {
+        if (command == QLatin1String("text")) {
+            velmora::restartWithOneOcrThread(argv);
+        }
         // Read before the application object exists: QGuiApplication takes -geometry for itself.
         QStringList arguments;
         for (int i = 0; i < argc; ++i) {
@@ -95,6 +98,7 @@ int main(int argc, char* argv[])
                        "  region       Capture a rectangle picked with the mouse or given with --geometry.\n"
                        "  window       Capture a window picked with the mouse.\n"
                        "  color        Copy and print the colour of a picked pixel.\n"
+                       "  text         Copy and print the text of a picked rectangle.\n"
                        "  scroll       Capture a picked rectangle while its page is scrolled.\n"
                        "  edit FILE…   Open images in the editor.\n"
                        "  beautify     Place an image on a background and write the "
@@ -106,7 +110,7 @@ int main(int argc, char* argv[])
     parser.addVersionOption();
     parser.addPositionalArgument(
         QStringLiteral("command"),
-        QStringLiteral("full, region, window, color, scroll, edit, beautify, stitch or ocr"));
+        QStringLiteral("full, region, window, color, text, scroll, edit, beautify, stitch or ocr"));
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
         std::fprintf(stderr, "velmora: unknown command \"%s\"; see velmora --help\n",

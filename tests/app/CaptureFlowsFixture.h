@@ -140,6 +140,9 @@ struct Fixture
     QPointF pointer{100, 100};
     QStringList copied;
     int beeps = 0;
+    // Pictures handed to the recogniser, and the answer to give for the last one.
+    QList<QImage> recognized;
+    std::function<void(TextRecognition)> answerText;
     std::shared_ptr<QList<WallpaperCall>> wallpaperCalls = std::make_shared<QList<WallpaperCall>>();
     std::unique_ptr<CaptureFlows> flows;
     std::unique_ptr<QSignalSpy> finished;
@@ -169,10 +172,14 @@ struct Fixture
             calls->append({onScreen, {}, {}});
             return onScreen.adjusted(-padding, -padding, padding, padding);
         };
-        flows = std::make_unique<CaptureFlows>(
-            CaptureFlows::Services{platform, pickers, source, withEditors ? state.get() : nullptr, &pill,
-                                   [this](const QString& text) { copied.append(text); }, [this] { ++beeps; },
-                                   [this] { return layout; }, [this] { return pointer; }});
+        flows = std::make_unique<CaptureFlows>(CaptureFlows::Services{
+            platform, pickers, source, withEditors ? state.get() : nullptr, &pill,
+            [this](const QString& text) { copied.append(text); }, [this] { ++beeps; },
+            [this] { return layout; }, [this] { return pointer; },
+            [this](const QImage& image, QObject*, std::function<void(TextRecognition)> done) {
+                recognized.append(image);
+                answerText = std::move(done);
+            }});
         finished = std::make_unique<QSignalSpy>(flows.get(), &CaptureFlows::finished);
     }
 
@@ -195,7 +202,7 @@ struct Fixture
     }
 };
 
-enum class Flow { region, color, window, fullScreen, area };
+enum class Flow { region, color, text, window, fullScreen, area };
 
 bool start(CaptureFlows& flows, Flow flow)
 {
@@ -204,6 +211,8 @@ bool start(CaptureFlows& flows, Flow flow)
         return flows.startRegionCapture(RegionCaptureMode::editor);
     case Flow::color:
         return flows.startRegionCapture(RegionCaptureMode::color);
+    case Flow::text:
+        return flows.startRegionCapture(RegionCaptureMode::ocr);
     case Flow::window:
         return flows.startWindowCapture();
     case Flow::fullScreen:

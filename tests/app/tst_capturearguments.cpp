@@ -40,6 +40,7 @@ void TestCaptureArguments::parses_data()
         << "" << 0.0 << QRect(0, 0, 20, 10) << true << "";
     row("window to file", {"window", "-o", "w.png"}) << "w.png" << 0.0 << QRect() << true << "";
     row("color", {"color"}) << "" << 0.0 << QRect() << true << "";
+    row("text after a delay", {"text", "--delay", "1"}) << "" << 1.0 << QRect() << true << "";
 
     row("bad geometry", {"region", "--geometry", "20x10"}) << "" << 0.0 << QRect() << false << "WxH+X+Y";
     row("zero geometry", {"region", "--geometry", "0x10+0+0"}) << "" << 0.0 << QRect() << false << "zero";
@@ -47,6 +48,7 @@ void TestCaptureArguments::parses_data()
         << "" << 0.0 << QRect() << false << "Unknown option";
     row("color writes no file", {"color", "-o", "a.png"})
         << "" << 0.0 << QRect() << false << "Unknown option";
+    row("text writes no file", {"text", "-o", "a.txt"}) << "" << 0.0 << QRect() << false << "Unknown option";
     row("negative delay", {"full", "--delay", "-1"}) << "" << 0.0 << QRect() << false << "invalid delay";
     row("long delay", {"full", "--delay", "61"}) << "" << 0.0 << QRect() << false << "invalid delay";
     row("word delay", {"full", "--delay", "soon"}) << "" << 0.0 << QRect() << false << "invalid delay";

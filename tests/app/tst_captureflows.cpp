@@ -4,6 +4,8 @@
 #include <QTest>
 
 Q_DECLARE_METATYPE(Flow)
+Q_DECLARE_METATYPE(velmora::TextRecognition)
+Q_DECLARE_METATYPE(velmora::CaptureResult::Status)
 
 class TestCaptureFlows : public QObject
 {
@@ -18,6 +20,8 @@ private Q_SLOTS:
     void failedGrabReportsItsMessage();
     void colourOfThePickedPixels_data();
     void colourOfThePickedPixels();
+    void textOfThePickedArea_data();
+    void textOfThePickedArea();
     void regionOpensAnEditorWithTheScreenWideLoader();
     void fullScreenTakesTheScreenUnderThePointer();
     void areaIsClippedToTheScreens();
@@ -31,11 +35,9 @@ void TestCaptureFlows::oneCaptureAtATime_data()
 {
     QTest::addColumn<Flow>("first");
     QTest::addColumn<Flow>("second");
-    const QList<std::pair<const char*, Flow>> flows{{"region", Flow::region},
-                                                    {"color", Flow::color},
-                                                    {"window", Flow::window},
-                                                    {"full", Flow::fullScreen},
-                                                    {"area", Flow::area}};
+    const QList<std::pair<const char*, Flow>> flows{{"region", Flow::region},   {"color", Flow::color},
+                                                    {"text", Flow::text},       {"window", Flow::window},
+                                                    {"full", Flow::fullScreen}, {"area", Flow::area}};
     for (const auto& [firstName, first] : flows) {
         for (const auto& [secondName, second] : flows) {
             QTest::addRow("%s then %s", firstName, secondName) << first << second;
@@ -71,6 +73,7 @@ void TestCaptureFlows::cancelEndsWithoutEditor_data()
     // gives it back to the window that had it, as the picker took it.
     QTest::newRow("region") << Flow::region << false;
     QTest::newRow("color") << Flow::color << false;
+    QTest::newRow("text") << Flow::text << false;
     QTest::newRow("window") << Flow::window << true;
 }
 
@@ -166,6 +169,49 @@ void TestCaptureFlows::colourOfThePickedPixels()
     QCOMPARE(f.copied, QStringList{hex});
     QCOMPARE(f.pill.message(), QStringLiteral("Color hex copied"));
     QCOMPARE(f.beeps, 0);
+}
+
+void TestCaptureFlows::textOfThePickedArea_data()
+{
+    QTest::addColumn<TextRecognition>("recognition");
+    QTest::addColumn<CaptureResult::Status>("status");
+    QTest::newRow("two lines") << TextRecognition{QStringLiteral("File  Edit\nView"), false}
+                               << CaptureResult::Status::done;
+    QTest::newRow("no text") << TextRecognition{} << CaptureResult::Status::empty;
+    QTest::newRow("no recogniser") << TextRecognition{std::nullopt, true} << CaptureResult::Status::failed;
+}
+
+void TestCaptureFlows::textOfThePickedArea()
+{
+    QFETCH(TextRecognition, recognition);
+    QFETCH(CaptureResult::Status, status);
+    Fixture f;
+    QVERIFY(f.flows->startRegionCapture(RegionCaptureMode::ocr));
+    f.grabDone();
+    QCOMPARE(f.pickers.regionMode, RegionPicker::Mode::region);
+    const QImage crop = test::solidImage(120, 40, Qt::white, 2.0);
+    f.pickers.region(crop, 1, QRect(1010, 10, 120, 40));
+    QCOMPARE(f.recognized.size(), 1);
+    QCOMPARE(f.recognized.constFirst(), crop);
+    // Nothing else starts while the text is read: it would race for the clipboard.
+    QVERIFY(f.finished->isEmpty());
+    QVERIFY(!f.flows->startRegionCapture(RegionCaptureMode::color));
+    f.answerText(recognition);
+    QVERIFY(f.waitFinished());
+    QCOMPARE(f.result().status, status);
+    QCOMPARE(f.state->openEditorCount(), 0);
+    QCOMPARE(f.focus->activated, QList<quint32>{f.focus->active});
+    QCOMPARE(f.flows->regionCaptureMode(), RegionCaptureMode::editor);
+    if (status == CaptureResult::Status::done) {
+        QCOMPARE(f.result().text, *recognition.text);
+        QCOMPARE(f.copied, QStringList{*recognition.text});
+        QCOMPARE(f.pill.message(), QStringLiteral("Text copied"));
+        QCOMPARE(f.beeps, 0);
+    } else {
+        QVERIFY(!f.result().message.isEmpty());
+        QVERIFY(f.copied.isEmpty());
+        QCOMPARE(f.beeps, 1);
+    }
 }
 
 void TestCaptureFlows::regionOpensAnEditorWithTheScreenWideLoader()

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# End to end: the real `velmora full|region|window|color` in a headless X session with a picture
+# End to end: the real `velmora full|region|window|color|text` in a headless X session with a picture
 # of known pixels on screen. Every result is compared with the screen as an independent reader
 # (ImageMagick's `import -window root`) sees it. Overlays are driven with xdotool.
 set -u
@@ -147,6 +147,35 @@ if wait_overlay $pid; then
 else
     fail "no colour picker appeared"
 fi
+
+# 4b. text reads a window of known text: printed, and on the clipboard.
+font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+convert -size 560x100 xc:white -font "$font" -pointsize 22 -fill '#202020' \
+    -annotate +16+38 'Quarterly report ready' -annotate +16+78 'Send 42 copies to Anna' "$work/text.png"
+show "$work/text.png" words 900 600
+read -r tx ty < <(xwininfo -id "$shown" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
+sleep 0.3
+"$velmora" text >"$work/text.out" 2>"$work/text.log" &
+pid=$!
+pids+=($pid)
+if wait_overlay $pid; then
+    xdotool mousemove $((tx + 4)) $((ty + 4)) mousedown 1 mousemove $((tx + 200)) $((ty + 50)) \
+        mousemove $((tx + 552)) $((ty + 94)) mouseup 1
+    for _ in $(seq 1 200); do
+        [ -s "$work/text.out" ] || ! kill -0 $pid 2>/dev/null && break
+        sleep 0.05
+    done
+    expected="$(printf 'Quarterly report ready\nSend 42 copies to Anna')"
+    [ "$(cat "$work/text.out")" = "$expected" ] ||
+        { fail "text printed '$(cat "$work/text.out")'"; cat "$work/text.log"; }
+    [ "$(xclip -selection clipboard -o 2>/dev/null)" = "$expected" ] || fail "the clipboard does not hold the text"
+    echo taken | xclip -selection clipboard
+    wait_exit $pid
+    [ "$status" = 0 ] || fail "text exited $status"
+else
+    fail "no picker appeared for text"
+fi
+xdotool windowunmap "$shown" 2>/dev/null
 
 # 5. window: the whole window although another window covers part of it.
 import -window root "$work/uncovered.png"
