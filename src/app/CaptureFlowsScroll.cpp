@@ -19,7 +19,7 @@ bool CaptureFlows::startScrollingCapture()
     const ScreenLayout layout = m_services.screens();
     if (layout.isEmpty()) {
         dropFocus();
-        end({CaptureResult::Status::cancelled, {}, {}, {}});
+        end(CaptureResult::cancelled());
         return true;
     }
     CaptureJob* job = m_services.platform.capture->grabScreens(layout.screens());
@@ -27,9 +27,7 @@ bool CaptureFlows::startScrollingCapture()
         m_services.beep();
         fail(message);
     });
-    connect(job, &CaptureJob::cancelled, this, [this] {
-        end({CaptureResult::Status::cancelled, {}, {}, {}});
-    });
+    connect(job, &CaptureJob::cancelled, this, [this] { end(CaptureResult::cancelled()); });
     connect(job, &CaptureJob::done, this, [this, job, layout] {
         QPointer<CaptureFlows> self(this);
         m_services.pickers.pickRegion(
@@ -42,7 +40,7 @@ bool CaptureFlows::startScrollingCapture()
             [self] {
                 if (self) {
                     self->dropFocus();
-                    self->end({CaptureResult::Status::cancelled, {}, {}, {}});
+                    self->end(CaptureResult::cancelled());
                 }
             });
     });
@@ -63,7 +61,7 @@ void CaptureFlows::scrollRegionPicked(const QRect& native, int screenIndex)
     m_scrolling->onCancel = [this] {
         cleanupScrollingCapture();
         dropFocus();
-        end({CaptureResult::Status::cancelled, {}, {}, {}});
+        end(CaptureResult::cancelled());
     };
     const QRect region = screen.nativeToGlobal(native).toAlignedRect();
     const QScreen* shown = qtScreen(screen);
