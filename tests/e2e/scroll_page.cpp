@@ -38,7 +38,8 @@ QImage makePage()
         const int band = (y / 120) % 6;
         for (int x = 0; x < pageWidth; x += 4) {
             const int shade = int(random.bounded(90));
-            const QRgb colour = qRgb(60 + shade + band * 20, 80 + (shade * 7) % 90, 200 - band * 25 + shade / 3);
+            const QRgb colour =
+                qRgb(60 + shade + band * 20, 80 + (shade * 7) % 90, 200 - band * 25 + shade / 3);
             std::fill(line + x, line + x + 4, colour);
         }
     }
@@ -76,8 +77,8 @@ int check(const QString& outPath, const QString& pagePath)
     const auto [left, top] = *start;
     for (int y = 0; y < out.height(); ++y) {
         if (top + y >= page.height() || !sameRow(page, top + y, left, out, y, out.width())) {
-            std::fprintf(stderr, "row %d of the result is not page row %d (the run starts at page row %d)\n", y,
-                         top + y, top);
+            std::fprintf(stderr, "row %d of the result is not page row %d (the run starts at page row %d)\n",
+                         y, top + y, top);
             return 1;
         }
     }
