@@ -67,7 +67,9 @@ QString outputProblem(const QString& path)
     return {};
 }
 
-bool start(CaptureFlows& flows, const CaptureArguments& arguments)
+} // namespace
+
+bool startCaptureCommand(CaptureFlows& flows, const CaptureArguments& arguments)
 {
     if (arguments.command == QLatin1String("full")) {
         return flows.startFullScreenCapture();
@@ -90,7 +92,6 @@ bool start(CaptureFlows& flows, const CaptureArguments& arguments)
     return flows.startRegionCapture(RegionCaptureMode::editor);
 }
 
-// Counts down on the screen under the pointer, where the user is looking.
 void afterCountdown(double seconds, QObject* context, std::function<void()> then)
 {
     QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
@@ -101,8 +102,6 @@ void afterCountdown(double seconds, QObject* context, std::function<void()> then
     });
     countdown->start(seconds);
 }
-
-} // namespace
 
 namespace {
 
@@ -239,7 +238,7 @@ int runCapture(const QStringList& argumentList)
         if (timing) {
             timing->triggered();
         }
-        start(flows, arguments);
+        startCaptureCommand(flows, arguments);
     };
     if (arguments.delay > 0) {
         afterCountdown(arguments.delay, &flows, trigger);

@@ -2,13 +2,18 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class QGuiApplication;
+class QObject;
 
 namespace velmora {
 
-// `velmora full|region|window|color`: captures, then opens the editor in this process (served
+class CaptureFlows;
+struct CaptureArguments;
+
+// `velmora full|region|window|color|text`: captures, then opens the editor in this process (served
 // until it closes and the clipboard is no longer ours, as `velmora edit` does), writes the PNG given
 // with -o, or prints and copies the colour. Returns the exit status: 0 done, 1 cancelled by the
 // user (nothing written), 2 an error, reported on one line of standard error. The application
@@ -19,5 +24,11 @@ int runCapture(const QStringList& arguments);
 // lighter QGuiApplication. Qt's complaints while it falls back from an unreachable display to the
 // offscreen platform are kept off standard error, where the command's own one line goes.
 std::unique_ptr<QGuiApplication> createCaptureApplication(int& argc, char** argv, bool widgets);
+
+// Starts the flow the command asks for; false when another capture runs.
+bool startCaptureCommand(CaptureFlows& flows, const CaptureArguments& arguments);
+// Counts `seconds` down on the screen under the pointer, where the user is looking, then runs
+// `then` (not at all once `context` is gone).
+void afterCountdown(double seconds, QObject* context, std::function<void()> then);
 
 } // namespace velmora

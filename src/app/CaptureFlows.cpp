@@ -209,19 +209,41 @@ bool CaptureFlows::startAreaCapture(const QRect& native)
 
 void CaptureFlows::openRegionEditor(const QImage& image, const ScreenGeometry& screen)
 {
-    if (m_services.editors) {
-        const ScreenLayout layout = m_services.screens();
-        AppState::OpenOptions options;
-        options.kind = CaptureKind::region;
-        if (const auto under = screenUnderPointer(layout)) {
-            options.preferredScreen = qtScreen(layout.screens()[*under]);
-        }
-        options.assets = CaptureBackgroundAssets{image, std::nullopt, capturePadding, true};
-        options.backgroundEnabledByDefault = false;
-        EditorSession& session = m_services.editors->openEditor(image, options)->session();
-        installDesktopWallpaperLoader(session, m_services.wallpaper, screen, sizeInPoints(image));
-    }
+    presentRegionEditor(image, screen);
     end(CaptureResult::captured(image));
+}
+
+void CaptureFlows::openImageInEditor(const QImage& image, bool backgroundAssets)
+{
+    if (!backgroundAssets) {
+        presentRegionEditor(image, std::nullopt);
+        return;
+    }
+    const ScreenLayout layout = m_services.screens();
+    presentRegionEditor(image, layout.screens().value(screenUnderPointer(layout).value_or(0)));
+}
+
+// `screen`: the screen whose desktop picture the editor's wallpaper background shows; without
+// one, the editor gets no background assets at all.
+void CaptureFlows::presentRegionEditor(const QImage& image, const std::optional<ScreenGeometry>& screen)
+{
+    if (!m_services.editors) {
+        return;
+    }
+    const ScreenLayout layout = m_services.screens();
+    AppState::OpenOptions options;
+    options.kind = CaptureKind::region;
+    if (const auto under = screenUnderPointer(layout)) {
+        options.preferredScreen = qtScreen(layout.screens()[*under]);
+    }
+    if (screen) {
+        options.assets = CaptureBackgroundAssets{image, std::nullopt, capturePadding, true};
+    }
+    options.backgroundEnabledByDefault = false;
+    EditorSession& session = m_services.editors->openEditor(image, options)->session();
+    if (screen) {
+        installDesktopWallpaperLoader(session, m_services.wallpaper, *screen, sizeInPoints(image));
+    }
 }
 
 void CaptureFlows::fail(const QString& message)

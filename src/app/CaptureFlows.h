@@ -101,6 +101,13 @@ public:
     bool startScrollingCapture();
     // The running scrolling capture, once its region is picked; null otherwise.
     ScrollingCaptureController* scrollingCaptureController() const { return m_scrolling; }
+    // An image that did not come from a capture (the last screenshot, the clipboard, a file) in a
+    // new editor on the screen under the pointer, as a region capture. With `backgroundAssets` the
+    // editor gets the capture's padding and shadow and the desktop picture behind it, as a capture
+    // would. Not a flow: it neither waits for nor blocks a capture, and emits nothing.
+    void openImageInEditor(const QImage& image, bool backgroundAssets);
+    // Records the window that has the keyboard, to give it back once the editors are gone.
+    void recordFocus() { captureCurrentFocus(); }
 
     bool isBusy() const { return m_busy; }
     RegionCaptureMode regionCaptureMode() const { return m_regionMode; }
@@ -124,6 +131,7 @@ private:
     void windowPicked(quint32 windowID, const ScreenLayout& layout);
     void windowCaptured(quint32 windowID, QImage image, const ScreenGeometry& screen);
     void openRegionEditor(const QImage& image, const ScreenGeometry& screen);
+    void presentRegionEditor(const QImage& image, const std::optional<ScreenGeometry>& screen);
     void copyCenterColor(const QImage& image);
     void recognizeText(const QImage& image);
     void copyRecognizedText(const QImage& image, const TextRecognition& recognition);

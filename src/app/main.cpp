@@ -1,7 +1,9 @@
+#include "AppDelegate.h"
 #include "BeautifyCommand.h"
 #include "CaptureArguments.h"
 #include "CaptureCommand.h"
 #include "EditCommand.h"
+#include "InstanceClient.h"
 #include "OcrCommand.h"
 #include "StitchCommand.h"
 #include "capture/OcrService.h"
@@ -9,6 +11,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -26,11 +29,67 @@ void describe()
     QGuiApplication::setDesktopFileName(QStringLiteral("velmora"));
 }
 
+// Whether a session bus can be reached, decided without connecting to it. Without one, no
+// instance can be reached either and every command runs in its own process.
+bool sessionBusConfigured()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
+        return true;
+    }
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(QString::fromLocal8Bit(runtime) + QStringLiteral("/bus"));
+}
+
+// The commands the tray instance runs for the calling process: captures that open an editor or
+// copy, opening files, the preferences window and quitting. Captures written to a file (-o),
+// --help, arguments that do not parse and `edit --save-and-quit` stay in this process, as does
+// everything when VELMORA_STANDALONE is set.
+bool runsInInstance(const QString& command, const QStringList& arguments)
+{
+    if (!qEnvironmentVariableIsEmpty("VELMORA_STANDALONE") || !sessionBusConfigured()) {
+        return false;
+    }
+    if (velmora::isCaptureCommand(command)) {
+        const velmora::CaptureArguments parsed = velmora::parseCaptureArguments(arguments);
+        return parsed.helpText.isEmpty() && parsed.error.isEmpty() && parsed.output.isEmpty();
+    }
+    if (command == QLatin1String("edit")) {
+        for (const QString& argument : arguments.mid(2)) {
+            if (argument.startsWith(QLatin1Char('-'))) {
+                return false;
+            }
+        }
+        return arguments.size() > 2;
+    }
+    return command == QLatin1String("preferences") || command == QLatin1String("quit");
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     const QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+
+    if (command.isEmpty()) {
+        QApplication app(argc, argv);
+        describe();
+        QApplication::setQuitOnLastWindowClosed(false);
+        return velmora::runTrayInstance();
+    }
+
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    if (runsInInstance(command, arguments)) {
+        QCoreApplication app(argc, argv);
+        describe();
+        return velmora::runInInstance(arguments.mid(1), command != QLatin1String("quit")).value_or(2);
+    }
+    if (command == QLatin1String("quit")) {
+        // No bus, so no instance this process could reach: nothing to end.
+        return 0;
+    }
 
     if (command == QLatin1String("beautify")) {
         // Rendering needs fonts but no display: run on the offscreen platform unless told otherwise.
@@ -68,10 +127,6 @@ int main(int argc, char* argv[])
             velmora::restartWithOneOcrThread(argv);
         }
         // Read before the application object exists: QGuiApplication takes -geometry for itself.
-        QStringList arguments;
-        for (int i = 0; i < argc; ++i) {
-            arguments.append(QString::fromLocal8Bit(argv[i]));
-        }
         const velmora::CaptureArguments parsed = velmora::parseCaptureArguments(arguments);
         if (!parsed.helpText.isEmpty() || !parsed.error.isEmpty()) {
             QCoreApplication app(argc, argv);
@@ -93,7 +148,8 @@ int main(int argc, char* argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QString::fromLatin1(description) +
-        QStringLiteral("\n\nCommands:\n"
+        QStringLiteral("\n\nWithout a command Velmora starts in the tray (or tells the running instance).\n\n"
+                       "Commands:\n"
                        "  full         Capture the screen under the pointer.\n"
                        "  region       Capture a rectangle picked with the mouse or given with --geometry.\n"
                        "  window       Capture a window picked with the mouse.\n"
@@ -105,12 +161,15 @@ int main(int argc, char* argv[])
                        "PNG (see velmora beautify --help).\n"
                        "  stitch FRAME… -o OUTPUT\n"
                        "               Stitch frames of a scrolled page into one tall PNG.\n"
-                       "  ocr IMAGE    Print the text in an image."));
+                       "  ocr IMAGE    Print the text in an image.\n"
+                       "  quit         End the running tray instance.\n\n"
+                       "Captures without -o, edit and quit run in the tray instance (started when "
+                       "absent); set VELMORA_STANDALONE=1 to run them in this process."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(
         QStringLiteral("command"),
-        QStringLiteral("full, region, window, color, text, scroll, edit, beautify, stitch or ocr"));
+        QStringLiteral("full, region, window, color, text, scroll, edit, beautify, stitch, ocr or quit"));
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
         std::fprintf(stderr, "velmora: unknown command \"%s\"; see velmora --help\n",

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "GlobalShortcuts.h"
 #include "ScreenCapture.h"
 
 #include <QString>
@@ -16,6 +17,7 @@ struct Platform
     std::unique_ptr<WindowList> windows;
     std::unique_ptr<FocusTracker> focus;
     std::unique_ptr<RootBackground> rootBackground;
+    std::unique_ptr<GlobalShortcuts> shortcuts;
 };
 
 // Picks the backend for the running Qt platform: "xcb" gets the X11 backend, anything else (no

@@ -18,6 +18,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Each command runs in its own process here: what is measured and checked is that process.
+export VELMORA_STANDALONE=1
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache"
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
@@ -161,7 +163,8 @@ pids+=($pid)
 if wait_overlay $pid; then
     xdotool mousemove $((tx + 4)) $((ty + 4)) mousedown 1 mousemove $((tx + 200)) $((ty + 50)) \
         mousemove $((tx + 552)) $((ty + 94)) mouseup 1
-    for _ in $(seq 1 200); do
+    # Loading the recogniser takes a while on a busy machine.
+    for _ in $(seq 1 600); do
         [ -s "$work/text.out" ] || ! kill -0 $pid 2>/dev/null && break
         sleep 0.05
     done

@@ -17,6 +17,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Each command runs in its own process here: what is measured and checked is that process.
+export VELMORA_STANDALONE=1
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache"
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$XDG_CONFIG_HOME/Velmora" "$XDG_RUNTIME_DIR" "$work/saves"

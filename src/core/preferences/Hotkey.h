@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QKeyCombination>
+#include <QMetaType>
 #include <QString>
 #include <QtGlobal>
 
@@ -49,3 +50,5 @@ struct Hotkey
 };
 
 } // namespace velmora
+
+Q_DECLARE_METATYPE(velmora::Hotkey)

@@ -40,6 +40,13 @@ public:
     std::optional<QImage> picture() const override { return std::nullopt; }
 };
 
+// Without a display no key can be taken.
+class NullGlobalShortcuts final : public GlobalShortcuts
+{
+public:
+    QList<Hotkey> grab(const QList<Hotkey>& hotkeys) override { return hotkeys; }
+};
+
 } // namespace
 
 std::unique_ptr<Platform> createNullPlatform()
@@ -50,6 +57,7 @@ std::unique_ptr<Platform> createNullPlatform()
     platform->windows = std::make_unique<NullWindowList>();
     platform->focus = std::make_unique<NullFocusTracker>();
     platform->rootBackground = std::make_unique<NullRootBackground>();
+    platform->shortcuts = std::make_unique<NullGlobalShortcuts>();
     return platform;
 }
 

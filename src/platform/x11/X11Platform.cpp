@@ -2,6 +2,7 @@
 
 #include "x11/X11Connection.h"
 #include "x11/X11Focus.h"
+#include "x11/X11GlobalShortcuts.h"
 #include "x11/X11PixelReader.h"
 #include "x11/X11RootBackground.h"
 #include "x11/X11ScreenCapture.h"
@@ -22,6 +23,9 @@ std::unique_ptr<Platform> createX11Platform()
     platform->windows = std::make_unique<x11::X11WindowList>(connection);
     platform->focus = std::make_unique<x11::X11FocusTracker>(connection);
     platform->rootBackground = std::make_unique<x11::X11RootBackground>(connection, reader);
+    // Key grabs get a connection of their own, so that its only events are the grabbed presses.
+    auto keys = x11::X11Connection::open();
+    platform->shortcuts = std::make_unique<x11::X11GlobalShortcuts>(keys ? std::move(keys) : connection);
     return platform;
 }
 

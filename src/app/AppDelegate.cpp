@@ -1,0 +1,181 @@
+#include "AppDelegate.h"
+
+#include "AppState.h"
+#include "CaptureArguments.h"
+#include "CaptureCommand.h"
+#include "CaptureFlows.h"
+#include "DesktopWallpaperCache.h"
+#include "DesktopWallpaperSource.h"
+#include "GlobalHotKey.h"
+#include "InstanceClient.h"
+#include "OverlayPickers.h"
+#include "Platform.h"
+#include "TextRecognizer.h"
+#include "app/AppearanceController.h"
+#include "capture/OcrService.h"
+#include "editor/BackgroundAssetStore.h"
+#include "icons/LucideIcon.h"
+#include "output/AppFolders.h"
+#include "output/DragExportStore.h"
+#include "preferences/GeneralPreferences.h"
+#include "preferences/HotkeyPreferences.h"
+#include "preferences/SettingsStore.h"
+#include "shell/PillNotification.h"
+#include "shell/TrayMenu.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QMenu>
+#include <QPalette>
+#include <QSystemTrayIcon>
+#include <QThreadPool>
+#include <QTimer>
+
+namespace velmora {
+
+AppDelegate::AppDelegate(QObject* parent) : QObject(parent)
+{
+    m_platform = createPlatform();
+    DesktopWallpaperCache::installShared({}, m_platform->rootBackground.get());
+    m_pickers = std::make_unique<OverlayPickers>();
+    m_appearance = std::make_unique<AppearanceController>(GeneralPreferences::shared());
+    m_state = std::make_unique<AppState>(AppState::Services{
+        SettingsStore::shared(), BackgroundAssetStore::shared(), GeneralPreferences::shared(),
+        HotkeyPreferences::shared(), PillNotification::shared(), AppFolders::temporary()});
+    m_ocr = std::make_unique<OcrService>(SettingsStore::shared());
+    m_flows = std::make_unique<CaptureFlows>(CaptureFlows::Services{*m_platform,
+                                                                    *m_pickers,
+                                                                    DesktopWallpaperSource::system(),
+                                                                    m_state.get(),
+                                                                    &PillNotification::shared(),
+                                                                    {},
+                                                                    {},
+                                                                    {},
+                                                                    {},
+                                                                    ocrServiceRecognizer(*m_ocr)});
+    connect(m_flows.get(), &CaptureFlows::finished, this, &AppDelegate::captureFinished);
+}
+
+AppDelegate::~AppDelegate()
+{
+    m_hotKey.reset();
+    delete m_trayIcon;
+    // Recognitions and desktop-picture loads still running use the services below.
+    QThreadPool::globalInstance()->waitForDone();
+    m_flows.reset();
+    DesktopWallpaperCache::installShared({}, nullptr);
+}
+
+void AppDelegate::start()
+{
+    DragExportStore::removeAll();
+    DesktopWallpaperCache::shared().prewarm(ScreenLayout::current());
+    setupTray();
+    setupHotKey();
+}
+
+void AppDelegate::setupTray()
+{
+    m_trayMenu = std::make_unique<TrayMenu>(HotkeyPreferences::shared(), [this] {
+        return TrayMenu::Availability{hasLastScreenshot(), m_state->lastClosedSession() != nullptr};
+    });
+    connect(m_trayMenu.get(), &TrayMenu::triggered, this, [this](TrayMenu::Command command) {
+        switch (command) {
+        case TrayMenu::Command::captureRegion:
+            m_flows->startRegionCapture(RegionCaptureMode::editor);
+            break;
+        case TrayMenu::Command::captureText:
+            m_flows->startRegionCapture(RegionCaptureMode::ocr);
+            break;
+        case TrayMenu::Command::captureColor:
+            m_flows->startRegionCapture(RegionCaptureMode::color);
+            break;
+        case TrayMenu::Command::captureWindow:
+            m_flows->startWindowCapture();
+            break;
+        case TrayMenu::Command::captureFullScreen:
+            m_flows->startFullScreenCapture();
+            break;
+        case TrayMenu::Command::captureScrolling:
+            break;
+        case TrayMenu::Command::loadFromClipboard:
+            loadFromClipboard();
+            break;
+        case TrayMenu::Command::openImage:
+            openImage();
+            break;
+        case TrayMenu::Command::copyLastScreenshot:
+            copyLastScreenshot();
+            break;
+        case TrayMenu::Command::editLastScreenshot:
+            editLastScreenshot();
+            break;
+        case TrayMenu::Command::continueLastEdit:
+            continueLastEdit();
+            break;
+        case TrayMenu::Command::openPreferences:
+            break;
+        case TrayMenu::Command::checkForUpdates:
+            break;
+        case TrayMenu::Command::quit:
+            QCoreApplication::quit();
+            break;
+        }
+    });
+    // Without a tray on the desktop the icon waits for one; the command line and the shortcuts
+    // work meanwhile.
+    m_trayIcon = new QSystemTrayIcon(
+        LucideIcon::icon(QStringLiteral("scan"), QApplication::palette().color(QPalette::WindowText), 22));
+    m_trayIcon->setToolTip(QStringLiteral("Velmora"));
+    m_trayIcon->setContextMenu(m_trayMenu->menu());
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger) {
+            m_trayMenu->menu()->popup(QCursor::pos());
+        }
+    });
+    m_trayIcon->show();
+}
+
+void AppDelegate::setupHotKey()
+{
+    if (!m_platform->shortcuts) {
+        return;
+    }
+    m_hotKey = std::make_unique<GlobalHotKey>(
+        HotkeyPreferences::shared(), *m_platform->shortcuts,
+        GlobalHotKey::Callbacks{[this] { m_flows->startRegionCapture(RegionCaptureMode::editor); },
+                                [this] { m_flows->startWindowCapture(); },
+                                [this] { m_flows->startRegionCapture(RegionCaptureMode::ocr); },
+                                [this] { m_flows->startRegionCapture(RegionCaptureMode::color); },
+                                [this] { m_flows->startFullScreenCapture(); },
+                                {}});
+    connect(m_hotKey.get(), &GlobalHotKey::shortcutUnavailable, this, [](const Hotkey& hotkey) {
+        PillNotification::shared().show(
+            QStringLiteral("Shortcut unavailable: %1").arg(hotkey.displayString()), 4.0);
+    });
+    m_hotKey->start();
+}
+
+int runTrayInstance()
+{
+    std::unique_ptr<AppDelegate> delegate;
+    InstanceService service([&delegate](const QStringList& arguments, const QString& workingDirectory,
+                                        std::function<void(const CommandReply&)> reply) {
+        delegate->runCommand(arguments, workingDirectory, std::move(reply));
+    });
+    QString problem;
+    if (!service.registerOnSessionBus(&problem)) {
+        if (instanceIsRunning()) {
+            // One instance: this start only tells the running one, which shows nothing new.
+            return runInInstance({QStringLiteral("activate")}, false).value_or(0);
+        }
+        std::fprintf(stderr, "velmora: other programs cannot reach this instance: %s\n", qPrintable(problem));
+    }
+    delegate = std::make_unique<AppDelegate>();
+    delegate->start();
+    const int status = QApplication::exec();
+    delegate.reset();
+    return status;
+}
+
+} // namespace velmora

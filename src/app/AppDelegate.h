@@ -1,0 +1,93 @@
+#pragma once
+
+#include "InstanceService.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QSystemTrayIcon;
+
+namespace velmora {
+
+class AppState;
+class AppearanceController;
+class CaptureFlows;
+class GlobalHotKey;
+class OcrService;
+class OverlayPickers;
+class TrayMenu;
+struct CaptureResult;
+struct Platform;
+
+// The tray instance: owns everything that lives for the whole run (the editors' registry, the
+// capture flows, the global shortcuts, the tray icon) and runs the commands other processes send
+// it over the session bus.
+class AppDelegate : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit AppDelegate(QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // Start-up, in this order: leftovers of earlier drag exports, the desktop pictures (in the
+    // background), the tray icon and its menu, the global shortcuts.
+    void start();
+
+    // One command line sent by another process (`velmora region --delay 2`, `velmora edit a.png`);
+    // `reply` runs once, when the command is done.
+    void runCommand(const QStringList& arguments, const QString& workingDirectory,
+                    std::function<void(const CommandReply&)> reply);
+
+    AppState& state() { return *m_state; }
+    CaptureFlows& flows() { return *m_flows; }
+    // Null when the desktop has no tray.
+    QSystemTrayIcon* trayIcon() const { return m_trayIcon; }
+
+    // The tray menu's commands that are not captures.
+    void loadFromClipboard();
+    void openImage();
+    void copyLastScreenshot();
+    void editLastScreenshot();
+    void continueLastEdit();
+    bool hasLastScreenshot() const;
+
+private:
+    void setupTray();
+    void setupHotKey();
+    void runCapture(const QStringList& arguments, std::function<void(const CommandReply&)> reply);
+    void captureFinished(const CaptureResult& result);
+    void openFiles(const QStringList& files, const QString& workingDirectory,
+                   std::function<void(const CommandReply&)> reply);
+    // Opens an image read from the clipboard or a file, or says why not.
+    void openLoaded(const std::optional<QImage>& image, const QString& problem);
+
+    std::unique_ptr<Platform> m_platform;
+    std::unique_ptr<OverlayPickers> m_pickers;
+    std::unique_ptr<AppearanceController> m_appearance;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<OcrService> m_ocr;
+    std::unique_ptr<CaptureFlows> m_flows;
+    std::unique_ptr<GlobalHotKey> m_hotKey;
+    std::unique_ptr<TrayMenu> m_trayMenu;
+    QSystemTrayIcon* m_trayIcon = nullptr;
+    // The command whose capture runs now, answered when the flow finishes.
+    struct PendingCapture
+    {
+        QString command;
+        std::function<void(const CommandReply&)> reply;
+        bool started = false; // false while its countdown runs
+    };
+    std::optional<PendingCapture> m_pendingCapture;
+};
+
+// `velmora` without a command: becomes the tray instance, or, when one runs already, tells it and
+// returns 0 at once.
+int runTrayInstance();
+
+} // namespace velmora

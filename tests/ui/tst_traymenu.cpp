@@ -1,0 +1,80 @@
+#include "preferences/SettingsStore.h"
+#include "shell/TrayMenu.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace velmora;
+
+Q_DECLARE_METATYPE(velmora::TrayMenu::Command)
+
+class TestTrayMenu : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void rowsInOrderWithTheShortcutsInForce();
+    void rowsThatNeedSomethingAreEnabledOnlyWhenItExists();
+};
+
+void TestTrayMenu::rowsInOrderWithTheShortcutsInForce()
+{
+    MemorySettingsStore settings;
+    HotkeyPreferences hotkeys(settings);
+    TrayMenu tray(hotkeys, {});
+    QStringList rows;
+    for (const QAction* action : tray.menu()->actions()) {
+        rows.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    }
+    QCOMPARE(rows,
+             (QStringList{"Capture Area", "Capture Text", "Capture Color", "Capture Window",
+                          "Capture Full Screen", "Capture While Scrolling", "-", "Load from Clipboard",
+                          "Open Image…", "Copy Last Screenshot", "Edit Last Screenshot", "Continue Last Edit",
+                          "-", "Preferences…", "Check for Updates…", "-", "Quit Velmora"}));
+    const auto shortcut = [&tray](TrayMenu::Command command) {
+        return tray.action(command)->shortcut().toString();
+    };
+    QCOMPARE(shortcut(TrayMenu::Command::captureRegion), QStringLiteral("Ctrl+Shift+2"));
+    QCOMPARE(shortcut(TrayMenu::Command::captureWindow), QStringLiteral("Ctrl+Shift+1"));
+    QCOMPARE(shortcut(TrayMenu::Command::captureColor), QString());
+    QCOMPARE(shortcut(TrayMenu::Command::openPreferences), QStringLiteral("Ctrl+,"));
+    QCOMPARE(shortcut(TrayMenu::Command::quit), QStringLiteral("Ctrl+Q"));
+    // A cleared shortcut shows none; a new one shows the next time the menu opens.
+    hotkeys.set(std::nullopt, HotkeyPreferences::Action::region);
+    hotkeys.set(Hotkey{40, Hotkey::command | Hotkey::option}, HotkeyPreferences::Action::colorCapture);
+    Q_EMIT tray.menu()->aboutToShow();
+    QCOMPARE(shortcut(TrayMenu::Command::captureRegion), QString());
+    QCOMPARE(shortcut(TrayMenu::Command::captureColor), QStringLiteral("Ctrl+Alt+K"));
+
+    QSignalSpy triggered(&tray, &TrayMenu::triggered);
+    tray.action(TrayMenu::Command::captureText)->trigger();
+    QCOMPARE(triggered.size(), 1);
+    QCOMPARE(triggered.constFirst().at(0).value<TrayMenu::Command>(), TrayMenu::Command::captureText);
+}
+
+void TestTrayMenu::rowsThatNeedSomethingAreEnabledOnlyWhenItExists()
+{
+    MemorySettingsStore settings;
+    HotkeyPreferences hotkeys(settings);
+    TrayMenu::Availability now;
+    TrayMenu tray(hotkeys, [&now] { return now; });
+    const auto enabled = [&tray](TrayMenu::Command command) { return tray.action(command)->isEnabled(); };
+    QVERIFY(!enabled(TrayMenu::Command::copyLastScreenshot));
+    QVERIFY(!enabled(TrayMenu::Command::editLastScreenshot));
+    QVERIFY(!enabled(TrayMenu::Command::continueLastEdit));
+    QVERIFY(enabled(TrayMenu::Command::loadFromClipboard));
+    now = {true, false};
+    Q_EMIT tray.menu()->aboutToShow();
+    QVERIFY(enabled(TrayMenu::Command::copyLastScreenshot));
+    QVERIFY(enabled(TrayMenu::Command::editLastScreenshot));
+    QVERIFY(!enabled(TrayMenu::Command::continueLastEdit));
+    now = {false, true};
+    Q_EMIT tray.menu()->aboutToShow();
+    QVERIFY(!enabled(TrayMenu::Command::copyLastScreenshot));
+    QVERIFY(enabled(TrayMenu::Command::continueLastEdit));
+}
+
+QTEST_MAIN(TestTrayMenu)
+#include "tst_traymenu.moc"
