@@ -108,6 +108,7 @@ void AppDelegate::setupTray()
             m_flows->startFullScreenCapture();
             break;
         case TrayMenu::Command::captureScrolling:
+            m_flows->startScrollingCapture();
             break;
         case TrayMenu::Command::loadFromClipboard:
             loadFromClipboard();
@@ -160,7 +161,7 @@ void AppDelegate::setupHotKey()
                                 [this] { m_flows->startRegionCapture(RegionCaptureMode::ocr); },
                                 [this] { m_flows->startRegionCapture(RegionCaptureMode::color); },
                                 [this] { m_flows->startFullScreenCapture(); },
-                                {}});
+                                [this] { m_flows->startScrollingCapture(); }});
     connect(m_hotKey.get(), &GlobalHotKey::shortcutUnavailable, this, [](const Hotkey& hotkey) {
         PillNotification::shared().show(
             QStringLiteral("Shortcut unavailable: %1").arg(hotkey.displayString()), 4.0);

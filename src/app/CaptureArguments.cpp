@@ -25,6 +25,10 @@ QString describe(const QString& command)
         return QStringLiteral("Drag a rectangle over text and copy the recognised text; the text is "
                               "also printed.");
     }
+    if (command == QLatin1String("scroll")) {
+        return QStringLiteral("Drag a rectangle over a page, click Start (or press Return), scroll the page "
+                              "down, then click Stop: the frames are stitched into one tall image.");
+    }
     return QStringLiteral(
         "Click a pixel (or drag a rectangle for its centre) and copy its colour as #RRGGBB; "
         "the code is also printed.");
@@ -36,7 +40,7 @@ bool isCaptureCommand(const QString& command)
 {
     return command == QLatin1String("full") || command == QLatin1String("region") ||
            command == QLatin1String("window") || command == QLatin1String("color") ||
-           command == QLatin1String("text");
+           command == QLatin1String("text") || command == QLatin1String("scroll");
 }
 
 bool CaptureArguments::needsWidgets() const

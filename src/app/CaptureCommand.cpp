@@ -83,6 +83,9 @@ bool startCaptureCommand(CaptureFlows& flows, const CaptureArguments& arguments)
     if (arguments.command == QLatin1String("text")) {
         return flows.startRegionCapture(RegionCaptureMode::ocr);
     }
+    if (arguments.command == QLatin1String("scroll")) {
+        return flows.startScrollingCapture();
+    }
     if (arguments.geometry) {
         return flows.startAreaCapture(*arguments.geometry);
     }

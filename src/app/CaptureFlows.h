@@ -24,6 +24,7 @@ class AppState;
 class EditorSession;
 class EditorWindow;
 class PillNotification;
+class ScrollingCaptureController;
 class WindowList;
 struct Platform;
 
@@ -95,6 +96,11 @@ public:
     // A rectangle of native pixels, without a picker; only the part some screen shows is taken.
     bool startAreaCapture(const QRect& native);
 
+    // The scrolling capture: a region picked over the frozen screens, framed while the user scrolls
+    // the page under it, then stitched into one tall image.
+    bool startScrollingCapture();
+    // The running scrolling capture, once its region is picked; null otherwise.
+    ScrollingCaptureController* scrollingCaptureController() const { return m_scrolling; }
     // An image that did not come from a capture (the last screenshot, the clipboard, a file) in a
     // new editor on the screen under the pointer, as a region capture. With `backgroundAssets` the
     // editor gets the capture's padding and shadow and the desktop picture behind it, as a capture
@@ -140,10 +146,15 @@ private:
     void restoreFocus();
     void dropFocus() { m_focusSnapshot.reset(); }
 
+    void scrollRegionPicked(const QRect& native, int screenIndex);
+    // Takes down the frame, the HUD and the controller (later: it may be calling back right now).
+    void cleanupScrollingCapture();
+
     Services m_services;
     bool m_busy = false;
     RegionCaptureMode m_regionMode = RegionCaptureMode::editor;
     std::optional<quint32> m_focusSnapshot;
+    ScrollingCaptureController* m_scrolling = nullptr; // a child of this object
 };
 
 } // namespace velmora

@@ -192,6 +192,7 @@ int main(int argc, char* argv[])
                        "  window       Capture a window picked with the mouse.\n"
                        "  color        Copy and print the colour of a picked pixel.\n"
                        "  text         Copy and print the text of a picked rectangle.\n"
+                       "  scroll       Capture a picked rectangle while its page is scrolled.\n"
                        "  edit FILE…   Open images in the editor.\n"
                        "  beautify     Place an image on a background and write the "
                        "PNG (see velmora beautify --help).\n"
@@ -205,7 +206,7 @@ int main(int argc, char* argv[])
     parser.addVersionOption();
     parser.addPositionalArgument(
         QStringLiteral("command"),
-        QStringLiteral("full, region, window, color, text, edit, beautify, stitch, ocr or quit"));
+        QStringLiteral("full, region, window, color, text, scroll, edit, beautify, stitch, ocr or quit"));
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
         std::fprintf(stderr, "velmora: unknown command \"%s\"; see velmora --help\n",

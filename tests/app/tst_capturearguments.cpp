@@ -41,12 +41,17 @@ void TestCaptureArguments::parses_data()
     row("window to file", {"window", "-o", "w.png"}) << "w.png" << 0.0 << QRect() << true << "";
     row("color", {"color"}) << "" << 0.0 << QRect() << true << "";
     row("text after a delay", {"text", "--delay", "1"}) << "" << 1.0 << QRect() << true << "";
+    // A scrolling capture always shows its picker and HUD, even when it ends in a file.
+    row("scroll to file after a delay", {"scroll", "-o", "s.png", "--delay", "3"})
+        << "s.png" << 3.0 << QRect() << true << "";
 
     row("bad geometry", {"region", "--geometry", "20x10"}) << "" << 0.0 << QRect() << false << "WxH+X+Y";
     row("zero geometry", {"region", "--geometry", "0x10+0+0"}) << "" << 0.0 << QRect() << false << "zero";
     row("geometry is region's", {"full", "--geometry", "20x10+0+0"})
         << "" << 0.0 << QRect() << false << "Unknown option";
     row("color writes no file", {"color", "-o", "a.png"})
+        << "" << 0.0 << QRect() << false << "Unknown option";
+    row("scroll takes no geometry", {"scroll", "--geometry", "20x10+0+0"})
         << "" << 0.0 << QRect() << false << "Unknown option";
     row("text writes no file", {"text", "-o", "a.txt"}) << "" << 0.0 << QRect() << false << "Unknown option";
     row("negative delay", {"full", "--delay", "-1"}) << "" << 0.0 << QRect() << false << "invalid delay";
@@ -68,6 +73,7 @@ void TestCaptureArguments::parses()
     QFETCH(QString, error);
     const CaptureArguments parsed = parseCaptureArguments(arguments);
     QCOMPARE(parsed.command, arguments.at(1));
+    QVERIFY(isCaptureCommand(parsed.command));
     if (!error.isEmpty()) {
         QVERIFY2(parsed.error.contains(error), qPrintable(parsed.error));
         QVERIFY(!parsed.needsWidgets());
