@@ -72,6 +72,9 @@ private Q_SLOTS:
     void blankImagesGiveNothing();
     void darkThemesAreInverted();
     void transparentGroundIsLight();
+    void textHeightChoosesTheScale_data();
+    void textHeightChoosesTheScale();
+    void blankImagesAreScaledFully();
     void asynchronousResultArrivesOnTheContext();
     void missingModuleGivesNothing();
     void languagesComeFromTheSetting_data();
@@ -222,6 +225,57 @@ void TestOcrService::transparentGroundIsLight()
     image.fill(Qt::transparent);
     const QImage prepared = prepareForOcr(image);
     QCOMPARE(qGray(prepared.pixel(5, 5)), 255);
+}
+
+void TestOcrService::textHeightChoosesTheScale_data()
+{
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<int>("pixelSize");
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<double>("lowestFactor");
+    QTest::addColumn<double>("highestFactor");
+
+    const QString bundled = bundledFonts().front().family;
+    const QString mono = QStringLiteral("DejaVu Sans Mono");
+    // Small text is doubled, large text left alone, what lies between scaled in proportion.
+    QTest::newRow("11px bundled") << bundled << 11 << false << 1.6 << 2.0;
+    QTest::newRow("11px mono dark") << mono << 11 << true << 1.6 << 2.0;
+    QTest::newRow("16px mono") << mono << 16 << false << 1.05 << 1.6;
+    QTest::newRow("24px bundled dark") << bundled << 24 << true << 1.0 << 1.0;
+    QTest::newRow("32px mono") << mono << 32 << false << 1.0 << 1.0;
+}
+
+void TestOcrService::textHeightChoosesTheScale()
+{
+    QFETCH(QString, family);
+    QFETCH(int, pixelSize);
+    QFETCH(bool, dark);
+    QFETCH(double, lowestFactor);
+    QFETCH(double, highestFactor);
+
+    // Lines with and without ascenders and descenders, as real text mixes them.
+    const QImage image = renderedText({QStringLiteral("Typing quickly"), QStringLiteral("we saw a mouse"),
+                                       QStringLiteral("Height: 42 px"), QStringLiteral("jump")},
+                                      family, pixelSize, dark, {600, 240});
+    QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    const int height = estimateTextHeight(grey);
+    QVERIFY2(height >= pixelSize * 0.7 && height <= pixelSize * 1.3, qPrintable(QString::number(height)));
+
+    const QImage prepared = prepareForOcr(image);
+    const double factor = double(prepared.height()) / image.height();
+    QVERIFY2(factor >= lowestFactor - 0.01 && factor <= highestFactor + 0.01,
+             qPrintable(QString::number(factor)));
+    // Both ways alike, so letters keep their shape.
+    QVERIFY(std::abs(prepared.width() - image.width() * factor) <= 2);
+}
+
+// Nothing to measure: the full factor, as for the smallest text.
+void TestOcrService::blankImagesAreScaledFully()
+{
+    QImage blank(300, 100, QImage::Format_RGB32);
+    blank.fill(QColor(240, 240, 240));
+    QCOMPARE(estimateTextHeight(blank.convertToFormat(QImage::Format_Grayscale8)), 0);
+    QCOMPARE(prepareForOcr(blank).size(), QSize(600, 200));
 }
 
 void TestOcrService::asynchronousResultArrivesOnTheContext()
