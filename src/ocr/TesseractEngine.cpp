@@ -31,7 +31,10 @@ public:
     std::string recognize(const unsigned char* pixels, int width, int height, int bytesPerLine) override
     {
         try {
-            m_api.SetPageSegMode(tesseract::PSM_AUTO);
+            // A captured region is one block of text. Full page layout analysis split menus and
+            // tables into columns, reading every label before the first shortcut; as one block,
+            // each row of the screen stays one line.
+            m_api.SetPageSegMode(tesseract::PSM_SINGLE_BLOCK);
             m_api.SetImage(pixels, width, height, 1, bytesPerLine);
             // Screen pixels carry no resolution; without one Tesseract guesses and logs a warning.
             m_api.SetSourceResolution(96);

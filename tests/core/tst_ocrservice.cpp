@@ -66,10 +66,15 @@ private Q_SLOTS:
     void initTestCase();
     void recognisesRenderedText_data();
     void recognisesRenderedText();
+    void menuRowsStayLines_data();
+    void menuRowsStayLines();
     void blankImagesGiveNothing_data();
     void blankImagesGiveNothing();
     void darkThemesAreInverted();
     void transparentGroundIsLight();
+    void textHeightChoosesTheScale_data();
+    void textHeightChoosesTheScale();
+    void blankImagesAreScaledFully();
     void asynchronousResultArrivesOnTheContext();
     void missingModuleGivesNothing();
     void languagesComeFromTheSetting_data();
@@ -123,6 +128,61 @@ void TestOcrService::recognisesRenderedText()
     QVERIFY2(cer <= 0.03, qPrintable(QStringLiteral("CER %1 for \"%2\"").arg(cer).arg(*text)));
 }
 
+void TestOcrService::menuRowsStayLines_data()
+{
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<int>("pixelSize");
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("bundled 14px dark") << bundledFonts().front().family << 14 << true;
+    QTest::newRow("DejaVu Sans 20px light") << QStringLiteral("DejaVu Sans") << 20 << false;
+}
+
+// A menu: labels on the left, shortcuts aligned far to the right. Each row is one line of text in
+// screen order, not a column of labels followed by a column of shortcuts.
+void TestOcrService::menuRowsStayLines()
+{
+    QFETCH(QString, family);
+    QFETCH(int, pixelSize);
+    QFETCH(bool, dark);
+
+    const QList<std::pair<QString, QString>> rows = {
+        {QStringLiteral("New Window"), QStringLiteral("Ctrl+N")},
+        {QStringLiteral("Open File"), QStringLiteral("Ctrl+O")},
+        {QStringLiteral("Save As"), QStringLiteral("Ctrl+Shift+S")},
+        {QStringLiteral("Close Tab"), QStringLiteral("Ctrl+W")},
+        {QStringLiteral("Preferences"), QStringLiteral("Ctrl+P")},
+        {QStringLiteral("Find in Files"), QStringLiteral("Ctrl+Shift+F")},
+        {QStringLiteral("Go to Line"), QStringLiteral("Ctrl+G")},
+        {QStringLiteral("Quit"), QStringLiteral("Ctrl+Q")}};
+    QImage image(800, 200, QImage::Format_RGB32);
+    image.fill(dark ? QColor(30, 30, 34) : QColor(250, 250, 250));
+    QPainter painter(&image);
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    painter.setFont(font);
+    painter.setPen(dark ? QColor(225, 225, 225) : QColor(20, 20, 20));
+    QStringList reference;
+    const int step = pixelSize * 3 / 2 + 2;
+    for (int i = 0; i < rows.size() && (i + 1) * step + 12 < image.height(); ++i) {
+        const int y = 12 + pixelSize + i * step;
+        painter.drawText(12, y, rows[i].first);
+        painter.drawText(12 + 22 * pixelSize - QFontMetrics(font).horizontalAdvance(rows[i].second), y,
+                         rows[i].second);
+        reference.append(rows[i].first + QLatin1Char(' ') + rows[i].second);
+    }
+    painter.end();
+
+    MemorySettingsStore settings;
+    OcrService service(settings);
+    const std::optional<QString> text = service.recognizeText(image);
+    QVERIFY(text.has_value());
+    const QString got =
+        QString(*text).replace(QRegularExpression(QStringLiteral("[ \\t]+")), QStringLiteral(" "));
+    // Small faces read "Ctrl" as "Ctri" at times; a column order instead costs more than half.
+    const double cer = characterErrorRate(reference.join(QLatin1Char('\n')), got);
+    QVERIFY2(cer <= 0.12, qPrintable(QStringLiteral("CER %1 for \"%2\"").arg(cer).arg(*text)));
+}
+
 void TestOcrService::blankImagesGiveNothing_data()
 {
     QTest::addColumn<QImage>("image");
@@ -165,6 +225,57 @@ void TestOcrService::transparentGroundIsLight()
     image.fill(Qt::transparent);
     const QImage prepared = prepareForOcr(image);
     QCOMPARE(qGray(prepared.pixel(5, 5)), 255);
+}
+
+void TestOcrService::textHeightChoosesTheScale_data()
+{
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<int>("pixelSize");
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<double>("lowestFactor");
+    QTest::addColumn<double>("highestFactor");
+
+    const QString bundled = bundledFonts().front().family;
+    const QString mono = QStringLiteral("DejaVu Sans Mono");
+    // Small text is doubled, large text left alone, what lies between scaled in proportion.
+    QTest::newRow("11px bundled") << bundled << 11 << false << 1.6 << 2.0;
+    QTest::newRow("11px mono dark") << mono << 11 << true << 1.6 << 2.0;
+    QTest::newRow("16px mono") << mono << 16 << false << 1.05 << 1.6;
+    QTest::newRow("24px bundled dark") << bundled << 24 << true << 1.0 << 1.0;
+    QTest::newRow("32px mono") << mono << 32 << false << 1.0 << 1.0;
+}
+
+void TestOcrService::textHeightChoosesTheScale()
+{
+    QFETCH(QString, family);
+    QFETCH(int, pixelSize);
+    QFETCH(bool, dark);
+    QFETCH(double, lowestFactor);
+    QFETCH(double, highestFactor);
+
+    // Lines with and without ascenders and descenders, as real text mixes them.
+    const QImage image = renderedText({QStringLiteral("Typing quickly"), QStringLiteral("we saw a mouse"),
+                                       QStringLiteral("Height: 42 px"), QStringLiteral("jump")},
+                                      family, pixelSize, dark, {600, 240});
+    QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    const int height = estimateTextHeight(grey);
+    QVERIFY2(height >= pixelSize * 0.7 && height <= pixelSize * 1.3, qPrintable(QString::number(height)));
+
+    const QImage prepared = prepareForOcr(image);
+    const double factor = double(prepared.height()) / image.height();
+    QVERIFY2(factor >= lowestFactor - 0.01 && factor <= highestFactor + 0.01,
+             qPrintable(QString::number(factor)));
+    // Both ways alike, so letters keep their shape.
+    QVERIFY(std::abs(prepared.width() - image.width() * factor) <= 2);
+}
+
+// Nothing to measure: the full factor, as for the smallest text.
+void TestOcrService::blankImagesAreScaledFully()
+{
+    QImage blank(300, 100, QImage::Format_RGB32);
+    blank.fill(QColor(240, 240, 240));
+    QCOMPARE(estimateTextHeight(blank.convertToFormat(QImage::Format_Grayscale8)), 0);
+    QCOMPARE(prepareForOcr(blank).size(), QSize(600, 200));
 }
 
 void TestOcrService::asynchronousResultArrivesOnTheContext()

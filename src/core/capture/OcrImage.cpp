@@ -2,15 +2,51 @@
 
 #include <QPainter>
 
+#include <algorithm>
+#include <vector>
+
 namespace velmora {
 
 OcrPreparation defaultOcrPreparation()
 {
-    // Screen text is 11–20 px high, below the sizes the recogniser was trained on: doubling it cut
-    // the character error rate on rendered screen text about fourfold (bench_ocr), 3× did no
-    // better. Past about a screen's height the image is large enough, and 4× the pixels would cost
-    // too much time.
-    return {.invertDark = true, .upscaleBelowHeight = 1200, .upscaleFactor = 2};
+    // Screen text is 11–20 px high, below the sizes the recogniser was trained on: doubling small
+    // text cut the character error rate about fourfold (bench_ocr), 3× did no better. Text already
+    // about 20 px high reads as well unscaled, and four times the pixels cost time in every stage
+    // before recognition (bench_ocr_accuracy). Past about a screen's height the image is large
+    // enough.
+    return {.invertDark = true, .upscaleBelowHeight = 1200, .upscaleFactor = 2, .targetTextHeight = 20};
+}
+
+int estimateTextHeight(const QImage& grey)
+{
+    // Antialiased edges and faint separators differ little from the ground; strokes differ much.
+    constexpr int inkContrast = 64;
+    // Shorter runs are rules, underlines and specks, not text.
+    constexpr int shortestLine = 3;
+    std::vector<int> runs;
+    int run = 0;
+    for (int y = 0; y <= grey.height(); ++y) {
+        bool ink = false;
+        if (y < grey.height()) {
+            const uchar* line = grey.constScanLine(y);
+            const auto [darkest, lightest] = std::minmax_element(line, line + grey.width());
+            ink = *lightest - *darkest >= inkContrast;
+        }
+        if (ink) {
+            ++run;
+            continue;
+        }
+        if (run >= shortestLine) {
+            runs.push_back(run);
+        }
+        run = 0;
+    }
+    if (runs.empty()) {
+        return 0;
+    }
+    const auto quartile = runs.begin() + qsizetype(runs.size()) * 3 / 4;
+    std::nth_element(runs.begin(), quartile, runs.end());
+    return *quartile;
 }
 
 QImage prepareForOcr(const QImage& image, const OcrPreparation& preparation)
@@ -44,8 +80,17 @@ QImage prepareForOcr(const QImage& image, const OcrPreparation& preparation)
     }
     if (preparation.upscaleBelowHeight > 0 && grey.height() < preparation.upscaleBelowHeight &&
         preparation.upscaleFactor > 1) {
-        grey = grey.scaled(grey.size() * preparation.upscaleFactor, Qt::IgnoreAspectRatio,
-                           Qt::SmoothTransformation);
+        double factor = preparation.upscaleFactor;
+        if (preparation.targetTextHeight > 0) {
+            // Without a measurable line (a blurred or tiny image) the full factor is the safe guess.
+            if (const int height = estimateTextHeight(grey); height > 0) {
+                factor = std::clamp(double(preparation.targetTextHeight) / height, 1.0, factor);
+            }
+        }
+        const QSize size(qRound(grey.width() * factor), qRound(grey.height() * factor));
+        if (size != grey.size()) {
+            grey = grey.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        }
     }
     return grey;
 }
