@@ -46,7 +46,13 @@ origin() { # window → "x y" of its client area
     xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'
 }
 same() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = "0" ]; }
-instances() { pgrep -c -x velmora 2>/dev/null || echo 0; }
+instances() { # velmora processes of this session (other sessions may run their own)
+    local count=0
+    for pid in $(pgrep -x velmora); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "DISPLAY=$DISPLAY" && count=$((count + 1))
+    done
+    echo "$count"
+}
 wait_for() { # seconds command… → whether the command succeeded within the time
     local tries=$(($1 * 20))
     shift

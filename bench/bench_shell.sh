@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# The tray instance in a 1920×1080 Xvfb session with a tray (trayer):
+#  - start → tray icon docked (launch until the icon's window sits in the tray);
+#  - a second `velmora` (tells the running instance and returns);
+#  - Ctrl+Shift+2 → region picker on screen (key sent until the overlay is mapped and visible);
+#  - resident memory of the instance once idle after an editor has opened and closed, against
+#    flameshot's tray daemon after one capture when flameshot is installed.
+# Prints medians in milliseconds and memory in MiB. Not part of ctest.
+# Usage: bench/bench_shell.sh [path/to/velmora] [runs]
+set -u
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+velmora="${1:-$root/build/src/app/velmora}"
+runs="${2:-10}"
+work="$(mktemp -d "${TMPDIR:-/tmp}/velmora-bench-shell.XXXXXX")"
+
+source "$root/scripts/headless-session" 1920x1080
+instance=""
+cleanup() {
+    [ -n "$instance" ] && kill "$instance" 2>/dev/null
+    headless_session_stop
+    rm -rf "$work"
+}
+trap cleanup EXIT
+unset VELMORA_STANDALONE
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache"
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+
+now() { date +%s%N; }
+median() { sort -n | awk '{a[NR] = $1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
+ms() { echo $((($2 - $1) / 1000000)); }
+panel="$(xwininfo -root -tree | awk '/"panel": \("panel" "trayer"\)/ {print $1; exit}')"
+docked() { xwininfo -tree -id "$panel" 2>/dev/null | grep -q '("velmora" "Velmora")'; }
+visible_overlay() { xdotool search --onlyvisible --pid "$instance" 2>/dev/null | grep -q .; }
+rss_mib() { awk '/VmRSS/ {printf "%.1f", $2 / 1024}' "/proc/$1/status"; }
+
+dock=()
+for _ in $(seq 1 "$runs"); do
+    start=$(now)
+    "$velmora" >"$work/instance.log" 2>&1 &
+    instance=$!
+    until docked; do sleep 0.002; done
+    dock+=("$(ms "$start" "$(now)")")
+    "$velmora" quit
+    wait "$instance" 2>/dev/null
+    instance=""
+    while docked; do sleep 0.01; done
+done
+echo "start → tray icon docked: median $(printf '%s\n' "${dock[@]}" | median) ms (${dock[*]})"
+
+"$velmora" >"$work/instance.log" 2>&1 &
+instance=$!
+until docked; do sleep 0.01; done
+second=()
+for _ in $(seq 1 "$runs"); do
+    start=$(now)
+    "$velmora"
+    second+=("$(ms "$start" "$(now)")")
+done
+echo "second velmora returns: median $(printf '%s\n' "${second[@]}" | median) ms (${second[*]})"
+
+picker=()
+for _ in $(seq 1 "$runs"); do
+    start=$(now)
+    xdotool key ctrl+shift+2
+    until visible_overlay; do sleep 0.002; done
+    picker+=("$(ms "$start" "$(now)")")
+    xdotool key Escape
+    while visible_overlay; do sleep 0.01; done
+    sleep 0.2
+done
+echo "Ctrl+Shift+2 → picker on screen: median $(printf '%s\n' "${picker[@]}" | median) ms (${picker[*]})"
+
+# Memory once idle after an editor opened and closed (the overlays' windows are let go after 60 s).
+idle_before="$(rss_mib "$instance")"
+"$velmora" full
+until xdotool search --onlyvisible --name '^Velmora$' >/dev/null 2>&1; do sleep 0.05; done
+sleep 1
+xdotool key --window "$(xdotool search --onlyvisible --name '^Velmora$' | head -1)" Escape
+xdotool windowactivate --sync "$(xdotool search --onlyvisible --name '^Velmora$' | head -1)" key Escape 2>/dev/null
+sleep 65
+echo "instance memory: $idle_before MiB at start, $(rss_mib "$instance") MiB idle after an editor opened and closed"
+
+if command -v flameshot >/dev/null; then
+    flameshot >/dev/null 2>&1 &
+    flame=$!
+    sleep 2
+    flameshot full -p "$work" >/dev/null 2>&1
+    sleep 5
+    daemon="$(pgrep -n -x flameshot)"
+    echo "flameshot tray daemon: $(rss_mib "$daemon") MiB after one capture"
+    kill "$flame" "$daemon" 2>/dev/null
+else
+    echo "flameshot: not installed, no comparison"
+fi
