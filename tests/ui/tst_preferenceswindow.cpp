@@ -320,8 +320,7 @@ void TestPreferencesWindow::recognitionLanguageIsStored()
 
     // A combination written by hand is shown as it is, not replaced.
     fixture.store.setValue(QStringLiteral("ocr.languages"), QStringLiteral("eng+deu"));
-    Fixture* same = &fixture;
-    PreferencesWindow* again = same->open();
+    PreferencesWindow* again = fixture.open();
     QCOMPARE(again->generalView()->languagePicker()->currentText(), QStringLiteral("eng+deu"));
     auto* footer = again->generalView()->findChildren<SettingsSection*>().last()->footerLabel();
     QVERIFY2(footer->text().contains(QLatin1String("deu, eng")) &&
