@@ -95,16 +95,19 @@ bool LaunchAtLogin::isEnabled() const
     return !file.open(QIODevice::ReadOnly) || !isSwitchedOff(file.readAll());
 }
 
-bool LaunchAtLogin::setEnabled(bool enabled)
+bool LaunchAtLogin::setEnabled(bool enabled, QString* error)
 {
     if (isEnabled() == enabled) {
         return true;
     }
-    QString error;
-    if (enabled ? writeEntry(&error) : removeEntry(&error)) {
+    QString reason;
+    if (enabled ? writeEntry(&reason) : removeEntry(&reason)) {
         return true;
     }
-    qCWarning(lcPreferences, "[Velmora] LaunchAtLogin toggle failed: %s", qUtf8Printable(error));
+    qCWarning(lcPreferences, "[Velmora] LaunchAtLogin toggle failed: %s", qUtf8Printable(reason));
+    if (error) {
+        *error = reason;
+    }
     return false;
 }
 

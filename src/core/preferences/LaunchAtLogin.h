@@ -24,8 +24,8 @@ public:
     bool isEnabled() const;
 
     // Writes or removes the entry; nothing is touched when it already is as asked. A failure is
-    // logged and gives false.
-    bool setEnabled(bool enabled);
+    // logged and gives false, with the reason in `error` when one is given (for showing the user).
+    bool setEnabled(bool enabled, QString* error = nullptr);
 
     // The entry that starts the given executable.
     static QByteArray desktopEntry(const QString& executable);

@@ -1,0 +1,67 @@
+#include "app/AppearanceController.h"
+#include "preferences/GeneralPreferences.h"
+#include "preferences/GeneralPreferencesView.h"
+#include "preferences/HotkeyPreferences.h"
+#include "preferences/HotkeyRecorderButton.h"
+#include "preferences/HotkeysPreferencesView.h"
+#include "preferences/LaunchAtLogin.h"
+#include "preferences/PreferencesWindow.h"
+#include "preferences/SettingsStore.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+// velmora-dev-preferences [--tab N] [--record] [--appearance system|light|dark] [--grab FOLDER]: the
+// preferences window on throw-away settings (nothing of the user's is read or written), for looking at it.
+int main(int argc, char* argv[])
+{
+    using namespace velmora;
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("velmora-dev-preferences"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
+
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption tab(QStringLiteral("tab"), QStringLiteral("The tab to open (0–2)."),
+                                 QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption record(QStringLiteral("record"),
+                                    QStringLiteral("Start recording the Capture Area shortcut."));
+    const QCommandLineOption appearance(QStringLiteral("appearance"),
+                                        QStringLiteral("system, light or dark."), QStringLiteral("name"),
+                                        QStringLiteral("system"));
+    const QCommandLineOption grab(
+        QStringLiteral("grab"),
+        QStringLiteral("Write each tab's whole content (past the scrolling) as PNGs "
+                       "into the folder, then quit."),
+        QStringLiteral("folder"));
+    parser.addOptions({tab, record, appearance, grab});
+    parser.process(app);
+
+    QTemporaryDir folder;
+    MemorySettingsStore store;
+    store.setValue(GeneralPreferences::appearanceKey, parser.value(appearance));
+    HotkeyPreferences hotkeys(store);
+    GeneralPreferences general(store);
+    AppearanceController appearanceController(general);
+    PreferencesWindowController controller(
+        hotkeys, general, LaunchAtLogin(folder.path(), QCoreApplication::applicationFilePath()), store);
+    controller.show();
+    controller.window()->tabs()->setCurrentIndex(parser.value(tab).toInt());
+    if (parser.isSet(record)) {
+        controller.window()->hotkeysView()->recorder(HotkeyPreferences::Action::region)->startRecording();
+    }
+    if (parser.isSet(grab)) {
+        PreferencesWindow* window = controller.window();
+        const QString out = parser.value(grab);
+        const auto save = [&out](QWidget* view, const QString& name) {
+            view->resize(view->width(), view->sizeHint().height());
+            view->grab().save(out + QLatin1Char('/') + name + QStringLiteral(".png"));
+        };
+        save(window->generalView(), QStringLiteral("prefs-general-content"));
+        save(window->hotkeysView(), QStringLiteral("prefs-hotkeys-content"));
+        return 0;
+    }
+    return QApplication::exec();
+}
