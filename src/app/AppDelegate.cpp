@@ -20,6 +20,7 @@
 #include "output/DragExportStore.h"
 #include "preferences/GeneralPreferences.h"
 #include "preferences/HotkeyPreferences.h"
+#include "preferences/PreferencesWindow.h"
 #include "preferences/SettingsStore.h"
 #include "shell/PillNotification.h"
 #include "shell/TrayMenu.h"
@@ -126,6 +127,7 @@ void AppDelegate::setupTray()
             continueLastEdit();
             break;
         case TrayMenu::Command::openPreferences:
+            PreferencesWindowController::shared().show();
             break;
         case TrayMenu::Command::checkForUpdates:
             checkForUpdates();
@@ -164,7 +166,9 @@ void AppDelegate::setupHotKey()
                                 [this] { m_flows->startScrollingCapture(); }});
     connect(m_hotKey.get(), &GlobalHotKey::shortcutUnavailable, this, [](const Hotkey& hotkey) {
         PillNotification::shared().show(
-            QStringLiteral("Shortcut unavailable: %1").arg(hotkey.displayString()), 4.0);
+            QStringLiteral("Shortcut unavailable: %1").arg(hotkey.displayString()), 4.0,
+            {{QStringLiteral("Preferences…"), QStringLiteral("settings"),
+              [] { PreferencesWindowController::shared().show(); }, true}});
     });
     m_hotKey->start();
 }

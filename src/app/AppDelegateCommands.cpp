@@ -11,6 +11,7 @@
 #include "imaging/ImageDecoder.h"
 #include "output/AppFolders.h"
 #include "output/OutputFiles.h"
+#include "preferences/PreferencesWindow.h"
 #include "shell/PillNotification.h"
 
 #include <QApplication>
@@ -53,6 +54,9 @@ void AppDelegate::runCommand(const QStringList& arguments, const QString& workin
         openFiles(arguments.mid(1), workingDirectory, std::move(reply));
     } else if (command == QLatin1String("activate")) {
         // Another start of the program: this instance already runs, nothing new to show.
+        reply({});
+    } else if (command == QLatin1String("preferences")) {
+        PreferencesWindowController::shared().show();
         reply({});
     } else if (command == QLatin1String("quit")) {
         reply({});

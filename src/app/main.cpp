@@ -7,6 +7,7 @@
 #include "OcrCommand.h"
 #include "StitchCommand.h"
 #include "capture/OcrService.h"
+#include "preferences/PreferencesWindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -127,6 +128,13 @@ int main(int argc, char* argv[])
         // No bus, so no instance this process could reach: nothing to end.
         return 0;
     }
+    if (command == QLatin1String("preferences")) {
+        // No instance to show them: this process shows them until the window closes.
+        QApplication app(argc, argv);
+        describe();
+        velmora::PreferencesWindowController::shared().show();
+        return QApplication::exec();
+    }
 
     if (command == QLatin1String("beautify")) {
         // Rendering needs fonts but no display: run on the offscreen platform unless told otherwise.
@@ -199,6 +207,7 @@ int main(int argc, char* argv[])
                        "  stitch FRAME… -o OUTPUT\n"
                        "               Stitch frames of a scrolled page into one tall PNG.\n"
                        "  ocr IMAGE    Print the text in an image.\n"
+                       "  preferences  Show the preferences window.\n"
                        "  quit         End the running tray instance.\n\n"
                        "Captures without -o, edit and quit run in the tray instance (started when "
                        "absent); set VELMORA_STANDALONE=1 to run them in this process."));
@@ -206,7 +215,8 @@ int main(int argc, char* argv[])
     parser.addVersionOption();
     parser.addPositionalArgument(
         QStringLiteral("command"),
-        QStringLiteral("full, region, window, color, text, scroll, edit, beautify, stitch, ocr or quit"));
+        QStringLiteral(
+            "full, region, window, color, text, scroll, edit, beautify, stitch, ocr, preferences or quit"));
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
         std::fprintf(stderr, "velmora: unknown command \"%s\"; see velmora --help\n",

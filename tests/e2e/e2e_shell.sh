@@ -153,6 +153,19 @@ status=$?
 wait_for 10 has_editor || fail "velmora full opened no editor"
 [ "$(instances)" = 1 ] || fail "velmora full left $(instances) instances"
 
+# The preferences window comes up in the instance, once however often it is asked for.
+"$velmora" preferences && "$velmora" preferences
+status=$?
+[ "$status" = 0 ] || fail "velmora preferences exited $status"
+if wait_for 10 test -n "$(xdotool search --onlyvisible --name '^Preferences$' 2>/dev/null | head -1)"; then
+    [ "$(xdotool search --onlyvisible --name '^Preferences$' | wc -l)" = 1 ] || fail "more than one preferences window"
+    [ "$(xdotool getwindowpid "$(xdotool search --onlyvisible --name '^Preferences$' | head -1)")" = "$instance" ] ||
+        fail "the preferences window is not the instance's"
+    xdotool windowunmap "$(xdotool search --onlyvisible --name '^Preferences$' | head -1)"
+else
+    fail "velmora preferences showed no window"
+fi
+
 # 7. Continue Last Edit brings back what was drawn: draw a rectangle, copy (which closes the
 # editor), reopen from the tray menu and copy again: the same picture, rectangle and all.
 copy_editor() { # file → the editor's picture, copied with Ctrl+C (which closes the editor)
