@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QUrl>
 
 #include <cstdio>
@@ -29,7 +30,10 @@ void describe()
     QCoreApplication::setApplicationName(QStringLiteral("Velmora"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("velmora"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.velmora.Velmora"));
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/app/velmora.svg")));
+    }
 }
 
 // Whether a session bus can be reached, decided without connecting to it. Without one, no

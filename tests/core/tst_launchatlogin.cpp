@@ -75,7 +75,7 @@ void TestLaunchAtLogin::enablingWritesTheEntry()
                         "Name=Velmora\n"
                         "Comment=A lightweight tray app for capturing screenshots with built-in annotation.\n"
                         "Exec=/usr/bin/velmora\n"
-                        "Icon=velmora\n"
+                        "Icon=io.velmora.Velmora\n"
                         "X-GNOME-Autostart-enabled=true\n"));
     // Nothing but the entry: no temporary file left behind.
     QCOMPARE(QDir(m_autostart).entryList(QDir::Files | QDir::Hidden),

@@ -119,7 +119,7 @@ QByteArray LaunchAtLogin::desktopEntry(const QString& executable)
                                          "Comment=A lightweight tray app for capturing screenshots with "
                                          "built-in annotation.\n"
                                          "Exec=%1\n"
-                                         "Icon=velmora\n"
+                                         "Icon=io.velmora.Velmora\n"
                                          "X-GNOME-Autostart-enabled=true\n")
                               .arg(execArgument(executable));
     return entry.toUtf8();
