@@ -74,10 +74,11 @@ ScrollingCaptureHud::ScrollingCaptureHud(QWidget* parent) : QWidget(parent)
     connect(m_cancel, &QToolButton::clicked, this, &ScrollingCaptureHud::cancelRequested);
 
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(16, 0, 10, 0);
-    layout->setSpacing(8);
-    layout->addWidget(m_status, 1);
+    // Start or Stop first, where the eye lands; the status takes the room left; cancel at the end.
+    layout->setContentsMargins(12, 10, 12, 10);
+    layout->setSpacing(10);
     layout->addWidget(m_primary);
+    layout->addWidget(m_status, 1);
     layout->addWidget(m_cancel);
 
     // The panel has no dialog to give it a default button: Return and Escape are its own shortcuts.
