@@ -32,7 +32,12 @@ median() { sort -n | awk '{a[NR] = $1} END {print (NR % 2) ? a[(NR + 1) / 2] : (
 ms() { echo $((($2 - $1) / 1000000)); }
 panel="$(xwininfo -root -tree | awk '/"panel": \("panel" "trayer"\)/ {print $1; exit}')"
 docked() { xwininfo -tree -id "$panel" 2>/dev/null | grep -q '("velmora" "Velmora")'; }
-visible_overlay() { xdotool search --onlyvisible --pid "$instance" 2>/dev/null | grep -q .; }
+# The picker's overlay covers the screen; the tray icon and pills are small.
+visible_overlay() {
+    xdotool search --onlyvisible --pid "$instance" 2>/dev/null | while read -r w; do
+        xdotool getwindowgeometry "$w" 2>/dev/null | grep -q 'Geometry: 1920x1080' && echo "$w"
+    done | grep -q .
+}
 rss_mib() { awk '/VmRSS/ {printf "%.1f", $2 / 1024}' "/proc/$1/status"; }
 
 dock=()
@@ -52,6 +57,8 @@ echo "start → tray icon docked: median $(printf '%s\n' "${dock[@]}" | median) 
 "$velmora" >"$work/instance.log" 2>&1 &
 instance=$!
 until docked; do sleep 0.01; done
+sleep 1
+idle_before="$(rss_mib "$instance")"
 second=()
 for _ in $(seq 1 "$runs"); do
     start=$(now)
@@ -64,7 +71,7 @@ picker=()
 for _ in $(seq 1 "$runs"); do
     start=$(now)
     xdotool key ctrl+shift+2
-    until visible_overlay; do sleep 0.002; done
+    for _ in $(seq 1 5000); do visible_overlay && break; sleep 0.002; done
     picker+=("$(ms "$start" "$(now)")")
     xdotool key Escape
     while visible_overlay; do sleep 0.01; done
@@ -73,14 +80,13 @@ done
 echo "Ctrl+Shift+2 → picker on screen: median $(printf '%s\n' "${picker[@]}" | median) ms (${picker[*]})"
 
 # Memory once idle after an editor opened and closed (the overlays' windows are let go after 60 s).
-idle_before="$(rss_mib "$instance")"
 "$velmora" full
 until xdotool search --onlyvisible --name '^Velmora$' >/dev/null 2>&1; do sleep 0.05; done
 sleep 1
-xdotool key --window "$(xdotool search --onlyvisible --name '^Velmora$' | head -1)" Escape
+
 xdotool windowactivate --sync "$(xdotool search --onlyvisible --name '^Velmora$' | head -1)" key Escape 2>/dev/null
 sleep 65
-echo "instance memory: $idle_before MiB at start, $(rss_mib "$instance") MiB idle after an editor opened and closed"
+echo "instance memory: $idle_before MiB after start, $(rss_mib "$instance") MiB idle after pickers and an editor opened and closed (it keeps the last capture for Continue Last Edit)"
 
 if command -v flameshot >/dev/null; then
     flameshot >/dev/null 2>&1 &

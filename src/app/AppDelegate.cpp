@@ -36,6 +36,8 @@
 
 #include <cstdio>
 
+#include <malloc.h>
+
 namespace velmora {
 
 AppDelegate::AppDelegate(QObject* parent) : QObject(parent)
@@ -59,6 +61,19 @@ AppDelegate::AppDelegate(QObject* parent) : QObject(parent)
                                                                     {},
                                                                     ocrServiceRecognizer(*m_ocr)});
     connect(m_flows.get(), &CaptureFlows::finished, this, &AppDelegate::captureFinished);
+    m_idleTimer.setSingleShot(true);
+    m_idleTimer.setInterval(std::chrono::seconds(60));
+    connect(m_flows.get(), &CaptureFlows::finished, &m_idleTimer, qOverload<>(&QTimer::start));
+    connect(m_state.get(), &AppState::lastEditorClosed, &m_idleTimer, qOverload<>(&QTimer::start));
+    connect(&m_idleTimer, &QTimer::timeout, this, [this] {
+        if (m_flows->isBusy()) {
+            m_idleTimer.start();
+            return;
+        }
+        m_platform->capture->releaseIdleMemory();
+        // Freed pictures leave the heap holding pages the tray instance will not need for a while.
+        malloc_trim(0);
+    });
     // A terminal that started the instance (and scripts/run) learns where saved files went.
     connect(m_state.get(), &AppState::imageSaved, this, [](const QString& path) {
         std::printf("Saved %s\n", qPrintable(path));

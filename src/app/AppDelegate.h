@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -87,6 +88,8 @@ private:
         bool started = false; // false while its countdown runs
     };
     std::optional<PendingCapture> m_pendingCapture;
+    // A minute after the last capture or editor, what was kept to be quick next time is let go.
+    QTimer m_idleTimer;
 };
 
 // `velmora` without a command: becomes the tray instance, or, when one runs already, tells it and

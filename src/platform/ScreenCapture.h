@@ -30,6 +30,9 @@ public:
     // One window alone, whole even when another window covers part of it, decorations included
     // and client-side shadow margins removed. Fails when the window has gone.
     virtual CaptureJob* grabWindow(quint32 windowID) = 0;
+    // Lets go of what is kept to make the next grab quick (buffers shared with the display), for a
+    // program that stays running between captures. Grabs still work afterwards.
+    virtual void releaseIdleMemory() {}
 };
 
 // The frontmost of `windows` (front to back) whose frame contains the native point, edges included.

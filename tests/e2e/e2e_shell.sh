@@ -67,6 +67,15 @@ editor_window() { xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | 
     [ "$(xdotool getwindowgeometry "$w" | awk '/Geometry/ {split($2, s, "x"); print (s[1] > 300)}')" = 1 ] && echo "$w"
 done | head -1; }
 has_editor() { [ -n "$(editor_window)" ]; }
+# The instance's visible windows other than its tray icon, as "id WxH" lines.
+instance_windows() {
+    xdotool search --onlyvisible --pid "$instance" 2>/dev/null | while read -r w; do
+        size="$(xdotool getwindowgeometry "$w" 2>/dev/null | awk '/Geometry/ {print $2}')"
+        [ "$size" != 22x22 ] && echo "$w $size"
+    done
+}
+shows_notice() { instance_windows | grep -q .; }
+shows_picker() { instance_windows | grep -q ' 1600x1000$'; }
 clipboard_has_png() { xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -q image/png; }
 
 show "$work/known.png" known 200 150
@@ -85,8 +94,7 @@ instance=$!
 pids+=($instance)
 wait_for 10 grep -q "Shortcut registration failed: Ctrl+Shift+1" "$work/instance.log" ||
     { fail "the taken shortcut was not reported"; cat "$work/instance.log"; }
-wait_for 5 test -n "$(xdotool search --onlyvisible --pid "$instance" 2>/dev/null | head -1)" ||
-    fail "no notice on screen about the taken shortcut"
+wait_for 5 shows_notice || fail "no notice on screen about the taken shortcut"
 
 # 2. The tray icon docks in the tray.
 panel="$(xwininfo -root -tree | awk '/"panel": \("panel" "trayer"\)/ {print $1; exit}')"
@@ -104,7 +112,7 @@ kill -0 "$instance" 2>/dev/null || fail "the first instance ended"
 import -window root "$work/screen.png"
 read -r kx ky < <(origin "$known")
 xdotool key ctrl+shift+2
-if wait_for 10 test -n "$(xdotool search --onlyvisible --pid "$instance" 2>/dev/null | head -1)"; then
+if wait_for 10 shows_picker; then
     sleep 0.3
     xdotool mousemove $((kx + 20)) $((ky + 30)) mousedown 1 mousemove $((kx + 100)) $((ky + 100)) \
         mousemove $((kx + 220)) $((ky + 190)) mouseup 1
@@ -130,7 +138,7 @@ xdotool windowactivate --sync "$words" 2>/dev/null
 read -r wx wy < <(origin "$words")
 echo before | xclip -selection clipboard
 xdotool key ctrl+shift+3
-if wait_for 10 test -n "$(xdotool search --onlyvisible --pid "$instance" 2>/dev/null | head -1)"; then
+if wait_for 10 shows_picker; then
     sleep 0.3
     xdotool mousemove $((wx + 4)) $((wy + 4)) mousedown 1 mousemove $((wx + 200)) $((wy + 50)) \
         mousemove $((wx + 552)) $((wy + 94)) mouseup 1

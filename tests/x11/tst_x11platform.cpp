@@ -161,6 +161,15 @@ private Q_SLOTS:
                     .convertToFormat(QImage::Format_ARGB32_Premultiplied) == image);
         COMPARE_PIXELS(image, pattern(client.size(), m_a.seed));
         COMPARE_PIXELS(image, importRoot().copy(client));
+
+        // Letting go of the kept buffers while a picture still lives in one, then grabbing again:
+        // both pictures stay whole.
+        m_platform->capture->releaseIdleMemory();
+        const Outcome again = await(m_platform->capture->grabArea(client));
+        QVERIFY2(again.error.isEmpty(), qPrintable(again.error));
+        m_platform->capture->releaseIdleMemory();
+        COMPARE_PIXELS(again.images.value(0), pattern(client.size(), m_a.seed));
+        COMPARE_PIXELS(image, pattern(client.size(), m_a.seed));
     }
 
     void grabAreaClipsToTheScreens_data()

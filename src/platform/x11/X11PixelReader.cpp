@@ -160,4 +160,11 @@ std::optional<QImage> X11PixelReader::readShm(xcb_drawable_t drawable, const QRe
                   &giveBack, new SegmentOwner{m_pool, *segment});
 }
 
+void X11PixelReader::releaseIdleMemory()
+{
+    if (m_pool) {
+        m_pool->releaseSpare();
+    }
+}
+
 } // namespace velmora::x11

@@ -30,6 +30,8 @@ public:
     // drawable's. On failure, nothing and a one-line reason in `error`.
     std::optional<QImage> read(xcb_drawable_t drawable, const QRect& area, int depth,
                                Method method = Method::automatic, QString* error = nullptr);
+    // Lets go of the shared-memory segment kept for the next read.
+    void releaseIdleMemory();
 
 private:
     struct Format;

@@ -21,6 +21,7 @@ public:
     CaptureJob* grabScreens(const QList<ScreenGeometry>& screens) override;
     CaptureJob* grabArea(const QRect& native) override;
     CaptureJob* grabWindow(quint32 windowID) override;
+    void releaseIdleMemory() override { m_reader->releaseIdleMemory(); }
 
 private:
     std::shared_ptr<X11Connection> m_connection;

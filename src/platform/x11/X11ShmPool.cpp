@@ -52,6 +52,16 @@ void X11ShmPool::give(ShmSegment segment)
     release(segment);
 }
 
+void X11ShmPool::releaseSpare()
+{
+    QMutexLocker locker(&m_lock);
+    const std::optional<ShmSegment> spare = std::exchange(m_spare, std::nullopt);
+    locker.unlock();
+    if (spare) {
+        release(*spare);
+    }
+}
+
 namespace {
 
 // Maps every page of a new segment in one call. Touched one by one instead (the server writes the

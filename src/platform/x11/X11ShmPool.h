@@ -32,6 +32,8 @@ public:
     // process (another machine, another IPC namespace); then it never tries again.
     std::optional<ShmSegment> take(size_t bytes);
     void give(ShmSegment segment);
+    // Releases the segment kept for the next grab; segments in use are released when handed back.
+    void releaseSpare();
 
 private:
     std::optional<ShmSegment> create(size_t bytes);
