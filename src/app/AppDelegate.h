@@ -59,6 +59,14 @@ public:
     void continueLastEdit();
     bool hasLastScreenshot() const;
 
+    // "Quit Velmora" from the tray: with editors open, what is drawn in them would be lost, so
+    // the user is asked first. Returns whether the application is quitting.
+    bool requestQuit();
+    // Asks whether to quit although `openEditors` editors are open; a dialog unless replaced
+    // (tests).
+    using QuitConfirmation = std::function<bool(int openEditors)>;
+    void setQuitConfirmation(QuitConfirmation confirm) { m_confirmQuit = std::move(confirm); }
+
 private:
     void setupTray();
     void setupHotKey();
@@ -90,6 +98,7 @@ private:
     std::optional<PendingCapture> m_pendingCapture;
     // A minute after the last capture or editor, what was kept to be quick next time is let go.
     QTimer m_idleTimer;
+    QuitConfirmation m_confirmQuit;
 };
 
 // `velmora` without a command: becomes the tray instance, or, when one runs already, tells it and
