@@ -10,22 +10,9 @@ set -u
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 velmora="${1:-$root/build/src/app/velmora}"
 runs="${2:-10}"
-work="$(mktemp -d "${TMPDIR:-/tmp}/velmora-bench-capture.XXXXXX")"
-
-source "$root/scripts/headless-session" 5120x2880
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    headless_session_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$root/scripts/private-session" 5120x2880 bench-capture
 # Each command runs in its own process here: what is measured and checked is that process.
 export VELMORA_STANDALONE=1
-export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache"
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
 
 # A desktop-like picture: a gradient wallpaper, window panels with title bars, sidebars and text.
 draw=()

@@ -11,21 +11,8 @@ set -u
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 velmora="${1:-$root/build/src/app/velmora}"
 runs="${2:-10}"
-work="$(mktemp -d "${TMPDIR:-/tmp}/velmora-bench-shell.XXXXXX")"
-
-source "$root/scripts/headless-session" 1920x1080
-instance=""
-cleanup() {
-    [ -n "$instance" ] && kill "$instance" 2>/dev/null
-    headless_session_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$root/scripts/private-session" 1920x1080 bench-shell
 unset VELMORA_STANDALONE
-export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache"
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
 
 now() { date +%s%N; }
 median() { sort -n | awk '{a[NR] = $1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
@@ -56,6 +43,7 @@ echo "start → tray icon docked: median $(printf '%s\n' "${dock[@]}" | median) 
 
 VELMORA_TIMING=1 "$velmora" >"$work/instance.log" 2>&1 &
 instance=$!
+pids+=($instance)
 until docked; do sleep 0.01; done
 sleep 1
 idle_before="$(rss_mib "$instance")"

@@ -5,24 +5,10 @@
 set -u
 velmora="$1"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-work="$(mktemp -d "${TMPDIR:-/tmp}/velmora-e2e.XXXXXX")"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-source "$root/scripts/headless-session" 1600x1000
-cleanup() {
-    [ -n "${editor_pid:-}" ] && kill "$editor_pid" 2>/dev/null
-    headless_session_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
+source "$root/scripts/private-session" 1600x1000 e2e-editor
 # Each command runs in its own process here: what is measured and checked is that process.
 export VELMORA_STANDALONE=1
-export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache"
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$XDG_CONFIG_HOME/Velmora" "$XDG_RUNTIME_DIR" "$work/saves"
-chmod 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$XDG_CONFIG_HOME/Velmora" "$work/saves"
 printf '[General]\nsaveLocation=%s\n' "$work/saves" >"$XDG_CONFIG_HOME/Velmora/Velmora.conf"
 
 # A plain green picture, easy to find on the screen.
@@ -31,6 +17,7 @@ convert -size 400x250 xc:'#00FF00' "$work/sample.png"
 open_editor() {
     "$velmora" edit "$work/sample.png" >"$work/editor.log" 2>&1 &
     editor_pid=$!
+    pids+=($editor_pid)
     window=""
     for _ in $(seq 1 100); do
         window="$(xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | head -1)"

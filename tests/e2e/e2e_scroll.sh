@@ -7,23 +7,7 @@ set -u
 velmora="$1"
 page_program="$2"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-work="$(mktemp -d "${TMPDIR:-/tmp}/velmora-e2e-scroll.XXXXXX")"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-source "$root/scripts/headless-session" 1280x800
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    headless_session_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache"
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
+source "$root/scripts/private-session" 1280x800 e2e-scroll
 
 "$page_program" --show "$work/page.png" "$work/viewport.txt" >"$work/page.log" 2>&1 &
 pids+=($!)

@@ -6,24 +6,8 @@ set -u
 velmora="$1"
 keygrab="$2"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-work="$(mktemp -d "${TMPDIR:-/tmp}/velmora-e2e-shell.XXXXXX")"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-source "$root/scripts/headless-session" 1600x1000
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    headless_session_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
+source "$root/scripts/private-session" 1600x1000 e2e-shell
 unset VELMORA_STANDALONE
-export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache"
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
 
 convert -size 400x300 gradient:'#ff0000-#0000ff' \( -size 300x400 gradient:'#00ff00-#000000' -rotate 90 \) \
     -compose plus -composite "$work/known.png"
