@@ -10,10 +10,10 @@ namespace velmora {
 OcrPreparation defaultOcrPreparation()
 {
     // Screen text is 11–20 px high, below the sizes the recogniser was trained on: doubling small
-    // text cut the character error rate about fourfold (bench_ocr_accuracy), 3× did no better. Text already
-    // about 20 px high reads as well unscaled, and four times the pixels cost time in every stage
-    // before recognition (bench_ocr_accuracy). Past about a screen's height the image is large
-    // enough.
+    // text cut the character error rate about fourfold, 3× did no better. Text already about 20 px
+    // high reads as well unscaled, and four times the pixels cost time in every stage before
+    // recognition (both measured with bench_ocr_accuracy). Past about a screen's height the image
+    // is large enough.
     return {.invertDark = true, .upscaleBelowHeight = 1200, .upscaleFactor = 2, .targetTextHeight = 20};
 }
 
