@@ -16,7 +16,6 @@
 #include "app/AppearanceController.h"
 #include "capture/OcrService.h"
 #include "editor/BackgroundAssetStore.h"
-#include "icons/LucideIcon.h"
 #include "output/AppFolders.h"
 #include "output/DragExportStore.h"
 #include "preferences/GeneralPreferences.h"
@@ -31,7 +30,6 @@
 #include <QDesktopServices>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPalette>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QThreadPool>
@@ -157,8 +155,9 @@ void AppDelegate::setupTray()
     });
     // Without a tray on the desktop the icon waits for one; the command line and the shortcuts
     // work meanwhile.
-    m_trayIcon = new QSystemTrayIcon(
-        LucideIcon::icon(QStringLiteral("scan"), QApplication::palette().color(QPalette::WindowText), 22));
+    // The application's own coloured mark: a tinted glyph would vanish on panels whose colour
+    // the palette does not know.
+    m_trayIcon = new QSystemTrayIcon(QApplication::windowIcon());
     m_trayIcon->setToolTip(QStringLiteral("Velmora"));
     m_trayIcon->setContextMenu(m_trayMenu->menu());
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
