@@ -68,7 +68,9 @@ bool runsInInstance(const QString& command, const QStringList& arguments)
         }
         return arguments.size() > 2;
     }
-    return command == QLatin1String("preferences") || command == QLatin1String("quit");
+    // Anything after them (--help, a stray word) is answered here.
+    return (command == QLatin1String("preferences") || command == QLatin1String("quit")) &&
+           arguments.size() == 2;
 }
 
 // `velmora FILE…` (what the launcher's "Open With" runs) is `velmora edit FILE…`.
@@ -128,12 +130,30 @@ int main(int argc, char* argv[])
         describe();
         return velmora::runInInstance(arguments.mid(1), command != QLatin1String("quit")).value_or(2);
     }
+    if ((command == QLatin1String("preferences") || command == QLatin1String("quit")) &&
+        arguments.size() > 2) {
+        const QString argument = arguments.at(2);
+        if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
+            std::printf("Usage: velmora %s\n%s\n", qPrintable(command),
+                        command == QLatin1String("quit") ? "End the running tray instance."
+                                                         : "Show the preferences window.");
+            return 0;
+        }
+        std::fprintf(stderr, "velmora %s: unexpected argument \"%s\"\n", qPrintable(command),
+                     qPrintable(argument));
+        return 2;
+    }
     if (command == QLatin1String("quit")) {
         // No bus, so no instance this process could reach: nothing to end.
         return 0;
     }
     if (command == QLatin1String("preferences")) {
         // No instance to show them: this process shows them until the window closes.
+        if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            std::fprintf(stderr, "velmora preferences: no display to show them on\n");
+            return 2;
+        }
         QApplication app(argc, argv);
         describe();
         velmora::PreferencesWindowController::shared().show();
