@@ -203,6 +203,10 @@ fi
 status=$?
 [ "$status" = 0 ] || fail "velmora quit exited $status"
 wait_for 10 sh -c "! kill -0 $instance 2>/dev/null" || fail "the instance did not end"
+# A sanitizer build reports leaks and errors at exit, into the instance's log.
+if grep -qE 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$work/instance.log"; then
+    fail "sanitizer report from the instance"
+fi
 
 if [ "$failures" -eq 0 ]; then
     echo "e2e shell: all checks passed"
