@@ -15,6 +15,7 @@
 #include "UpdateChecker.h"
 #include "app/AppearanceController.h"
 #include "capture/OcrService.h"
+#include "capture/OverlayHosts.h"
 #include "editor/BackgroundAssetStore.h"
 #include "output/AppFolders.h"
 #include "output/DragExportStore.h"
@@ -88,6 +89,8 @@ AppDelegate::~AppDelegate()
 {
     m_hotKey.reset();
     delete m_trayIcon;
+    // The picker's windows kept for the next capture go with the instance.
+    OverlayHosts::releaseIdle();
     // Recognitions and desktop-picture loads still running use the services below.
     QThreadPool::globalInstance()->waitForDone();
     m_flows.reset();

@@ -14,6 +14,7 @@
 #include "app/AppearanceController.h"
 #include "capture/CountdownOverlay.h"
 #include "capture/OcrService.h"
+#include "capture/OverlayHosts.h"
 #include "editor/BackgroundAssetStore.h"
 #include "imaging/AtomicFile.h"
 #include "output/AppFolders.h"
@@ -249,6 +250,7 @@ int runCapture(const QStringList& argumentList)
     // Background loads read the platform's root background; let them end before it goes.
     QThreadPool::globalInstance()->waitForDone();
     DesktopWallpaperCache::installShared({}, nullptr);
+    OverlayHosts::releaseIdle();
     return status != done ? status : loop;
 }
 
