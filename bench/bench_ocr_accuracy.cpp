@@ -12,6 +12,7 @@
 #include "annotation/TextLayout.h"
 #include "capture/OcrService.h"
 #include "preferences/SettingsStore.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -164,23 +165,6 @@ std::vector<Sample> samples()
     return all;
 }
 
-double editDistance(const QString& reference, const QString& text)
-{
-    std::vector<int> previous(text.size() + 1), current(text.size() + 1);
-    for (int j = 0; j <= text.size(); ++j) {
-        previous[j] = j;
-    }
-    for (int i = 1; i <= reference.size(); ++i) {
-        current[0] = i;
-        for (int j = 1; j <= text.size(); ++j) {
-            current[j] = std::min({previous[j] + 1, current[j - 1] + 1,
-                                   previous[j - 1] + (reference[i - 1] == text[j - 1] ? 0 : 1)});
-        }
-        std::swap(previous, current);
-    }
-    return previous[text.size()];
-}
-
 struct Outcome
 {
     std::vector<double> ms;
@@ -220,7 +204,7 @@ std::optional<Outcome> measure(const std::vector<Sample>& all,
         if (!text) {
             return std::nullopt;
         }
-        const double errors = editDistance(all[i].text, normalised(*text));
+        const double errors = test::editDistance(all[i].text, normalised(*text));
         outcome.errors += errors;
         outcome.characters += all[i].text.size();
         if (verbose && errors > 0) {

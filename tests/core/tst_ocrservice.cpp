@@ -2,6 +2,7 @@
 #include "capture/OcrImage.h"
 #include "capture/OcrService.h"
 #include "preferences/SettingsStore.h"
+#include "support/TestSupport.h"
 
 #include <QFontDatabase>
 #include <QPainter>
@@ -38,22 +39,10 @@ QImage renderedText(const QStringList& lines, const QString& family, int pixelSi
     return image;
 }
 
-// Levenshtein distance over the reference's length.
+// Edits over the reference's length.
 double characterErrorRate(const QString& reference, const QString& text)
 {
-    std::vector<int> previous(text.size() + 1), current(text.size() + 1);
-    for (int j = 0; j <= text.size(); ++j) {
-        previous[j] = j;
-    }
-    for (int i = 1; i <= reference.size(); ++i) {
-        current[0] = i;
-        for (int j = 1; j <= text.size(); ++j) {
-            const int substitution = previous[j - 1] + (reference[i - 1] == text[j - 1] ? 0 : 1);
-            current[j] = std::min({previous[j] + 1, current[j - 1] + 1, substitution});
-        }
-        std::swap(previous, current);
-    }
-    return double(previous[text.size()]) / std::max<qsizetype>(1, reference.size());
+    return double(test::editDistance(reference, text)) / std::max<qsizetype>(1, reference.size());
 }
 
 } // namespace

@@ -4,6 +4,9 @@
 #include <QStandardPaths>
 #include <QtGlobal>
 
+#include <algorithm>
+#include <vector>
+
 namespace velmora::test {
 
 IsolatedHome::IsolatedHome()
@@ -21,6 +24,23 @@ IsolatedHome::IsolatedHome()
 }
 
 IsolatedHome::~IsolatedHome() = default;
+
+int editDistance(const QString& reference, const QString& text)
+{
+    std::vector<int> previous(text.size() + 1), current(text.size() + 1);
+    for (int j = 0; j <= text.size(); ++j) {
+        previous[j] = j;
+    }
+    for (int i = 1; i <= reference.size(); ++i) {
+        current[0] = i;
+        for (int j = 1; j <= text.size(); ++j) {
+            const int substitution = previous[j - 1] + (reference[i - 1] == text[j - 1] ? 0 : 1);
+            current[j] = std::min({previous[j] + 1, current[j - 1] + 1, substitution});
+        }
+        std::swap(previous, current);
+    }
+    return previous[text.size()];
+}
 
 QImage solidImage(int width, int height, QColor color, double devicePixelRatio)
 {

@@ -28,6 +28,10 @@ private:
 // An image of the given point size and pixel density filled with one colour.
 QImage solidImage(int width, int height, QColor color, double devicePixelRatio = 1.0);
 
+// How many characters must be inserted, deleted or replaced to turn `reference` into `text`
+// (Levenshtein): what recognised text is scored by.
+int editDistance(const QString& reference, const QString& text);
+
 } // namespace velmora::test
 
 namespace velmora::test {
