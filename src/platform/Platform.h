@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CompositorWatch.h"
 #include "GlobalShortcuts.h"
 #include "ScreenCapture.h"
 
@@ -18,12 +19,17 @@ struct Platform
     std::unique_ptr<FocusTracker> focus;
     std::unique_ptr<RootBackground> rootBackground;
     std::unique_ptr<GlobalShortcuts> shortcuts;
+    std::unique_ptr<CompositorWatch> compositor;
 };
 
 // Picks the backend for the running Qt platform: "xcb" gets the X11 backend, anything else (no
 // display, offscreen) the null backend, whose captures all fail cleanly. VELMORA_PLATFORM=x11 or
 // =null overrides the choice (tests). Call after the QGuiApplication exists.
 std::unique_ptr<Platform> createPlatform();
+
+// Only the compositor watch of the backend createPlatform() would pick, for commands that show
+// windows but need nothing else of the display server.
+std::unique_ptr<CompositorWatch> createCompositorWatch();
 
 // The null backend on its own, for tests and as the fallback.
 std::unique_ptr<Platform> createNullPlatform();

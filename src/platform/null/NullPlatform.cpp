@@ -58,6 +58,8 @@ std::unique_ptr<Platform> createNullPlatform()
     platform->focus = std::make_unique<NullFocusTracker>();
     platform->rootBackground = std::make_unique<NullRootBackground>();
     platform->shortcuts = std::make_unique<NullGlobalShortcuts>();
+    // No display, no compositing manager.
+    platform->compositor = std::make_unique<CompositorWatch>(false);
     return platform;
 }
 
