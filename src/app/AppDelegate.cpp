@@ -45,6 +45,7 @@ namespace velmora {
 AppDelegate::AppDelegate(QObject* parent) : QObject(parent)
 {
     m_platform = createPlatform();
+    CompositorWatch::setShared(m_platform->compositor.get());
     DesktopWallpaperCache::installShared({}, m_platform->rootBackground.get());
     m_pickers = std::make_unique<OverlayPickers>();
     m_appearance = std::make_unique<AppearanceController>(GeneralPreferences::shared());

@@ -150,6 +150,7 @@ int runCapture(const QStringList& argumentList)
 
     CaptureTiming::step("started");
     const std::unique_ptr<Platform> platform = createPlatform();
+    CompositorWatch::setShared(platform->compositor.get());
     // Without a picture file named by the desktop, the editor's desktop background is the root
     // window's own.
     DesktopWallpaperCache::installShared({}, platform->rootBackground.get());

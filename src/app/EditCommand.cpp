@@ -1,6 +1,7 @@
 #include "EditCommand.h"
 
 #include "AppState.h"
+#include "Platform.h"
 #include "ServeUntilIdle.h"
 #include "app/AppearanceController.h"
 #include "editor/BackgroundAssetStore.h"
@@ -42,6 +43,9 @@ int runEdit(const QStringList& arguments)
     }
 
     DragExportStore::removeAll();
+    // The pinned window and the pill follow the compositor coming or going.
+    const std::unique_ptr<CompositorWatch> compositor = createCompositorWatch();
+    CompositorWatch::setShared(compositor.get());
     SettingsStore& settings = SettingsStore::shared();
     AppearanceController appearance(GeneralPreferences::shared());
     AppState state({settings, BackgroundAssetStore::shared(), GeneralPreferences::shared(),

@@ -1,5 +1,6 @@
 #include "drag/DragSource.h"
 
+#include "CompositorWatch.h"
 #include "imaging/PngEncoder.h"
 #include "output/DragExportStore.h"
 
@@ -34,6 +35,17 @@ QSize DragSource::dragImageSize(const QSize& image)
     const double scale = std::min({200.0 / image.width(), 200.0 / image.height(), 1.0});
     return {std::max(1, int(std::floor(image.width() * scale))),
             std::max(1, int(std::floor(image.height() * scale)))};
+}
+
+QImage DragSource::opaqueOrClear(const QImage& image)
+{
+    QImage straight = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < straight.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(straight.scanLine(y));
+        for (int x = 0; x < straight.width(); ++x)
+            line[x] = qAlpha(line[x]) >= 128 ? line[x] | 0xff000000u : 0u;
+    }
+    return straight.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 QMimeData* DragSource::mimeData(const QByteArray& png, const std::optional<QString>& file)
@@ -107,8 +119,10 @@ void DragSource::startDrag()
     drag->setMimeData(mimeData(png, file));
     const QSize points = dragImageSize((QSizeF(image.size()) / image.devicePixelRatio()).toSize());
     const double dpr = m_widget->devicePixelRatioF();
-    QPixmap pixmap =
-        QPixmap::fromImage(image.scaled(points * dpr, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    QImage shown = image.scaled(points * dpr, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (const CompositorWatch* compositor = CompositorWatch::shared(); compositor && !compositor->isRunning())
+        shown = opaqueOrClear(shown);
+    QPixmap pixmap = QPixmap::fromImage(shown);
     pixmap.setDevicePixelRatio(dpr);
     drag->setPixmap(pixmap);
     drag->setHotSpot(QPoint(points.width() / 2, points.height() / 2));

@@ -32,6 +32,11 @@ public:
     // Fits the image into 200 × 200 points, never enlarging it, in whole points.
     static QSize dragImageSize(const QSize& imagePoints);
     static QMimeData* mimeData(const QByteArray& png, const std::optional<QString>& file);
+    // The drag image for a desktop without a compositing manager. There the window that carries it
+    // is cut to the pixels at least half opaque and shows them as painted, so a half-transparent
+    // pixel (a soft shadow, an antialiased corner) would come out darkened towards black. Each pixel
+    // becomes either its own colour, fully opaque, or fully clear.
+    static QImage opaqueOrClear(const QImage& image);
 
 Q_SIGNALS:
     void dragBegan();

@@ -1,5 +1,6 @@
 #include "shell/PillNotification.h"
 
+#include "RoundedWindowShape.h"
 #include "shell/PillNotificationView.h"
 
 #include <QCoreApplication>
@@ -106,7 +107,7 @@ void PillNotification::ensureWindow()
     m_window = new PillPanel;
     m_window->setWindowFlags(pillWindowFlags);
     m_window->setAttribute(Qt::WA_ShowWithoutActivating);
-    m_window->setAttribute(Qt::WA_TranslucentBackground);
+    new RoundedWindowShape(m_window, RoundedWindowShape::capsule());
     m_window->setAttribute(Qt::WA_X11NetWmWindowTypeNotification);
     m_window->setWindowTitle(QStringLiteral("Velmora"));
     auto* layout = new QVBoxLayout(m_window);

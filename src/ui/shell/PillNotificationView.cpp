@@ -1,5 +1,6 @@
 #include "shell/PillNotificationView.h"
 
+#include "RoundedWindowShape.h"
 #include "shell/PillActionButton.h"
 
 #include <QHBoxLayout>
@@ -15,6 +16,7 @@ namespace {
 // for white text over a white page, still letting a little of the screen show through.
 const QColor capsuleFill(22, 22, 25, 222);
 const QColor capsuleOutline(255, 255, 255, 36);
+const QColor opaqueCapsuleFill(capsuleFill.red(), capsuleFill.green(), capsuleFill.blue());
 const QColor dividerColor(255, 255, 255, 64);
 
 class PillDivider : public QWidget
@@ -73,6 +75,12 @@ PillNotificationView::PillNotificationView(const QString& message, const QList<N
 void PillNotificationView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    if (RoundedWindowShape::paintsOpaque(this)) {
+        // No compositor: the window's mask cuts out the capsule, and what is painted inside is
+        // shown as is, with nothing behind to blend with. Opaque, so it is not darkened to black.
+        painter.fillRect(rect(), opaqueCapsuleFill);
+        return;
+    }
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     const qreal radius = bounds.height() / 2;

@@ -1,5 +1,6 @@
 #include "shell/PinnedImageWindow.h"
 
+#include "RoundedWindowShape.h"
 #include "UiLog.h"
 #include "imaging/AtomicFile.h"
 #include "imaging/PngEncoder.h"
@@ -60,7 +61,7 @@ PinnedImageWindow::PinnedImageWindow(const QImage& image, const QRect& initialFr
       m_onClose(std::move(onClose)), m_closeButton(new PinnedCloseButton(this)), m_notifier(notifier),
       m_preferences(preferences), m_pathChooser(chooseSaveAsPath)
 {
-    setAttribute(Qt::WA_TranslucentBackground);
+    m_shape = new RoundedWindowShape(this, cornerRadius);
     setWindowTitle(QStringLiteral("Velmora"));
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -104,9 +105,15 @@ void PinnedImageWindow::paintEvent(QPaintEvent*)
     const QRectF bounds = rect();
     QPainterPath shape;
     shape.addRoundedRect(bounds, cornerRadius, cornerRadius);
-    painter.setClipPath(shape);
-    // Not quite clear, so that transparent parts of the image still take the pointer.
-    painter.fillRect(bounds, QColor(0, 0, 0, 1));
+    if (m_shape->isOpaque()) {
+        // No compositor: the mask cuts the corners, and whatever is painted inside is shown as is.
+        // Transparent parts of the image stand on the window colour rather than on black.
+        painter.fillRect(bounds, palette().color(QPalette::Window));
+    } else {
+        painter.setClipPath(shape);
+        // Not quite clear, so that transparent parts of the image still take the pointer.
+        painter.fillRect(bounds, QColor(0, 0, 0, 1));
+    }
     if (!m_image.isNull()) {
         QSizeF target = imageSizeInPoints();
         target.scale(bounds.size(), Qt::KeepAspectRatio);

@@ -14,6 +14,7 @@ namespace velmora {
 
 class GeneralPreferences;
 class PinnedCloseButton;
+class RoundedWindowShape;
 
 // A finished screenshot pinned to the screen: a borderless window above ordinary windows that keeps
 // the image's proportions. It is moved by dragging it, resized from its edges and corners, zoomed
@@ -82,6 +83,7 @@ private:
     CloseHandler m_onClose;
     bool m_didNotifyClose = false;
     PinnedCloseButton* m_closeButton = nullptr;
+    RoundedWindowShape* m_shape = nullptr; // a child
 
     // A resize in progress: the edges dragged, where the pointer and the frame were at the press.
     ResizeEdges m_activeResizeEdges;

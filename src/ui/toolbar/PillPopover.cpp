@@ -1,5 +1,6 @@
 #include "toolbar/PillPopover.h"
 
+#include "RoundedWindowShape.h"
 #include "toolbar/ToolbarStyle.h"
 
 #include <QLayoutItem>
@@ -19,7 +20,7 @@ PillPopover::PillPopover(QWidget* owner, int width)
     : QFrame(owner, Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint), m_owner(owner),
       m_rows(new QVBoxLayout(this))
 {
-    setAttribute(Qt::WA_TranslucentBackground);
+    m_shape = new RoundedWindowShape(this, cornerRadius);
     // A popup is a window of its own; it should still look like the toolbar that opened it.
     setAttribute(Qt::WA_WindowPropagation);
     setFixedWidth(width);
@@ -66,6 +67,10 @@ void PillPopover::paintEvent(QPaintEvent*)
     const QPalette& pal = palette();
     QColor background = pal.color(QPalette::Window);
     background = isDark(pal) ? background.lighter(118) : pal.color(QPalette::Base);
+    // Without a compositor the mask cuts the corners; the edge pixels it keeps must not be left
+    // half transparent, which would show them darkened.
+    if (m_shape->isOpaque())
+        painter.fillRect(rect(), background);
     painter.setPen(QPen(primary(pal, isDark(pal) ? 0.16 : 0.14), 1));
     painter.setBrush(background);
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);

@@ -6,6 +6,8 @@ class QVBoxLayout;
 
 namespace velmora {
 
+class RoundedWindowShape;
+
 // The floating panel a pill opens below itself. It closes like any popup when the user clicks
 // elsewhere or presses Escape; a click on the pill that opened it only closes it (the pill does
 // not reopen it from the same click).
@@ -33,6 +35,7 @@ protected:
 private:
     QWidget* m_owner;
     QVBoxLayout* m_rows;
+    RoundedWindowShape* m_shape = nullptr; // a child
 };
 
 } // namespace velmora

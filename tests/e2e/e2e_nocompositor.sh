@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# End to end: the windows with rounded corners on a plain X11 desktop, with no compositing manager.
+# The pinned window and the pill are put over a known background and the screen is read back as
+# the X server shows it: their corners must show what is behind them, not black boxes.
+# Usage: e2e_nocompositor.sh VELMORA [SHOTS_FOLDER]
+set -u
+velmora="$1"
+shots="${2:-}"
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+source "$root/scripts/private-session" 1600x1000 e2e-nocompositor
+export VELMORA_STANDALONE=1
+mkdir -p "$XDG_CONFIG_HOME/Velmora"
+
+# The desktop: one colour that is neither black nor anything Velmora draws.
+background='#3CB4A0'
+convert -size 1600x1000 xc:"$background" "$work/background.png"
+display -window root "$work/background.png" >/dev/null 2>&1
+convert -size 400x250 xc:'#FFD020' "$work/sample.png"
+
+probe() { # file x y → "r g b"
+    convert "$1" -format "%[fx:int(255*u.p{$2,$3}.r)] %[fx:int(255*u.p{$2,$3}.g)] %[fx:int(255*u.p{$2,$3}.b)]" info:
+}
+origin() { # window → "x y width height" of its client area
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+        /^ *Width/ {w=$2} /^ *Height/ {h=$2} END {print x, y, w, h}'
+}
+is_background() { # "r g b" → whether it is the desktop's colour (give or take rounding)
+    read -r r g b <<<"$1"
+    [ $((r - 60)) -ge -2 ] && [ $((r - 60)) -le 2 ] && [ $((g - 180)) -ge -2 ] && [ $((g - 180)) -le 2 ] &&
+        [ $((b - 160)) -ge -2 ] && [ $((b - 160)) -le 2 ]
+}
+import -window root "$work/desktop.png"
+is_background "$(probe "$work/desktop.png" 800 500)" || fail "the desktop background was not set"
+
+velmora_windows() { xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null; }
+
+# The editor, then its picture pinned with Ctrl+P.
+"$velmora" edit "$work/sample.png" >"$work/velmora.log" 2>&1 &
+pids+=($!)
+editor=""
+for _ in $(seq 1 100); do
+    editor="$(velmora_windows | head -1)"
+    [ -n "$editor" ] && break
+    sleep 0.1
+done
+[ -n "$editor" ] || { fail "no editor window"; cat "$work/velmora.log"; exit 1; }
+xdotool windowactivate --sync "$editor" 2>/dev/null
+sleep 0.5
+xdotool key ctrl+p
+pin=""
+for _ in $(seq 1 50); do
+    pin="$(velmora_windows | grep -vx "$editor" | head -1)"
+    [ -n "$pin" ] && break
+    sleep 0.1
+done
+[ -n "$pin" ] || { fail "Ctrl+P showed no pinned window"; exit 1; }
+# Onto a part of the desktop where nothing else is.
+xdotool windowmove "$pin" 40 40
+sleep 0.5
+read -r px py pw ph < <(origin "$pin")
+import -window root "$work/pinned.png"
+[ -n "$shots" ] && convert "$work/pinned.png" -crop "$((pw + 40))x$((ph + 40))+$((px - 20))+$((py - 20))" +repage \
+    "$shots/pinned-no-compositor.png"
+for corner in "$px $py" "$((px + pw - 1)) $py" "$px $((py + ph - 1))" "$((px + pw - 1)) $((py + ph - 1))" \
+    "$((px + 1)) $((py + 1))"; do
+    read -r x y <<<"$corner"
+    colour="$(probe "$work/pinned.png" "$x" "$y")"
+    is_background "$colour" || fail "pinned window's corner ($x, $y) shows $colour, not the desktop"
+done
+# The window itself is there: its picture, up to the hairline along its straight edges.
+for inside in "$((px + pw / 2)) $((py + ph / 2))" "$((px + pw / 2)) $((py + 1))" "$((px + 1)) $((py + ph / 2))"; do
+    read -r x y <<<"$inside"
+    colour="$(probe "$work/pinned.png" "$x" "$y")"
+    read -r r g b <<<"$colour"
+    { [ "$r" -gt 200 ] && [ "$g" -gt 170 ] && [ "$b" -lt 80 ]; } ||
+        fail "pinned window shows $colour at ($x, $y), not its picture"
+done
+
+# Ctrl+C in the pin confirms with a pill for a moment.
+xdotool windowactivate --sync "$pin" 2>/dev/null
+xdotool key --window "$pin" ctrl+c
+pill=""
+for _ in $(seq 1 40); do
+    pill="$(velmora_windows | grep -vx "$editor" | grep -vx "$pin" | head -1)"
+    [ -n "$pill" ] && break
+    sleep 0.025
+done
+if [ -z "$pill" ]; then
+    fail "Ctrl+C in the pinned window showed no pill"
+else
+    sleep 0.2 # its fade-in
+    read -r lx ly lw lh < <(origin "$pill")
+    import -window root "$work/pill.png"
+    [ -n "$shots" ] && convert "$work/pill.png" -crop "$((lw + 40))x$((lh + 40))+$((lx - 20))+$((ly - 20))" +repage \
+        "$shots/pill-no-compositor.png"
+    # What was there before the pill: the desktop, or the editor where it reaches that low.
+    for corner in "$lx $ly" "$((lx + lw - 1)) $ly" "$lx $((ly + lh - 1))" "$((lx + lw - 1)) $((ly + lh - 1))" \
+        "$((lx + 2)) $((ly + 2))"; do
+        read -r x y <<<"$corner"
+        colour="$(probe "$work/pill.png" "$x" "$y")"
+        behind="$(probe "$work/desktop.png" "$x" "$y")"
+        [ "$colour" = "$behind" ] || is_background "$colour" ||
+            fail "pill's corner ($x, $y) shows $colour, not what is behind it ($behind)"
+    done
+    read -r r g b < <(probe "$work/pill.png" "$((lx + lw / 2))" "$((ly + lh - 2))")
+    { [ "$r" -lt 60 ] && [ "$g" -lt 60 ] && [ "$b" -lt 60 ]; } || fail "the pill is not dark: $r $g $b"
+fi
+
+xdotool key --window "$pin" Escape 2>/dev/null
+if [ "$failures" -eq 0 ]; then
+    echo "e2e no compositor: all checks passed"
+    exit 0
+fi
+exit 1
