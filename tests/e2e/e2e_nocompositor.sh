@@ -76,6 +76,9 @@ for inside in "$((px + pw / 2)) $((py + ph / 2))" "$((px + pw / 2)) $((py + 1))"
         fail "pinned window shows $colour at ($x, $y), not its picture"
 done
 
+shaped() { ! xwininfo -shape -id "$1" | grep -q 'No window shape defined'; }
+shaped "$pin" || fail "the pinned window has no shape without a compositor"
+
 # Ctrl+C in the pin confirms with a pill for a moment.
 xdotool windowactivate --sync "$pin" 2>/dev/null
 xdotool key --window "$pin" ctrl+c
@@ -104,6 +107,26 @@ else
     done
     read -r r g b < <(probe "$work/pill.png" "$((lx + lw / 2))" "$((ly + lh - 2))")
     { [ "$r" -lt 60 ] && [ "$g" -lt 60 ] && [ "$b" -lt 60 ]; } || fail "the pill is not dark: $r $g $b"
+fi
+
+# A compositor starting and stopping while the window is up: plainly translucent while it runs,
+# cut to its outline again once it has gone (the watch asks every two seconds).
+if command -v xcompmgr >/dev/null; then
+    xcompmgr >"$work/xcompmgr.log" 2>&1 &
+    compositor=$!
+    pids+=($compositor)
+    sleep 3
+    shaped "$pin" && fail "the pinned window keeps its shape with a compositor"
+    kill "$compositor"
+    wait "$compositor" 2>/dev/null
+    sleep 3
+    shaped "$pin" || fail "the pinned window has no shape after the compositor stopped"
+    import -window root "$work/again.png"
+    for corner in "$px $py" "$((px + pw - 1)) $((py + ph - 1))" "$((px + 1)) $((py + 1))"; do
+        read -r x y <<<"$corner"
+        colour="$(probe "$work/again.png" "$x" "$y")"
+        is_background "$colour" || fail "after the compositor stopped the pinned window's corner ($x, $y) shows $colour"
+    done
 fi
 
 xdotool key --window "$pin" Escape 2>/dev/null
