@@ -88,6 +88,7 @@ private Q_SLOTS:
     void letterKeysPickTools_data();
     void letterKeysPickTools();
     void lettersTypeIntoAnOpenText();
+    void undoStepsThroughTypingFirst();
     void zoomKeysStayInRange();
     void scrollAccumulatorZoomsInWholeSteps();
     void hostRequestsFromKeys();
@@ -147,6 +148,50 @@ void TestEditorView::lettersTypeIntoAnOpenText()
     // Ctrl shortcuts still reach the editor window: Ctrl+Z undoes the text's creation.
     QTest::keyClick(editor, Qt::Key_Return);
     QTRY_VERIFY_WITH_TIMEOUT(!f.view->canvas()->isEditingText(), test::waitTimeout);
+}
+
+// Ctrl+Z while typing takes back the typing; only an empty field history lets it reach the
+// editor's undo, which removes the new text.
+void TestEditorView::undoStepsThroughTypingFirst()
+{
+    Fixture f;
+    f.view->toolState().setSelectedTool(AnnotationTool::text);
+    const double zoom = f.view->canvas()->zoom();
+    QTest::mouseClick(f.canvas(), Qt::LeftButton, {}, QPoint(int(150 * zoom), int(120 * zoom)));
+    QTRY_VERIFY_WITH_TIMEOUT(f.view->canvas()->isEditingText(), test::waitTimeout);
+    QWidget* field = QApplication::focusWidget();
+    QVERIFY(field);
+    const auto typed = [&f] {
+        const auto& annotations = f.session->annotations();
+        return annotations.size() == 1 ? std::get<TextAnnotation>(annotations[0]).text
+                                       : QStringLiteral("<gone>");
+    };
+    QTest::keyClicks(field, QStringLiteral("Hello"));
+    QTest::keyClick(field, Qt::Key_Left);
+    QTest::keyClicks(field, QStringLiteral("abc"));
+    QCOMPARE(typed(), QStringLiteral("Hellabco"));
+
+    QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(typed(), QStringLiteral("Hello"));
+    QVERIFY(f.view->canvas()->isEditingText());
+    QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(typed(), QStringLiteral("Hellabco"));
+    QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(typed(), QString());
+    QVERIFY(f.view->canvas()->isEditingText());
+    QCOMPARE(QApplication::focusWidget(), field);
+    // Letters still type: the field kept the keyboard.
+    QTest::keyClick(field, Qt::Key_R);
+    QCOMPARE(typed(), QStringLiteral("r"));
+    QCOMPARE(f.view->toolState().selectedTool(), AnnotationTool::text);
+    QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(typed(), QString());
+
+    // The field has nothing left to undo: the editor's undo removes the text it created.
+    QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.view->canvas()->isEditingText(), test::waitTimeout);
+    QVERIFY(f.session->annotations().empty());
 }
 
 void TestEditorView::zoomKeysStayInRange()

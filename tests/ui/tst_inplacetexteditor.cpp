@@ -100,6 +100,11 @@ private Q_SLOTS:
     void commitKeys();
     void focusLossCommits();
     void typingIsReportedLiveAndEchoKeepsTheCaret();
+    void readableOnAnyPicture_data();
+    void readableOnAnyPicture();
+    void notClippedByTheCanvasEdge();
+    void wrapsWhereTheCanvasWraps_data();
+    void wrapsWhereTheCanvasWraps();
 };
 
 void TestInPlaceTextEditor::looksLikeTheStyle_data()
@@ -117,18 +122,19 @@ void TestInPlaceTextEditor::looksLikeTheStyle()
     const TextAnnotation annotation = makeText(style, QStringLiteral("Hello Velmora\nsecond line"));
     QVERIFY(c.open(annotation));
     c.field()->setCursorWidth(0); // no blinking caret in the picture
-    const QImage image = c.canvas->grab(c.editor->geometry()).toImage();
+    const QImage image = c.window.grab(c.editor->geometry()).toImage();
 
     const QColor colour = annotation.color.toQColor();
     const bool onBox = style == TextStyle::box || style == TextStyle::roundedBox;
-    const QColor tint(qRound(canvasGrey.red() * 0.9 + 25.5), qRound(canvasGrey.green() * 0.9 + 25.5),
-                      qRound(canvasGrey.blue() * 0.9 + 25.5));
-    // Middle of the left padding: the background of the style.
-    const QColor padding = image.pixelColor(1, image.height() / 2);
+    // The red glyphs lie on a light veil over the picture.
+    const auto veiled = [](int channel) { return qRound(channel * (1 - 166 / 255.0) + 166); };
+    const QColor tint(veiled(canvasGrey.red()), veiled(canvasGrey.green()), veiled(canvasGrey.blue()));
+    // Middle of the left padding, inside the rim: the background of the style.
+    const QColor padding = image.pixelColor(3, image.height() / 2);
     QVERIFY2(near(padding, onBox ? colour : tint), qPrintable(padding.name()));
     // Top-left corner: only the square box reaches it; every other style is rounded off there.
     const QColor corner = image.pixelColor(0, 0);
-    QVERIFY2(near(corner, style == TextStyle::box ? colour : canvasGrey), qPrintable(corner.name()));
+    QVERIFY2(near(corner, canvasGrey) == (style != TextStyle::box), qPrintable(corner.name()));
     // The glyphs: white on the boxes, the annotation colour elsewhere.
     const QRect text = image.rect().adjusted(InPlaceTextEditor::padding, InPlaceTextEditor::padding,
                                              -InPlaceTextEditor::padding, -InPlaceTextEditor::padding);
@@ -199,7 +205,7 @@ void TestInPlaceTextEditor::widthAndPlacement()
 void TestInPlaceTextEditor::shiftReturnAddsOneLine()
 {
     Canvas c;
-    QVERIFY(c.open(makeText(TextStyle::box)));
+    QVERIFY(c.open(makeText(TextStyle::box, {}, 250)));
     QSignalSpy commits(c.editor, &InPlaceTextEditor::commitRequested);
     QTest::keyClicks(c.field(), QStringLiteral("Hi"));
     const int oneLine = c.editor->height();
@@ -213,7 +219,7 @@ void TestInPlaceTextEditor::shiftReturnAddsOneLine()
     // It grows about its centre, where the canvas draws the text.
     QVERIFY(qAbs(QRectF(c.editor->geometry()).center().y() - centre.y()) <= 1);
 
-    // Wrapping at the field's width grows it as well, and every line stays visible.
+    // Wrapping at the wrap width grows it as well, and every line stays visible.
     QTest::keyClicks(c.field(), QStringLiteral("there and a much longer line that has to wrap"));
     QVERIFY(c.editor->height() > oneLine + lineHeight + 1.5);
     QCOMPARE(c.field()->verticalScrollBar()->value(), 0);
@@ -249,8 +255,8 @@ void TestInPlaceTextEditor::commitKeys()
     QCOMPARE(shortcutSpy.count(), 0);
 }
 
-// Another window taking the activation keeps the editing; a click on another widget commits, and
-// hiding or deleting the editor does not.
+// Another window taking the activation or a click on another widget commits; hiding or deleting
+// the editor does not.
 void TestInPlaceTextEditor::focusLossCommits()
 {
     Canvas c;
@@ -261,10 +267,14 @@ void TestInPlaceTextEditor::focusLossCommits()
     elsewhere.show();
     elsewhere.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+    QCOMPARE(commits.count(), 1);
+    QCOMPARE(c.editor->text(), QStringLiteral("kept"));
+    // Coming back asks nothing more; the field has the keyboard again.
     c.window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&c.window));
     QVERIFY(c.field()->hasFocus());
-    QCOMPARE(commits.count(), 0);
+    QCOMPARE(commits.count(), 1);
+    commits.clear();
 
     QTest::mouseClick(c.other, Qt::LeftButton);
     QVERIFY(c.other->hasFocus());
@@ -328,6 +338,144 @@ void TestInPlaceTextEditor::typingIsReportedLiveAndEchoKeepsTheCaret()
     c.field()->insertPlainText(QString(maxAnnotationTextLength + 500, QLatin1Char('w')));
     QCOMPARE(c.editor->text().size(), maxAnnotationTextLength);
     QCOMPARE(reported.constLast().size(), maxAnnotationTextLength);
+}
+
+void TestInPlaceTextEditor::readableOnAnyPicture_data()
+{
+    QTest::addColumn<QColor>("picture");
+    QTest::addColumn<QColor>("glyphs");
+    QTest::addColumn<TextStyle>("style");
+    QTest::newRow("red on white") << QColor(Qt::white) << QColor(230, 40, 40) << TextStyle::standard;
+    QTest::newRow("white on white") << QColor(Qt::white) << QColor(Qt::white) << TextStyle::rounded;
+    QTest::newRow("yellow on white") << QColor(Qt::white) << QColor(255, 230, 0) << TextStyle::mono;
+    QTest::newRow("black on black") << QColor(Qt::black) << QColor(Qt::black) << TextStyle::standard;
+    QTest::newRow("blue on blue") << QColor(20, 60, 200) << QColor(20, 60, 200) << TextStyle::outlined;
+    QTest::newRow("red box on white") << QColor(Qt::white) << QColor(230, 40, 40) << TextStyle::box;
+    QTest::newRow("black capsule on black")
+        << QColor(Qt::black) << QColor(Qt::black) << TextStyle::roundedBox;
+}
+
+static double luminance(QColor c)
+{
+    return 0.2126 * c.redF() + 0.7152 * c.greenF() + 0.0722 * c.blueF();
+}
+
+// Where the field is shows on any picture, empty or not, and the glyphs stand out from what lies
+// around them.
+void TestInPlaceTextEditor::readableOnAnyPicture()
+{
+    QFETCH(QColor, picture);
+    QFETCH(QColor, glyphs);
+    QFETCH(TextStyle, style);
+    Canvas c;
+    QPalette palette = c.canvas->palette();
+    palette.setColor(QPalette::Window, picture);
+    c.canvas->setPalette(palette);
+    TextAnnotation annotation = makeText(style);
+    annotation.color = Color::fromRgb8(glyphs.red(), glyphs.green(), glyphs.blue());
+    QVERIFY(c.open(annotation));
+    c.field()->setCursorWidth(0);
+
+    // Empty: the edge of the field stands out from the picture.
+    QImage image = c.window.grab(c.editor->geometry()).toImage();
+    for (const QPoint step : {QPoint(1, 0), QPoint(0, 1)}) {
+        // Across the left edge, then across the top edge, from outside in.
+        const QPoint start = step.x() ? QPoint(0, image.height() / 2) : QPoint(image.width() / 2, 0);
+        double contrast = 0;
+        for (int i = 0; i < 3; ++i)
+            contrast =
+                std::max(contrast, qAbs(luminance(image.pixelColor(start + i * step)) - luminance(picture)));
+        QVERIFY2(contrast > 0.3, qPrintable(QString::number(contrast)));
+    }
+
+    annotation.text = QStringLiteral("Hi there");
+    c.editor->setAnnotation(annotation, 1);
+    image = c.window.grab(c.editor->geometry()).toImage();
+    const bool onBox = style == TextStyle::box || style == TextStyle::roundedBox;
+    const QColor glyphColour = onBox ? QColor(Qt::white) : glyphs;
+    const QRect text = image.rect().adjusted(InPlaceTextEditor::padding, InPlaceTextEditor::padding,
+                                             -InPlaceTextEditor::padding, -InPlaceTextEditor::padding);
+    QVERIFY(boundsOf(image.copy(text), glyphColour).width() > 60);
+    // Just inside the rim, beside the text: what the glyphs are seen against.
+    const QColor around = image.pixelColor(3, image.height() / 2);
+    QVERIFY2(qAbs(luminance(around) - luminance(glyphColour)) > 0.3,
+             qPrintable(around.name() + QLatin1Char(' ') + glyphColour.name()));
+}
+
+// A text placed near the picture's right edge is typed in a whole field, which stays over the
+// text's place when the canvas moves.
+void TestInPlaceTextEditor::notClippedByTheCanvasEdge()
+{
+    Canvas c;
+    c.canvas->setGeometry(100, 50, 400, 300);
+    TextAnnotation annotation = makeText(TextStyle::standard, QStringLiteral("edge"));
+    annotation.position = QPointF(190, 100);
+    QVERIFY(c.open(annotation, 2));
+    const QRect field = c.editor->geometry();
+    QVERIFY(field.right() > c.canvas->geometry().right() + 50);
+    QCOMPARE(c.editor->visibleRegion().boundingRect(), c.editor->rect());
+    const QPointF centre = QRectF(field).center();
+    const QPointF expected = QPointF(c.canvas->pos()) + annotation.position * 2;
+    QVERIFY(qAbs(centre.x() - expected.x()) <= 1 && qAbs(centre.y() - expected.y()) <= 1);
+    // The glyphs are shown beyond the canvas's edge too.
+    c.field()->setCursorWidth(0);
+    const QImage image = c.window.grab(field).toImage();
+    const QRect glyphs = boundsOf(image, annotation.color.toQColor());
+    QVERIFY(glyphs.right() + field.left() > c.canvas->geometry().right());
+
+    c.canvas->move(40, 20);
+    const QPointF moved = QRectF(c.editor->geometry()).center();
+    QVERIFY(qAbs(moved.x() - (expected.x() - 60)) <= 1 && qAbs(moved.y() - (expected.y() - 30)) <= 1);
+}
+
+void TestInPlaceTextEditor::wrapsWhereTheCanvasWraps_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<std::optional<double>>("maxWidth");
+    QTest::addColumn<double>("zoom");
+    const QString sentence = QStringLiteral("The quick brown fox jumps over the lazy dog, then naps beside "
+                                            "a supercalifragilistic hedge");
+    for (const double zoom : {0.5, 1.0, 1.5, 2.0, 3.0, 4.0}) {
+        const QByteArray z = QByteArray::number(zoom * 100) + " %";
+        QTest::newRow("Zoomed text, " + z)
+            << QStringLiteral("Zoomed text") << std::optional<double>() << zoom;
+        QTest::newRow("two lines, no wrap width, " + z)
+            << QStringLiteral("A rather long first line of text\nshort") << std::optional<double>() << zoom;
+        QTest::newRow("wrap width 220, " + z) << sentence << std::optional<double>(220) << zoom;
+        QTest::newRow("wrap width 97, " + z) << sentence << std::optional<double>(97) << zoom;
+    }
+}
+
+// The field breaks its lines exactly where the canvas will draw them, whatever the zoom.
+void TestInPlaceTextEditor::wrapsWhereTheCanvasWraps()
+{
+    QFETCH(QString, text);
+    QFETCH(std::optional<double>, maxWidth);
+    QFETCH(double, zoom);
+    Canvas c;
+    TextAnnotation annotation = makeText(TextStyle::standard, text, maxWidth);
+    annotation.fontSize = 24;
+    QVERIFY(c.open(annotation, zoom));
+
+    QList<int> typedBreaks;
+    for (QTextBlock block = c.field()->document()->firstBlock(); block.isValid(); block = block.next()) {
+        const QTextLayout* layout = block.layout();
+        for (int l = 0; l < layout->lineCount(); ++l)
+            typedBreaks.append(block.position() + layout->lineAt(l).textStart());
+    }
+    QList<int> drawnBreaks;
+    const TextBlockLayout drawn =
+        layoutAnnotationText(text, annotation.style, annotation.fontSize, annotation.wrapWidth());
+    int paragraphStart = 0;
+    for (const auto& layout : drawn.paragraphs()) {
+        for (int l = 0; l < layout->lineCount(); ++l)
+            drawnBreaks.append(paragraphStart + layout->lineAt(l).textStart());
+        paragraphStart += int(layout->text().size()) + 1;
+    }
+    QCOMPARE(typedBreaks, drawnBreaks);
+    // Every line is shown whole: nothing scrolls out of the field.
+    QCOMPARE(c.field()->horizontalScrollBar()->value(), 0);
+    QVERIFY(c.field()->document()->idealWidth() <= c.field()->width());
 }
 
 QTEST_MAIN(TestInPlaceTextEditor)

@@ -38,6 +38,8 @@ AnnotationCanvas::~AnnotationCanvas()
     // The editor reports its focus loss while it goes; nothing must reach a half-destroyed canvas.
     if (m_textEditor) {
         m_textEditor->disconnect(this);
+        // It lies in the canvas's parent, which may outlive the canvas.
+        delete m_textEditor;
     }
 }
 
@@ -232,7 +234,10 @@ void AnnotationCanvas::closeTextEditor()
     InPlaceTextEditor* editor = m_textEditor;
     m_textEditor = nullptr;
     editor->disconnect(this);
-    const bool hadFocus = editor->isAncestorOf(QApplication::focusWidget()) || editor->hasFocus();
+    // The window may be inactive (another window took the focus, which commits): then it is the
+    // widget the window gives the focus back to that counts.
+    const bool hadFocus = editor->isAncestorOf(QApplication::focusWidget()) || editor->hasFocus() ||
+                          editor->isAncestorOf(window()->focusWidget());
     if (hadFocus) {
         // Keep the keyboard in this window: keys the canvas ignores travel on to the editor window,
         // instead of landing on whatever widget comes next in the focus chain.

@@ -5,6 +5,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -21,10 +22,26 @@ bool isBoxStyle(TextStyle style)
     return style == TextStyle::box || style == TextStyle::roundedBox;
 }
 
+const QColor lightVeil(255, 255, 255, 166);
+const QColor darkVeil(0, 0, 0, 140);
+const QColor ringDark(0, 0, 0, 150);
+const QColor ringLight(255, 255, 255, 200);
+
+bool lightGlyphs(const QColor& colour)
+{
+    // Relative luminance, roughly: pale yellows count as light, saturated reds and blues as dark.
+    return 0.2126 * colour.redF() + 0.7152 * colour.greenF() + 0.0722 * colour.blueF() > 0.6;
+}
+
 } // namespace
 
-InPlaceTextEditor::InPlaceTextEditor(QWidget* canvas) : QWidget(canvas), m_field(new TextEditorField(this))
+InPlaceTextEditor::InPlaceTextEditor(QWidget* canvas)
+    : QWidget(canvas->parentWidget() ? canvas->parentWidget() : canvas), m_canvas(canvas),
+      m_field(new TextEditorField(this))
 {
+    if (parentWidget() != canvas) {
+        canvas->installEventFilter(this);
+    }
     setFocusProxy(m_field);
     setCursor(Qt::IBeamCursor);
     m_field->move(padding, padding);
@@ -78,6 +95,18 @@ QFont InPlaceTextEditor::fieldFont() const
     return font;
 }
 
+bool InPlaceTextEditor::ownsKey(int key, Qt::KeyboardModifiers modifiers) const
+{
+    const QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    if (press.matches(QKeySequence::Undo)) {
+        return m_field->document()->isUndoAvailable();
+    }
+    if (press.matches(QKeySequence::Redo)) {
+        return m_field->document()->isRedoAvailable();
+    }
+    return false;
+}
+
 void InPlaceTextEditor::setAnnotation(const TextAnnotation& annotation, double zoom)
 {
     const QScopedValueRollback settingText(m_settingText, true);
@@ -89,10 +118,15 @@ void InPlaceTextEditor::setAnnotation(const TextAnnotation& annotation, double z
     m_color = annotation.color.toQColor();
     m_centre = annotation.position * zoom;
     m_pixelSize = annotation.fontSize * zoom;
-    // A text without a wrap width is typed in a field of the same width at every zoom; its drawn
-    // form has its natural width.
+    // The field breaks lines where the canvas will: at the zoomed wrap width, or only at line breaks
+    // for a text drawn at its natural width.
     const std::optional<double> wrap = annotation.wrapWidth();
-    m_fieldWidth = wrap ? *wrap * zoom : defaultFieldWidth;
+    m_wrapWidth = wrap ? std::optional(*wrap * zoom) : std::nullopt;
+    const QTextOption::WrapMode wrapMode =
+        wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap;
+    if (m_field->wordWrapMode() != wrapMode) {
+        m_field->setWordWrapMode(wrapMode);
+    }
 
     const QFont font = fieldFont();
     if (m_field->font() != font) {
@@ -116,6 +150,16 @@ void InPlaceTextEditor::setAnnotation(const TextAnnotation& annotation, double z
     update();
 }
 
+double InPlaceTextEditor::fieldWidth() const
+{
+    if (m_wrapWidth) {
+        return *m_wrapWidth;
+    }
+    // Room for the caret after the last glyph, which would otherwise be cut off.
+    const double caret = 2;
+    return std::max(defaultFieldWidth, std::ceil(m_field->document()->idealWidth()) + caret);
+}
+
 void InPlaceTextEditor::updateGeometryFromContent()
 {
     if (m_updatingGeometry) {
@@ -123,16 +167,17 @@ void InPlaceTextEditor::updateGeometryFromContent()
     }
     m_updatingGeometry = true;
     // Width first: the height of the text depends on where it wraps.
-    const int width = std::max(1, int(std::lround(m_fieldWidth)));
+    const int width = std::max(1, int(std::lround(fieldWidth())));
     if (m_field->width() != width) {
         m_field->resize(width, m_field->height());
     }
     const int height = std::max(1, int(std::ceil(m_field->document()->size().height())));
     m_field->resize(width, height);
     const QSize total(width + 2 * padding, height + 2 * padding);
-    const QPoint topLeft(int(std::lround(m_centre.x() - total.width() / 2.0)),
-                         int(std::lround(m_centre.y() - total.height() / 2.0)));
-    setGeometry(QRect(topLeft, total));
+    const QPoint onCanvas(int(std::lround(m_centre.x() - total.width() / 2.0)),
+                          int(std::lround(m_centre.y() - total.height() / 2.0)));
+    const bool beside = m_canvas && parentWidget() != m_canvas;
+    setGeometry(QRect(beside ? m_canvas->mapTo(parentWidget(), onCanvas) : onCanvas, total));
     m_updatingGeometry = false;
 }
 
@@ -169,9 +214,28 @@ void InPlaceTextEditor::paintEvent(QPaintEvent* event)
         break;
     }
     default:
-        painter.fillRect(bounds, QColor(255, 255, 255, 26));
+        // The glyphs lie straight on the picture, which may be any colour, even theirs: a veil of
+        // the opposite lightness keeps them readable.
+        painter.fillRect(bounds, lightGlyphs(m_color) ? darkVeil : lightVeil);
         break;
     }
+    // A dark and a light hairline show where the field is on any picture, even before anything is
+    // typed.
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(ringDark, 1));
+    painter.drawRoundedRect(bounds.adjusted(0.5, 0.5, -0.5, -0.5), clipRadius, clipRadius);
+    painter.setPen(QPen(ringLight, 1));
+    painter.drawRoundedRect(bounds.adjusted(1.5, 1.5, -1.5, -1.5), std::max(clipRadius - 1, 0.0),
+                            std::max(clipRadius - 1, 0.0));
+}
+
+bool InPlaceTextEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    // Panning and zooming move the canvas under the field.
+    if (watched == m_canvas && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        updateGeometryFromContent();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void InPlaceTextEditor::showEvent(QShowEvent* event)

@@ -27,6 +27,9 @@ TextEditorField::TextEditorField(QWidget* parent) : QTextEdit(parent)
     viewport()->setAutoFillBackground(false);
     document()->setDocumentMargin(0);
     document()->setUseDesignMetrics(true);
+    // Changing the margin is an undoable step of its own: the first Ctrl+Z would spend itself on it
+    // instead of reaching the editor's undo.
+    document()->clearUndoRedoStacks();
 }
 
 bool TextEditorField::event(QEvent* event)
@@ -71,12 +74,10 @@ void TextEditorField::focusInEvent(QFocusEvent* event)
 void TextEditorField::focusOutEvent(QFocusEvent* event)
 {
     QTextEdit::focusOutEvent(event);
-    // The user left the text for another widget. Not when a popup (the field's own context menu)
-    // or another window takes the focus, and not when the field goes because its editor is hidden
+    // The user left the text, for another widget or another window. Not when a popup (the field's
+    // own context menu) takes the focus, and not when the field goes because its editor is hidden
     // or deleted: whoever does that ends the editing already.
-    const bool leftForPopupOrWindow =
-        event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason;
-    if (!leftForPopupOrWindow && isVisible()) {
+    if (event->reason() != Qt::PopupFocusReason && isVisible()) {
         Q_EMIT focusLost();
     }
 }

@@ -15,7 +15,7 @@ public:
 Q_SIGNALS:
     // Return or keypad Enter without Shift, or Escape.
     void commitKeyPressed();
-    // Focus went to another widget of the window while the field stays on screen.
+    // Focus went to another widget or window while the field stays on screen.
     void focusLost();
     void focusGained();
 

@@ -2,6 +2,7 @@
 
 #include "canvas/AnnotationCanvas.h"
 #include "canvas/CompositePreview.h"
+#include "canvas/InPlaceTextEditor.h"
 #include "drag/DragSource.h"
 #include "editor/CanvasArea.h"
 #include "editor/EditorPills.h"
@@ -346,6 +347,11 @@ bool EditorView::handleKey(int key, Qt::KeyboardModifiers modifiers, const QStri
 
     // While a text is open, plain keys and Ctrl+A belong to the text.
     if (isTextBeingEdited() && (!(mods & ~Qt::ShiftModifier) || (ctrl && key == Qt::Key_A))) {
+        return false;
+    }
+    // Undo and redo step through the typing first; the editor's history takes over once the
+    // field has nothing left to undo.
+    if (isTextBeingEdited() && canvas()->textEditor() && canvas()->textEditor()->ownsKey(key, mods)) {
         return false;
     }
 
