@@ -17,24 +17,10 @@ convert -size 1600x1000 gradient:'#203040-#c0a080' \( -size 1000x1600 gradient:'
 convert -size 300x200 xc:'#ffff00' "$work/cover.png"
 display -window root "$work/background.png"
 
-show() { # file title x y → window id in $shown
-    display -title "$2" -geometry "+$3+$4" "$1" >/dev/null 2>&1 &
-    pids+=($!)
-    shown=""
-    for _ in $(seq 1 100); do
-        shown="$(xdotool search --onlyvisible --name "^$2\$" 2>/dev/null | head -1)"
-        [ -n "$shown" ] && break
-        sleep 0.05
-    done
-    [ -n "$shown" ] || { fail "window $2 did not appear"; exit 1; }
-}
 show "$work/known.png" known 200 150
 known="$shown"
 sleep 0.3
 
-same() { # a.png b.png → whether every pixel matches
-    [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = "0" ]
-}
 hex_at() { # file x y → "#RRGGBB"
     convert "$1" -format "#%[hex:u.p{$2,$3}]" info: | cut -c1-7
 }

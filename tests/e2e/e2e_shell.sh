@@ -15,21 +15,9 @@ font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 convert -size 560x100 xc:white -font "$font" -pointsize 22 -fill '#202020' \
     -annotate +16+38 'Invoice number 1024' -annotate +16+78 'Paid on the first of May' "$work/text.png"
 
-show() { # file title x y → window id in $shown
-    display -title "$2" -geometry "+$3+$4" "$1" >/dev/null 2>&1 &
-    pids+=($!)
-    shown=""
-    for _ in $(seq 1 100); do
-        shown="$(xdotool search --onlyvisible --name "^$2\$" 2>/dev/null | head -1)"
-        [ -n "$shown" ] && break
-        sleep 0.05
-    done
-    [ -n "$shown" ] || { fail "window $2 did not appear"; exit 1; }
-}
 origin() { # window → "x y" of its client area
     xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'
 }
-same() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = "0" ]; }
 instances() { # velmora processes of this session (other sessions may run their own)
     local count=0
     for pid in $(pgrep -x velmora); do
