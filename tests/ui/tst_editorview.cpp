@@ -89,6 +89,7 @@ private Q_SLOTS:
     void letterKeysPickTools();
     void lettersTypeIntoAnOpenText();
     void undoStepsThroughTypingFirst();
+    void clipboardKeysEditTheText();
     void zoomKeysStayInRange();
     void scrollAccumulatorZoomsInWholeSteps();
     void hostRequestsFromKeys();
@@ -192,6 +193,34 @@ void TestEditorView::undoStepsThroughTypingFirst()
     QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
     QTRY_VERIFY_WITH_TIMEOUT(!f.view->canvas()->isEditingText(), test::waitTimeout);
     QVERIFY(f.session->annotations().empty());
+}
+
+// Copying, cutting and pasting inside the field edit the text; they neither copy the picture
+// nor close the editor.
+void TestEditorView::clipboardKeysEditTheText()
+{
+    Fixture f;
+    QSignalSpy copy(f.view.get(), &EditorView::copyRequested);
+    f.view->toolState().setSelectedTool(AnnotationTool::text);
+    const double zoom = f.view->canvas()->zoom();
+    QTest::mouseClick(f.canvas(), Qt::LeftButton, {}, QPoint(int(150 * zoom), int(120 * zoom)));
+    QTRY_VERIFY_WITH_TIMEOUT(f.view->canvas()->isEditingText(), test::waitTimeout);
+    QWidget* field = QApplication::focusWidget();
+    QVERIFY(field);
+    QTest::keyClicks(field, QStringLiteral("one two"));
+    QTest::keyClick(field, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(field, Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Home);
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_End);
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+
+    QCOMPARE(copy.count(), 0);
+    QVERIFY(f.view->canvas()->isEditingText());
+    QCOMPARE(f.session->annotations().size(), size_t(1));
+    QCOMPARE(std::get<TextAnnotation>(f.session->annotations()[0]).text, QStringLiteral("twoone twoone "));
 }
 
 void TestEditorView::zoomKeysStayInRange()

@@ -336,6 +336,32 @@ bool EditorView::isTextBeingEdited() const
     return c && c->isEditingText();
 }
 
+namespace {
+
+bool isTextEditingKey(int key)
+{
+    switch (key) {
+    case Qt::Key_A:
+    case Qt::Key_C:
+    case Qt::Key_X:
+    case Qt::Key_V:
+    case Qt::Key_Insert:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 bool EditorView::handleKey(int key, Qt::KeyboardModifiers modifiers, const QString& text)
 {
     Q_UNUSED(text);
@@ -345,8 +371,10 @@ bool EditorView::handleKey(int key, Qt::KeyboardModifiers modifiers, const QStri
     const bool shift = mods & Qt::ShiftModifier;
     const bool otherModifiers = mods & (Qt::AltModifier | Qt::MetaModifier);
 
-    // While a text is open, plain keys and Ctrl+A belong to the text.
-    if (isTextBeingEdited() && (!(mods & ~Qt::ShiftModifier) || (ctrl && key == Qt::Key_A))) {
+    // While a text is open, plain keys and the usual editing combinations (select all, the
+    // clipboard, moving and deleting by word) belong to the text, not to the picture.
+    if (isTextBeingEdited() &&
+        (!(mods & ~Qt::ShiftModifier) || (ctrl && !otherModifiers && isTextEditingKey(key)))) {
         return false;
     }
     // Undo and redo step through the typing first; the editor's history takes over once the
