@@ -2,7 +2,6 @@
 
 #include "canvas/AnnotationCanvas.h"
 #include "canvas/CompositePreview.h"
-#include "canvas/InPlaceTextEditor.h"
 #include "drag/DragSource.h"
 #include "editor/CanvasArea.h"
 #include "editor/EditorPills.h"
