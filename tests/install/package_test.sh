@@ -48,6 +48,7 @@ cat >"$work/expected" <<FILES
 /usr/share/doc/velmora/changelog.gz
 /usr/share/doc/velmora/copyright
 /usr/share/icons/hicolor/scalable/apps/io.velmora.Velmora.svg
+/usr/share/man/man1/velmora.1.gz
 /usr/share/metainfo/io.velmora.Velmora.metainfo.xml
 FILES
 sort -o "$work/expected" "$work/expected"
@@ -70,8 +71,14 @@ grep -qx "Exec=/usr/bin/velmora %F" "$root/usr/share/applications/io.velmora.Vel
 grep -qx "Exec=/usr/bin/velmora" "$root/usr/share/dbus-1/services/io.velmora.Velmora.service" ||
     fail "the bus service does not run /usr/bin/velmora"
 
+# The launcher and the software-centre entry as packaged validate.
+desktop-file-validate "$root/usr/share/applications/io.velmora.Velmora.desktop" ||
+    fail "the packaged launcher does not validate"
+appstreamcli validate --no-net "$root/usr/share/metainfo/io.velmora.Velmora.metainfo.xml" >"$work/appstream.log" 2>&1 ||
+    { cat "$work/appstream.log"; fail "the packaged metainfo does not validate"; }
+
 if command -v lintian >/dev/null; then
-    lintian --no-tag-display-limit "$deb" >"$work/lintian" 2>&1
+    lintian --tag-display-limit 0 "$deb" >"$work/lintian" 2>&1
     grep '^E:' "$work/lintian" && fail "lintian reports errors"
     grep '^W:' "$work/lintian"
 fi
