@@ -40,6 +40,7 @@ cat >"$work/expected" <<FILES
 /usr/bin/velmora
 /usr/lib/velmora/velmora_ocr.so
 /usr/share/applications/io.velmora.Velmora.desktop
+/usr/share/bash-completion/completions/velmora
 /usr/share/dbus-1/services/io.velmora.Velmora.service
 /usr/share/doc/velmora/LICENSE-inter.txt
 /usr/share/doc/velmora/LICENSE-jetbrains-mono.txt
