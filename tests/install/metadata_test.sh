@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The launcher and the software-centre entry validate cleanly, and the entry describes this
-# release: the project's version with its date, the launcher it launches, a summary, a description
-# and a content rating.
+# release: the project's version with its date, the launcher it launches, a summary, a description,
+# a content rating and screenshots that are the README's pictures in the repository.
 # Usage: metadata_test.sh SOURCE BUILD VERSION
 set -u
 source_dir="$1"
@@ -35,6 +35,21 @@ query 'string(/component/releases/release[1]/@date)' | grep -qxE '[0-9]{4}-[0-9]
 [ -n "$(query 'string(/component/summary)')" ] || fail "no summary"
 [ -n "$(query 'string(/component/description/p[1])')" ] || fail "no description"
 [ "$(query 'string(/component/content_rating/@type)')" = "oars-1.1" ] || fail "no content rating"
+
+# Each screenshot is a PNG in the repository under the same path, small enough to download, and
+# the README shows it.
+count="$(query 'count(/component/screenshots/screenshot/image)')"
+[ "${count:-0}" -ge 3 ] || fail "$count screenshots, fewer than three"
+for i in $(seq 1 "${count:-0}"); do
+    url="$(query "string(/component/screenshots/screenshot[$i]/image)")"
+    path="docs/images/${url##*/docs/images/}"
+    file="$source_dir/$path"
+    [ -f "$file" ] || { fail "$url: no $path in the repository"; continue; }
+    [ "$(identify -format '%m' "$file" 2>/dev/null)" = PNG ] || fail "$path is not a PNG"
+    [ "$(stat -c %s "$file")" -le 600000 ] || fail "$path is $(stat -c %s "$file") bytes"
+    grep -qF "]($path)" "$source_dir/README.md" || fail "the README does not show $path"
+    [ -n "$(query "string(/component/screenshots/screenshot[$i]/caption)")" ] || fail "$path has no caption"
+done
 
 [ "$failures" -eq 0 ] && echo "metadata: all checks passed"
 [ "$failures" -eq 0 ]
