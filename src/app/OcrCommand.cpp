@@ -4,14 +4,31 @@
 #include "imaging/ImageDecoder.h"
 #include "preferences/SettingsStore.h"
 
+#include <QCommandLineParser>
+
 #include <cstdio>
 
 namespace velmora {
 
 int runOcr(const QStringList& arguments)
 {
-    const QStringList operands = arguments.mid(2);
-    if (operands.size() != 1 || operands.constFirst().startsWith(QLatin1Char('-'))) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Print the text in an image, one line per line of text. Exits 1 when there is no "
+                       "text, 2 when the image cannot be read."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("ocr"), QStringLiteral("The command."));
+    parser.addPositionalArgument(QStringLiteral("IMAGE"), QStringLiteral("The image to read."));
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "velmora ocr: %s\n", qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    const QStringList operands = parser.positionalArguments().mid(1);
+    if (operands.size() != 1) {
         std::fprintf(stderr, "usage: velmora ocr IMAGE\n");
         return 2;
     }

@@ -41,7 +41,7 @@ expect "velmora -<Tab>" "$(help_words <"$work/help")" velmora -
 
 # Each command's options, as its --help shows them (short and long names).
 for command in $commands; do
-    # -h and --help are left out: `velmora ocr` prints its usage for any option.
+    # -h and --help are left out: the short help of `preferences` and `quit` does not list them.
     shown="$("$velmora" "$command" --help 2>&1 | help_words | grep -vxE -- '-h|--help')"
     got="$(offers velmora "$command" - | grep -vxE -- '-h|--help')"
     [ "$got" = "$shown" ] ||
