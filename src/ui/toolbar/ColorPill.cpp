@@ -1,6 +1,7 @@
 #include "toolbar/ColorPill.h"
 
 #include "toolbar/ColorSwatchGrid.h"
+#include "toolbar/HsvColorPicker.h"
 #include "toolbar/PillPopover.h"
 #include "toolbar/ToolbarStyle.h"
 
@@ -93,30 +94,36 @@ void ColorPill::populate(PillPopover& popover)
               [this] { openCustomColorPanel(); });
 }
 
+HsvColorPicker* ColorPill::colorPicker() const
+{
+    return m_picker;
+}
+
+PillPopover* ColorPill::customColorPopover() const
+{
+    return m_customPopover;
+}
+
 void ColorPill::openCustomColorPanel()
 {
-    if (!m_dialog) {
-        QWidget* owner = m_parentWindow ? m_parentWindow.data() : window();
-        m_dialog = new QColorDialog(owner);
-        m_dialog->setWindowTitle(QStringLiteral("Colors"));
-        // No OK or Cancel: like a floating colour panel, each change applies at once.
-        m_dialog->setOptions(QColorDialog::NoButtons | QColorDialog::DontUseNativeDialog);
-        m_dialog->setModal(false);
-        connect(m_dialog, &QColorDialog::currentColorChanged, this, [this](const QColor& picked) {
+    if (!m_customPopover) {
+        m_customPopover = new PillPopover(this, 190);
+        m_picker = new HsvColorPicker(m_customPopover);
+        m_customPopover->rows()->addWidget(m_picker);
+        connect(m_picker, &HsvColorPicker::currentColorChanged, this, [this](const QColor& picked) {
             if (picked.isValid()) {
                 Q_EMIT customColorPicked(Color::fromQColor(picked));
             }
         });
+        connect(m_customPopover, &PillPopover::closed, this, &ColorPill::customColorPanelClosed);
     }
     {
         // Showing the starting colour is not a choice: it must not overwrite the annotation
         // colour with its own rounded copy.
-        const QSignalBlocker blocker(m_dialog);
-        m_dialog->setCurrentColor((m_customColor ? *m_customColor : m_color).toQColor());
+        const QSignalBlocker blocker(m_picker);
+        m_picker->setCurrentColor((m_customColor ? *m_customColor : m_color).toQColor());
     }
-    m_dialog->show();
-    m_dialog->raise();
-    m_dialog->activateWindow();
+    m_customPopover->popup();
 }
 
 } // namespace velmora
