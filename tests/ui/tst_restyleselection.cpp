@@ -18,6 +18,8 @@
 #include "toolbar/StrokeWidthPill.h"
 #include "toolbar/WhiteStrokeToggle.h"
 
+#include <QLineEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
@@ -367,15 +369,28 @@ void TestRestyleSelection::customColourOpensBesideThePillAndClosesOnFocusLoss()
 
     // A drag across the square: live changes, one undo step.
     const QRect square = picker->saturationValueArea();
+    QSignalSpy live(pill, &ColorPill::customColorPicked);
     QTest::mousePress(picker, Qt::LeftButton, {}, square.topRight() + QPoint(-2, 2));
     QTest::mouseMove(picker, square.center());
     QTest::mouseRelease(picker, Qt::LeftButton, {}, square.bottomRight() - QPoint(2, 30));
-    const Color picked = f.state().annotationColor();
-    QCOMPARE(picked.toQColor().rgb(), picker->currentColor().rgb());
-    QCOMPARE(f.state().customAnnotationColor(), std::optional(picked));
-    QCOMPARE(f.styleAt(0).color, std::optional(picked));
+    const Color dragged = f.state().annotationColor();
+    QVERIFY(live.size() >= 2);
+    QVERIFY(!(dragged == red));
+    QCOMPARE(dragged.toQColor().rgb(), picker->currentColor().rgb());
+    QCOMPARE(f.state().customAnnotationColor(), std::optional(dragged));
+    QCOMPARE(f.styleAt(0).color, std::optional(dragged));
     QCOMPARE(f.session->undoStack().size(), steps + 1);
     QVERIFY(popover->isVisible());
+    QCOMPARE(picker->hexField()->text(), picker->currentColor().name().toUpper());
+
+    // A typed hex code is picked too, still within the same step.
+    picker->hexField()->setFocus();
+    picker->hexField()->selectAll();
+    QTest::keyClicks(picker->hexField(), QStringLiteral("336699"));
+    QTest::keyClick(picker->hexField(), Qt::Key_Return);
+    QCOMPARE(f.styleAt(0).color->toQColor().name(), QStringLiteral("#336699"));
+    QCOMPARE(f.session->undoStack().size(), steps + 1);
+    const Color picked = f.state().annotationColor();
 
     // Another window of the program, already open, takes the focus.
     other.activateWindow();
