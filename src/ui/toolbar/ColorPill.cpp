@@ -12,6 +12,10 @@ namespace velmora {
 
 namespace {
 
+// The swatch grid's popover and the custom picker's are one width, so the picker opens where the
+// grid was.
+constexpr int popoverWidth = 190;
+
 // A one-point rule between the grid and the "Custom…" row.
 class Divider : public QWidget
 {
@@ -28,7 +32,7 @@ protected:
 
 } // namespace
 
-ColorPill::ColorPill(QWidget* parent) : PillButton(190, parent)
+ColorPill::ColorPill(QWidget* parent) : PillButton(popoverWidth, parent)
 {
     setToolTip(QStringLiteral("Color"));
 }
@@ -107,7 +111,7 @@ PillPopover* ColorPill::customColorPopover() const
 void ColorPill::openCustomColorPanel()
 {
     if (!m_customPopover) {
-        m_customPopover = new PillPopover(this, 190);
+        m_customPopover = new PillPopover(this, popoverWidth);
         m_picker = new HsvColorPicker(m_customPopover);
         m_customPopover->rows()->addWidget(m_picker);
         connect(m_picker, &HsvColorPicker::currentColorChanged, this, [this](const QColor& picked) {

@@ -19,6 +19,7 @@ constexpr int squareHeight = 120;
 constexpr int hueHeight = 12;
 constexpr int rowHeight = 24;
 constexpr int gap = 8;
+constexpr int markerInset = 7;
 } // namespace
 
 HsvColorPicker::HsvColorPicker(QWidget* parent) : QWidget(parent), m_hex(new QLineEdit(this))
@@ -54,14 +55,15 @@ QSize HsvColorPicker::sizeHint() const
     return {pickerWidth, squareHeight + gap + hueHeight + gap + rowHeight};
 }
 
+// Both areas keep clear of the edges by a marker's radius, so a marker at an end is whole.
 QRect HsvColorPicker::saturationValueArea() const
 {
-    return {0, 0, pickerWidth, squareHeight};
+    return {markerInset, markerInset, pickerWidth - 2 * markerInset, squareHeight - markerInset};
 }
 
 QRect HsvColorPicker::hueArea() const
 {
-    return {0, squareHeight + gap, pickerWidth, hueHeight};
+    return {markerInset, squareHeight + gap, pickerWidth - 2 * markerInset, hueHeight};
 }
 
 void HsvColorPicker::setCurrentColor(const QColor& color)
@@ -176,10 +178,10 @@ void HsvColorPicker::mousePressEvent(QMouseEvent* event)
         QWidget::mousePressEvent(event);
         return;
     }
-    // The strip is thin; a press just beside it still picks a hue.
-    if (saturationValueArea().contains(p)) {
+    // A press in the margins still picks: at the edge of the square or an end of the thin strip.
+    if (saturationValueArea().adjusted(-markerInset, -markerInset, markerInset, gap / 2).contains(p)) {
         m_dragging = Part::saturationValue;
-    } else if (hueArea().adjusted(0, -gap / 2, 0, gap / 2).contains(p)) {
+    } else if (hueArea().adjusted(-markerInset, -gap / 2, markerInset, gap / 2).contains(p)) {
         m_dragging = Part::hue;
     } else {
         m_dragging = Part::none;
