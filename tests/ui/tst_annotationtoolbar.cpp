@@ -10,6 +10,7 @@
 #include "toolbar/ColorSwatchButton.h"
 #include "toolbar/FontSizePill.h"
 #include "toolbar/HoverableToolbarIcon.h"
+#include "toolbar/HsvColorPicker.h"
 #include "toolbar/PillOptionRow.h"
 #include "toolbar/PillPopover.h"
 #include "toolbar/StrokeWidthPill.h"
@@ -17,7 +18,6 @@
 #include "toolbar/WhiteStrokeToggle.h"
 
 #include <QApplication>
-#include <QColorDialog>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleFactory>
@@ -281,7 +281,7 @@ void TestAnnotationToolbar::swatchIsSelectedOnlyForTheExactColour()
 void TestAnnotationToolbar::customColourIsLiveAndTheTenthSwatch()
 {
     ColorPill* pill = m_toolbar->colorPill();
-    // Near-black does not survive a trip through QColor: opening the dialog must not write that
+    // Near-black does not survive a trip through QColor: opening the picker must not write that
     // rounded copy back as a choice.
     const Color nearBlack = ColorPill::presets()[7];
     m_state->setAnnotationColor(nearBlack);
@@ -289,14 +289,14 @@ void TestAnnotationToolbar::customColourIsLiveAndTheTenthSwatch()
     QVERIFY(!rowsOf(pill).isEmpty());
     QTest::mouseClick(rowsOf(pill).first(), Qt::LeftButton); // "Custom…"
     QVERIFY(!pill->isOpen());
-    QColorDialog* dialog = pill->colorDialog();
-    QVERIFY(dialog && dialog->isVisible() && !dialog->isModal());
-    QCOMPARE(dialog->currentColor().rgb(), nearBlack.toQColor().rgb());
+    HsvColorPicker* picker = pill->colorPicker();
+    QVERIFY(picker && picker->isVisible());
+    QCOMPARE(picker->currentColor().rgb(), nearBlack.toQColor().rgb());
     QCOMPARE(m_state->annotationColor(), nearBlack);
     QVERIFY(!m_state->customAnnotationColor());
 
     for (const QColor& picked : {QColor(12, 200, 90), QColor(200, 30, 140)}) {
-        dialog->setCurrentColor(picked);
+        picker->setCurrentColor(picked);
         QCOMPARE(m_state->annotationColor().toQColor(), picked);
         QCOMPARE(m_state->customAnnotationColor(), std::optional<Color>(m_state->annotationColor()));
         QCOMPARE(m_settings->value(QStringLiteral("customAnnotationColor.g")).toDouble(), picked.greenF());
@@ -320,13 +320,13 @@ void TestAnnotationToolbar::customColourIsLiveAndTheTenthSwatch()
     QCOMPARE(m_state->annotationColor(), custom);
     QCOMPARE(m_settings->value(QStringLiteral("annotationColor.b")).toDouble(), custom.blue);
 
-    // Reopening the dialog starts from the custom colour even when a preset is in use.
+    // Reopening the picker starts from the custom colour even when a preset is in use.
     m_state->setAnnotationColor(ColorPill::presets()[1]);
     pill->openCustomColorPanel();
-    QCOMPARE(pill->colorDialog(), dialog);
-    QCOMPARE(dialog->currentColor().rgb(), QColor(200, 30, 140).rgb());
+    QCOMPARE(pill->colorPicker(), picker);
+    QCOMPARE(picker->currentColor().rgb(), QColor(200, 30, 140).rgb());
     QCOMPARE(m_state->annotationColor(), ColorPill::presets()[1]);
-    dialog->close();
+    pill->customColorPopover()->hide();
 }
 
 void TestAnnotationToolbar::togglesFollowAndWriteTheState()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "annotation/Annotation.h"
+#include "annotation/AnnotationStyle.h"
 #include "editor/BackgroundColorItem.h"
 #include "editor/BackgroundSelection.h"
 #include "editor/CaptureBackgroundAssets.h"
@@ -126,6 +127,11 @@ public:
 
     // Editing.
     void translateAnnotations(double dx, double dy);
+    // Gives the annotations with these ids the new style value, as one undo step. Nothing is
+    // recorded or changed when none of them has the property or all already hold the value.
+    // Without recordUndo the change joins the step recorded before (a colour still being picked).
+    // True when an annotation changed.
+    bool restyleAnnotations(const QSet<QUuid>& ids, const StyleChange& change, bool recordUndo = true);
     void crop(const QRectF& rectInContentPoints);
     void toggleBackgroundComposite();
     void sampleColor(const QPointF& point);

@@ -1,6 +1,7 @@
 // The editing half of EditorSession: crop, the composite switch, colour sampling, the sidebar's
 // reset, custom colours, wallpapers and the colours derived from the picture.
 #include "annotation/AnnotationGeometry.h"
+#include "annotation/AnnotationStyle.h"
 #include "editor/BackgroundAssetStore.h"
 #include "editor/EditorSession.h"
 #include "editor/EditorSettings.h"
@@ -12,6 +13,19 @@ namespace velmora {
 void EditorSession::translateAnnotations(double dx, double dy)
 {
     setAnnotations(translatedAnnotations(m_annotations, QPointF(dx, dy)));
+}
+
+bool EditorSession::restyleAnnotations(const QSet<QUuid>& ids, const StyleChange& change, bool recordUndo)
+{
+    AnnotationList next = restyled(m_annotations, ids, change);
+    if (next == m_annotations) {
+        return false;
+    }
+    if (recordUndo) {
+        pushUndo();
+    }
+    setAnnotations(next);
+    return true;
 }
 
 void EditorSession::crop(const QRectF& rect)

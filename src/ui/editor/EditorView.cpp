@@ -7,6 +7,7 @@
 #include "editor/EditorPills.h"
 #include "editor/EditorSession.h"
 #include "editor/EditorToolState.h"
+#include "editor/SelectionStyleSync.h"
 #include "icons/LucideIcon.h"
 #include "preferences/HotkeyPreferences.h"
 #include "sidebar/ImageEditorSidebar.h"
@@ -58,6 +59,7 @@ void EditorView::buildUi()
 
     m_toolbar = new AnnotationToolbar(&m_session, m_toolState, this);
     m_toolbar->setHotkeyPreferences(&m_hotkeys);
+    new SelectionStyleSync(m_session, *m_toolState, *m_toolbar, this);
     column->addWidget(m_toolbar);
 
     auto* row = new QHBoxLayout;

@@ -289,11 +289,6 @@ void AnnotationToolbar::setDragOutButton(QWidget* button)
     }
 }
 
-void AnnotationToolbar::setColorPanelParent(QWidget* window)
-{
-    m_color->setParentWindow(window);
-}
-
 void AnnotationToolbar::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);

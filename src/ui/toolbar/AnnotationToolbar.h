@@ -54,8 +54,6 @@ public:
     void setHotkeyPreferences(HotkeyPreferences* hotkeys);
     // The drag-out button, placed among the window's actions; the toolbar takes ownership.
     void setDragOutButton(QWidget* button);
-    // The window the colour dialog belongs to; this toolbar's window when not set.
-    void setColorPanelParent(QWidget* window);
 
     HoverableToolbarIcon* toolButton(AnnotationTool tool) const { return m_toolButtons.at(tool); }
     HoverableToolbarIcon* clearAllButton() const { return m_clearAll; }

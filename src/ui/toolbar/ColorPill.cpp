@@ -1,6 +1,7 @@
 #include "toolbar/ColorPill.h"
 
 #include "toolbar/ColorSwatchGrid.h"
+#include "toolbar/HsvColorPicker.h"
 #include "toolbar/PillPopover.h"
 #include "toolbar/ToolbarStyle.h"
 
@@ -10,6 +11,10 @@
 namespace velmora {
 
 namespace {
+
+// The swatch grid's popover and the custom picker's are one width, so the picker opens where the
+// grid was.
+constexpr int popoverWidth = 190;
 
 // A one-point rule between the grid and the "Custom…" row.
 class Divider : public QWidget
@@ -27,7 +32,7 @@ protected:
 
 } // namespace
 
-ColorPill::ColorPill(QWidget* parent) : PillButton(190, parent)
+ColorPill::ColorPill(QWidget* parent) : PillButton(popoverWidth, parent)
 {
     setToolTip(QStringLiteral("Color"));
 }
@@ -93,30 +98,36 @@ void ColorPill::populate(PillPopover& popover)
               [this] { openCustomColorPanel(); });
 }
 
+HsvColorPicker* ColorPill::colorPicker() const
+{
+    return m_picker;
+}
+
+PillPopover* ColorPill::customColorPopover() const
+{
+    return m_customPopover;
+}
+
 void ColorPill::openCustomColorPanel()
 {
-    if (!m_dialog) {
-        QWidget* owner = m_parentWindow ? m_parentWindow.data() : window();
-        m_dialog = new QColorDialog(owner);
-        m_dialog->setWindowTitle(QStringLiteral("Colors"));
-        // No OK or Cancel: like a floating colour panel, each change applies at once.
-        m_dialog->setOptions(QColorDialog::NoButtons | QColorDialog::DontUseNativeDialog);
-        m_dialog->setModal(false);
-        connect(m_dialog, &QColorDialog::currentColorChanged, this, [this](const QColor& picked) {
+    if (!m_customPopover) {
+        m_customPopover = new PillPopover(this, popoverWidth);
+        m_picker = new HsvColorPicker(m_customPopover);
+        m_customPopover->rows()->addWidget(m_picker);
+        connect(m_picker, &HsvColorPicker::currentColorChanged, this, [this](const QColor& picked) {
             if (picked.isValid()) {
                 Q_EMIT customColorPicked(Color::fromQColor(picked));
             }
         });
+        connect(m_customPopover, &PillPopover::closed, this, &ColorPill::customColorPanelClosed);
     }
     {
         // Showing the starting colour is not a choice: it must not overwrite the annotation
         // colour with its own rounded copy.
-        const QSignalBlocker blocker(m_dialog);
-        m_dialog->setCurrentColor((m_customColor ? *m_customColor : m_color).toQColor());
+        const QSignalBlocker blocker(m_picker);
+        m_picker->setCurrentColor((m_customColor ? *m_customColor : m_color).toQColor());
     }
-    m_dialog->show();
-    m_dialog->raise();
-    m_dialog->activateWindow();
+    m_customPopover->popup();
 }
 
 } // namespace velmora

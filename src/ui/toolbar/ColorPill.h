@@ -4,7 +4,6 @@
 #include "toolbar/ColorSwatchGrid.h"
 #include "toolbar/PillButton.h"
 
-#include <QColorDialog>
 #include <QPointer>
 #include <QVector>
 
@@ -12,8 +11,11 @@
 
 namespace velmora {
 
+class HsvColorPicker;
+
 // Chooses the annotation colour from nine presets and the user's custom colour; "Custom…" opens a
-// colour dialog that stays open beside the editor and applies every change as it is made.
+// colour picker in a popover under the pill, which applies every change as it is made and closes
+// like the other popovers, leaving the canvas in view.
 class ColorPill : public PillButton
 {
     Q_OBJECT
@@ -26,12 +28,11 @@ public:
     void setColor(const Color& color);
     const std::optional<Color>& customColor() const { return m_customColor; }
     void setCustomColor(const std::optional<Color>& color);
-    // The window the colour dialog belongs to; this pill's window when not set.
-    void setParentWindow(QWidget* window) { m_parentWindow = window; }
-
-    // Opens (or raises) the colour dialog, starting from the custom colour when there is one.
+    // Opens the custom colour picker, starting from the custom colour when there is one.
     void openCustomColorPanel();
-    QColorDialog* colorDialog() const { return m_dialog; }
+    // The custom colour picker, once it has been opened, and the popover holding it.
+    HsvColorPicker* colorPicker() const;
+    PillPopover* customColorPopover() const;
     // The grid of the open popover, if it is open.
     ColorSwatchGrid* swatchGrid() const { return m_grid; }
 
@@ -40,8 +41,10 @@ public:
 Q_SIGNALS:
     // A swatch was clicked.
     void colorChosen(const Color& color);
-    // The colour dialog's colour changed: it is the new custom colour and the annotation colour.
+    // The picker's colour changed: it is the new custom colour and the annotation colour.
     void customColorPicked(const Color& color);
+    // The custom colour picker closed; the next change there begins a new choice.
+    void customColorPanelClosed();
 
 protected:
     QSize previewSize() const override { return {14, 14}; }
@@ -51,8 +54,8 @@ protected:
 private:
     Color m_color = presets().first();
     std::optional<Color> m_customColor;
-    QPointer<QWidget> m_parentWindow;
-    QPointer<QColorDialog> m_dialog;
+    QPointer<PillPopover> m_customPopover;
+    QPointer<HsvColorPicker> m_picker;
     QPointer<ColorSwatchGrid> m_grid;
 };
 

@@ -3,11 +3,13 @@
 #include "RoundedWindowShape.h"
 #include "toolbar/ToolbarStyle.h"
 
+#include <QGuiApplication>
 #include <QLayoutItem>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace velmora {
 
@@ -26,6 +28,13 @@ PillPopover::PillPopover(QWidget* owner, int width)
     setFixedWidth(width);
     m_rows->setContentsMargins(6, 6, 6, 6);
     m_rows->setSpacing(2);
+    // Like a menu, the panel goes away when the user turns to another window (or program); the
+    // editor window itself does not count, a click there closes the popup anyway.
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
+        if (isVisible() && focus != windowHandle() && focus != m_owner->window()->windowHandle()) {
+            hide();
+        }
+    });
 }
 
 void PillPopover::clearRows()

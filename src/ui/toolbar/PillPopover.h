@@ -9,8 +9,8 @@ namespace velmora {
 class RoundedWindowShape;
 
 // The floating panel a pill opens below itself. It closes like any popup when the user clicks
-// elsewhere or presses Escape; a click on the pill that opened it only closes it (the pill does
-// not reopen it from the same click).
+// elsewhere or presses Escape, and when another window takes the focus; a click on the pill that
+// opened it only closes it (the pill does not reopen it from the same click).
 class PillPopover : public QFrame
 {
     Q_OBJECT
