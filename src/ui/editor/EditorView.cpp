@@ -197,6 +197,8 @@ void EditorView::connectSession()
             [this] { updateSidebarVisibility(true); });
     connect(&m_session, &EditorSession::backgroundAssetsChanged, this,
             [this] { updateSidebarVisibility(true); });
+    connect(m_toolState, &EditorToolState::selectedToolChanged, this,
+            [this] { updateSidebarVisibility(true); });
     connect(&m_session, &EditorSession::wallpapersRefused, this, [this](const QStringList& fileNames) {
         Q_EMIT notificationRequested(refusedWallpapersMessage(fileNames), 2.0);
     });
@@ -226,7 +228,9 @@ void EditorView::showEvent(QShowEvent* event)
 
 void EditorView::updateSidebarVisibility(bool animated)
 {
-    const bool visible = m_session.isCompositeShown();
+    // The blur tool's pixel size lives in the sidebar, so the sidebar comes with that tool even
+    // while the composite is off; it then holds that one control.
+    const bool visible = m_session.isCompositeShown() || m_toolState->selectedTool() == AnnotationTool::blur;
     if (visible == m_isSidebarVisible &&
         (animated || m_sidebarHolder->maximumWidth() == (visible ? sidebarWidth : 0))) {
         return;
