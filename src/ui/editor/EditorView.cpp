@@ -8,16 +8,15 @@
 #include "editor/EditorPills.h"
 #include "editor/EditorSession.h"
 #include "editor/EditorToolState.h"
-#include "icons/LucideIcon.h"
 #include "preferences/HotkeyPreferences.h"
 #include "sidebar/ImageEditorSidebar.h"
 #include "toolbar/AnnotationToolbar.h"
+#include "toolbar/HoverableToolbarIcon.h"
 
 #include <QApplication>
 #include <QEasingCurve>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QToolButton>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
@@ -111,10 +110,9 @@ void EditorView::buildUi()
             [this](const QVariant& value) { m_sidebarHolder->setMaximumWidth(value.toInt()); });
 
     // The drag button: press and drag it to drop the final image into another program.
-    auto* dragButton = new QToolButton(this);
-    dragButton->setAutoRaise(true);
-    dragButton->setIcon(LucideIcon::icon(QStringLiteral("hand"), palette().color(QPalette::ButtonText)));
-    dragButton->setIconSize(QSize(18, 18));
+    // A toolbar button like its neighbours, so its icon is drawn at their size.
+    auto* dragButton = new HoverableToolbarIcon(QStringLiteral("hand"), this);
+    dragButton->setAccessibleName(QStringLiteral("Drag to export"));
     dragButton->setToolTip(QStringLiteral("Drag to export\nTip: hold Ctrl and drag the image"));
     auto* buttonDrag =
         new DragSource(dragButton, [this] { return m_dragImageProvider ? m_dragImageProvider() : QImage(); });
