@@ -74,7 +74,8 @@ void ToolbarOverflowButton::showMenu()
 {
     fillMenu();
     setSelected(true);
-    m_menu->popup(mapToGlobal(QPoint(0, height() + 4)));
+    // Right-aligned under the button, which sits at the toolbar's trailing end.
+    m_menu->popup(mapToGlobal(QPoint(width() - m_menu->sizeHint().width(), height() + 4)));
 }
 
 void ToolbarOverflowButton::fillMenu()
