@@ -58,18 +58,6 @@ void ToolbarOverflowButton::setFolded(QList<QList<QWidget*>> sections)
     }
 }
 
-bool ToolbarOverflowButton::isFolded(const QWidget* widget) const
-{
-    for (const auto& section : m_sections) {
-        for (const QPointer<QWidget>& folded : section) {
-            if (folded == widget || (folded && folded->isAncestorOf(widget))) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
 void ToolbarOverflowButton::showMenu()
 {
     fillMenu();

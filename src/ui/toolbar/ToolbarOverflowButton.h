@@ -23,8 +23,6 @@ public:
     // The folded controls, in sections shown between separators; a ToolbarGroup stands for the
     // buttons on it. Hidden controls are offered too: folding hides them.
     void setFolded(QList<QList<QWidget*>> sections);
-    bool isFolded(const QWidget* widget) const;
-    bool hasFolded() const { return !m_sections.isEmpty(); }
 
     QMenu* menu() const { return m_menu; }
     void showMenu();
