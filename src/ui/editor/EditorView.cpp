@@ -8,16 +8,15 @@
 #include "editor/EditorSession.h"
 #include "editor/EditorToolState.h"
 #include "editor/SelectionStyleSync.h"
-#include "icons/LucideIcon.h"
 #include "preferences/HotkeyPreferences.h"
 #include "sidebar/ImageEditorSidebar.h"
 #include "toolbar/AnnotationToolbar.h"
+#include "toolbar/HoverableToolbarIcon.h"
 
 #include <QApplication>
 #include <QEasingCurve>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QToolButton>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
@@ -90,10 +89,9 @@ void EditorView::buildUi()
             [this](const QVariant& value) { m_sidebarHolder->setMaximumWidth(value.toInt()); });
 
     // The drag button: press and drag it to drop the final image into another program.
-    auto* dragButton = new QToolButton(this);
-    dragButton->setAutoRaise(true);
-    dragButton->setIcon(LucideIcon::icon(QStringLiteral("hand"), palette().color(QPalette::ButtonText)));
-    dragButton->setIconSize(QSize(18, 18));
+    // A toolbar button like its neighbours, so its icon is drawn at their size.
+    auto* dragButton = new HoverableToolbarIcon(QStringLiteral("hand"), this);
+    dragButton->setAccessibleName(QStringLiteral("Drag to export"));
     dragButton->setToolTip(QStringLiteral("Drag to export\nTip: hold Ctrl and drag the image"));
     auto* buttonDrag =
         new DragSource(dragButton, [this] { return m_dragImageProvider ? m_dragImageProvider() : QImage(); });
@@ -176,6 +174,8 @@ void EditorView::connectSession()
             [this] { updateSidebarVisibility(true); });
     connect(&m_session, &EditorSession::backgroundAssetsChanged, this,
             [this] { updateSidebarVisibility(true); });
+    connect(m_toolState, &EditorToolState::selectedToolChanged, this,
+            [this] { updateSidebarVisibility(true); });
     connect(&m_session, &EditorSession::wallpapersRefused, this, [this](const QStringList& fileNames) {
         Q_EMIT notificationRequested(refusedWallpapersMessage(fileNames), 2.0);
     });
@@ -205,7 +205,9 @@ void EditorView::showEvent(QShowEvent* event)
 
 void EditorView::updateSidebarVisibility(bool animated)
 {
-    const bool visible = m_session.isCompositeShown();
+    // The blur tool's pixel size lives in the sidebar, so the sidebar comes with that tool even
+    // while the composite is off; it then holds that one control.
+    const bool visible = m_session.isCompositeShown() || m_toolState->selectedTool() == AnnotationTool::blur;
     if (visible == m_isSidebarVisible &&
         (animated || m_sidebarHolder->maximumWidth() == (visible ? sidebarWidth : 0))) {
         return;

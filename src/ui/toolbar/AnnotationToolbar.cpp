@@ -10,12 +10,16 @@
 #include "toolbar/StrokeWidthPill.h"
 #include "toolbar/TextStylePill.h"
 #include "toolbar/ToolbarGroup.h"
+#include "toolbar/ToolbarOverflowButton.h"
 #include "toolbar/ToolbarSeparator.h"
 #include "toolbar/ToolbarStyle.h"
 #include "toolbar/WhiteStrokeToggle.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPainter>
+
+#include <algorithm>
 
 namespace velmora {
 
@@ -58,14 +62,17 @@ AnnotationToolbar::AnnotationToolbar(EditorSession* session, EditorToolState* to
     setBackgroundRole(QPalette::Window);
 
     auto* row = new QHBoxLayout(this);
+    m_row = row;
     // One point at the bottom is the hairline.
     row->setContentsMargins(leadingInset, 0, trailingInset, 1);
     row->setSpacing(6);
     buildTools(row);
-    row->addWidget(new ToolbarSeparator(this));
+    m_pillSeparator = new ToolbarSeparator(this);
+    row->addWidget(m_pillSeparator);
     buildPills(row);
     row->addStretch(1);
     buildActions(row);
+    setFoldingOrder();
 
     bindToolState();
     bindSession();
@@ -76,14 +83,21 @@ AnnotationToolbar::~AnnotationToolbar() = default;
 
 QSize AnnotationToolbar::sizeHint() const
 {
-    return {QWidget::sizeHint().width(), toolbarHeight};
+    return {requiredWidth(0), toolbarHeight};
+}
+
+QSize AnnotationToolbar::minimumSizeHint() const
+{
+    return {requiredWidth(int(m_foldingOrder.size())), toolbarHeight};
 }
 
 void AnnotationToolbar::buildTools(QHBoxLayout* row)
 {
     auto* group = new ToolbarGroup(this);
+    m_toolGroup = group;
     for (const ToolInfo& info : tools()) {
         auto* button = new HoverableToolbarIcon(QString::fromLatin1(info.icon), group);
+        button->setToggle(true);
         button->setToolTip(withKey(QString::fromLatin1(info.label), QString::fromLatin1(info.letter)));
         button->setAccessibleName(QString::fromLatin1(info.label));
         const AnnotationTool tool = info.tool;
@@ -139,13 +153,15 @@ void AnnotationToolbar::buildActions(QHBoxLayout* row)
                           &AnnotationToolbar::redoRequested);
     row->addWidget(m_undo);
     row->addWidget(m_redo);
-    row->addWidget(new ToolbarSeparator(this));
+    m_historySeparator = new ToolbarSeparator(this);
+    row->addWidget(m_historySeparator);
 
     m_actions = new QHBoxLayout;
     m_actions->setSpacing(2);
     m_backgroundTool =
         actionButton(QStringLiteral("image"), withKey(QStringLiteral("Background tool"), QStringLiteral("G")),
                      &AnnotationToolbar::compositeToggleRequested);
+    m_backgroundTool->setToggle(true);
     m_pin = actionButton(QStringLiteral("pin"),
                          withKey(QStringLiteral("Pin to Screen"), QStringLiteral("Ctrl+P")),
                          &AnnotationToolbar::pinRequested);
@@ -153,10 +169,136 @@ void AnnotationToolbar::buildActions(QHBoxLayout* row)
                           withKey(QStringLiteral("Copy and Close"), QStringLiteral("Ctrl+C")),
                           &AnnotationToolbar::copyRequested);
     m_save = actionButton(QStringLiteral("save"), QString(), &AnnotationToolbar::saveRequested);
-    for (QWidget* button : std::initializer_list<QWidget*>{m_backgroundTool, m_pin, m_copy, m_save}) {
+    m_overflow = new ToolbarOverflowButton(this);
+    for (QWidget* button :
+         std::initializer_list<QWidget*>{m_backgroundTool, m_pin, m_copy, m_save, m_overflow}) {
         m_actions->addWidget(button);
     }
     row->addLayout(m_actions);
+}
+
+void AnnotationToolbar::setFoldingOrder()
+{
+    // The style pills go first: each holds a default that rarely changes in the middle of an
+    // edit. Then the window's extras, the history (which has its keys), clear all and, only in a
+    // very narrow window, the tools and the crop's confirmation. Copy, save and the drag-out
+    // button never fold: they are how the picture leaves the editor, and a drag cannot start from
+    // a menu.
+    m_foldingOrder = {{m_textStyle},    {m_fontSize}, {m_arrowStyle}, {m_strokeWidth},
+                      {m_whiteStroke},  {m_color},    {m_pin},        {m_backgroundTool},
+                      {m_undo, m_redo}, {m_clearAll}, {m_toolGroup},  {m_applyCrop}};
+    m_menuSections = {{m_toolGroup, m_clearAll},
+                      {m_strokeWidth, m_arrowStyle, m_fontSize, m_textStyle, m_color, m_whiteStroke},
+                      {m_applyCrop, m_undo, m_redo},
+                      {m_backgroundTool, m_pin}};
+}
+
+void AnnotationToolbar::setPresent(QWidget* control, bool present)
+{
+    if (present) {
+        m_absent.remove(control);
+    } else {
+        m_absent.insert(control);
+    }
+    fitToWidth();
+}
+
+bool AnnotationToolbar::isShown(const QWidget* widget, int foldedUnits) const
+{
+    if (m_absent.contains(widget)) {
+        return false;
+    }
+    if (widget == m_overflow) {
+        return foldedUnits > 0;
+    }
+    const auto shown = [&](const QWidget* other) { return isShown(other, foldedUnits); };
+    if (widget == m_pillSeparator) {
+        return (shown(m_toolGroup) || shown(m_clearAll)) && std::ranges::any_of(m_menuSections[1], shown);
+    }
+    if (widget == m_historySeparator) {
+        return shown(m_applyCrop) || shown(m_undo) || shown(m_redo);
+    }
+    for (int unit = 0; unit < int(m_foldingOrder.size()); ++unit) {
+        if (m_foldingOrder[unit].contains(widget)) {
+            return unit >= foldedUnits;
+        }
+    }
+    return true;
+}
+
+int AnnotationToolbar::layoutWidth(const QBoxLayout* layout, int foldedUnits) const
+{
+    // What the box layout itself adds up for fixed-size controls, worked out for a fold that is
+    // not applied yet: trying folds on the live row would hide and show widgets, and every such
+    // change asks for another layout pass.
+    int total = 0;
+    int items = 0;
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem* item = layout->itemAt(i);
+        int width = 0;
+        if (const QWidget* widget = item->widget()) {
+            if (!isShown(widget, foldedUnits)) {
+                continue;
+            }
+            width = std::max(widget->sizeHint().width(), widget->minimumWidth());
+        } else if (const auto* nested = qobject_cast<const QBoxLayout*>(item->layout())) {
+            width = layoutWidth(nested, foldedUnits);
+            if (width == 0) {
+                continue;
+            }
+        } else {
+            // The stretch: it takes what is left and adds no spacing.
+            continue;
+        }
+        total += width;
+        ++items;
+    }
+    if (items == 0) {
+        return 0;
+    }
+    const QMargins margins = layout->contentsMargins();
+    return total + std::max(0, layout->spacing()) * (items - 1) + margins.left() + margins.right();
+}
+
+int AnnotationToolbar::requiredWidth(int foldedUnits) const
+{
+    return layoutWidth(m_row, foldedUnits);
+}
+
+void AnnotationToolbar::fitToWidth()
+{
+    int folded = 0;
+    while (folded < int(m_foldingOrder.size()) && requiredWidth(folded) > width()) {
+        ++folded;
+    }
+
+    QList<QList<QWidget*>> menu;
+    for (const QList<QWidget*>& section : m_menuSections) {
+        QList<QWidget*> entries;
+        for (QWidget* control : section) {
+            if (!m_absent.contains(control) && !isShown(control, folded)) {
+                entries.append(control);
+            }
+        }
+        menu.append(entries);
+    }
+    m_overflow->setFolded(menu);
+
+    // Only what changes is touched, so a pass that changes nothing asks for no further layout.
+    const std::function<void(QLayout*)> apply = [&](QLayout* layout) {
+        for (int i = 0; i < layout->count(); ++i) {
+            QLayoutItem* item = layout->itemAt(i);
+            if (QWidget* widget = item->widget()) {
+                const bool shown = isShown(widget, folded);
+                if (widget->isHidden() == shown) {
+                    widget->setVisible(shown);
+                }
+            } else if (QLayout* nested = item->layout()) {
+                apply(nested);
+            }
+        }
+    };
+    apply(m_row);
 }
 
 void AnnotationToolbar::bindToolState()
@@ -229,7 +371,7 @@ void AnnotationToolbar::syncTools()
     for (const auto& [tool, button] : m_toolButtons) {
         button->setSelected(tool == selected);
     }
-    m_applyCrop->setVisible(selected == AnnotationTool::crop && m_toolState->cropRect().has_value());
+    setPresent(m_applyCrop, selected == AnnotationTool::crop && m_toolState->cropRect().has_value());
 }
 
 bool AnnotationToolbar::showsBackgroundTool() const
@@ -244,7 +386,7 @@ bool AnnotationToolbar::isBackgroundToolEnabled() const
 
 void AnnotationToolbar::syncBackgroundTool()
 {
-    m_backgroundTool->setVisible(showsBackgroundTool());
+    setPresent(m_backgroundTool, showsBackgroundTool());
     m_backgroundTool->setSelected(isBackgroundToolEnabled());
 }
 
@@ -287,6 +429,23 @@ void AnnotationToolbar::setDragOutButton(QWidget* button)
         m_actions->insertWidget(m_actions->indexOf(m_copy), button);
         button->show();
     }
+    fitToWidth();
+}
+
+bool AnnotationToolbar::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    // A control that changed size (a pill showing a longer value, a new font) may change what fits.
+    if (event->type() == QEvent::LayoutRequest) {
+        fitToWidth();
+    }
+    return handled;
+}
+
+void AnnotationToolbar::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    fitToWidth();
 }
 
 void AnnotationToolbar::paintEvent(QPaintEvent*)

@@ -5,8 +5,13 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <map>
+#include <QSet>
 
+#include <functional>
+#include <map>
+#include <vector>
+
+class QBoxLayout;
 class QHBoxLayout;
 
 namespace velmora {
@@ -20,6 +25,9 @@ class HotkeyPreferences;
 class HoverableToolbarIcon;
 class StrokeWidthPill;
 class TextStylePill;
+class ToolbarGroup;
+class ToolbarOverflowButton;
+class ToolbarSeparator;
 class WhiteStrokeToggle;
 
 // The strip across the top of an editor window: the tool buttons, clear all, the style pills and
@@ -70,8 +78,12 @@ public:
     TextStylePill* textStylePill() const { return m_textStyle; }
     ColorPill* colorPill() const { return m_color; }
     WhiteStrokeToggle* whiteStrokeToggle() const { return m_whiteStroke; }
+    // The "…" button, shown while some controls are folded into its menu.
+    ToolbarOverflowButton* overflowButton() const { return m_overflow; }
 
+    // The width everything fits in, and the width of the fully folded row.
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
     static constexpr int toolbarHeight = 55;
 
@@ -86,7 +98,9 @@ Q_SIGNALS:
     void pinRequested();
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildTools(QHBoxLayout* row);
@@ -101,11 +115,25 @@ private:
     void syncHistory();
     void syncSaveToolTip();
 
+    // Folding: when the row is too narrow, controls fold into the overflow menu one unit at a time,
+    // least needed first, until the rest fits.
+    void setFoldingOrder();
+    void setPresent(QWidget* control, bool present);
+    bool isShown(const QWidget* widget, int foldedUnits) const;
+    int requiredWidth(int foldedUnits) const;
+    int layoutWidth(const QBoxLayout* layout, int foldedUnits) const;
+    void fitToWidth();
+
     EditorSession* m_session;
     EditorToolState* m_toolState;
     QPointer<HotkeyPreferences> m_hotkeys;
 
     std::map<AnnotationTool, HoverableToolbarIcon*> m_toolButtons;
+    QHBoxLayout* m_row = nullptr;
+    ToolbarGroup* m_toolGroup = nullptr;
+    ToolbarSeparator* m_pillSeparator = nullptr;
+    ToolbarSeparator* m_historySeparator = nullptr;
+    ToolbarOverflowButton* m_overflow = nullptr;
     HoverableToolbarIcon* m_clearAll = nullptr;
     HoverableToolbarIcon* m_backgroundTool = nullptr;
     HoverableToolbarIcon* m_applyCrop = nullptr;
@@ -122,6 +150,12 @@ private:
     TextStylePill* m_textStyle = nullptr;
     ColorPill* m_color = nullptr;
     WhiteStrokeToggle* m_whiteStroke = nullptr;
+
+    // Units in the order they fold; the menu's sections in toolbar order.
+    std::vector<QList<QWidget*>> m_foldingOrder;
+    QList<QList<QWidget*>> m_menuSections;
+    // Controls that are not offered at the moment, folded or not (apply crop outside cropping).
+    QSet<const QWidget*> m_absent;
 };
 
 } // namespace velmora

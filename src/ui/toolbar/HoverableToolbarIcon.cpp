@@ -7,7 +7,6 @@
 namespace velmora {
 
 namespace {
-constexpr int iconPoints = 15;
 constexpr qreal cornerRadius = 6;
 } // namespace
 

@@ -46,16 +46,28 @@ void PillButton::setOpen(bool open)
         return;
     }
     if (open) {
-        m_popover->clearRows();
-        populate(*m_popover);
-        m_isOpen = true;
-        m_popover->popup();
-        update();
-        Q_EMIT openChanged(true);
+        this->open(nullptr);
     } else {
         // Hiding reports back through PillPopover::closed.
         m_popover->hide();
     }
+}
+
+void PillButton::openBelow(QWidget* anchor)
+{
+    if (!m_isOpen) {
+        open(anchor);
+    }
+}
+
+void PillButton::open(QWidget* anchor)
+{
+    m_popover->clearRows();
+    populate(*m_popover);
+    m_isOpen = true;
+    m_popover->popup(anchor);
+    update();
+    Q_EMIT openChanged(true);
 }
 
 void PillButton::addOption(PillPopover& popover, PillOption option, std::function<void()> chosen)

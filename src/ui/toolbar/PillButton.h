@@ -23,6 +23,9 @@ public:
 
     bool isOpen() const { return m_isOpen; }
     void setOpen(bool open);
+    // Opens the popover under another widget: the overflow button while the pill itself is folded
+    // out of the toolbar.
+    void openBelow(QWidget* anchor);
     PillPopover* popover() const { return m_popover; }
     bool isHovered() const { return m_hover->isHovered(); }
 
@@ -47,6 +50,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void open(QWidget* anchor);
+
     PillPopover* m_popover;
     bool m_isOpen = false;
     HoverTracker* m_hover = new HoverTracker(this);

@@ -50,18 +50,20 @@ void PillPopover::clearRows()
     }
 }
 
-void PillPopover::popup()
+void PillPopover::popup(QWidget* anchor)
 {
+    m_anchor = anchor ? anchor : m_owner;
+    anchor = m_anchor;
     m_rows->activate();
     resize(width(), m_rows->sizeHint().height());
-    QPoint topLeft = m_owner->mapToGlobal(QPoint(0, m_owner->height() + gapBelowOwner));
-    if (const QScreen* screen = m_owner->screen()) {
+    QPoint topLeft = anchor->mapToGlobal(QPoint(0, anchor->height() + gapBelowOwner));
+    if (const QScreen* screen = anchor->screen()) {
         const QRect available = screen->availableGeometry();
         topLeft.setX(std::clamp(topLeft.x(), available.left(),
                                 std::max(available.left(), available.right() - width())));
         if (topLeft.y() + height() > available.bottom()) {
             // Not enough room below: open above the pill instead.
-            topLeft.setY(m_owner->mapToGlobal(QPoint(0, 0)).y() - gapBelowOwner - height());
+            topLeft.setY(anchor->mapToGlobal(QPoint(0, 0)).y() - gapBelowOwner - height());
         }
     }
     move(topLeft);
@@ -87,10 +89,11 @@ void PillPopover::paintEvent(QPaintEvent*)
 
 void PillPopover::mousePressEvent(QMouseEvent* event)
 {
-    // A press outside closes the popup; when that press is on the owning pill it must not reach
-    // the pill as well, or the pill would open the panel again at once.
-    const QPoint inOwner = m_owner->mapFromGlobal(event->globalPosition().toPoint());
-    setAttribute(Qt::WA_NoMouseReplay, m_owner->rect().contains(inOwner));
+    // A press outside closes the popup; when that press is on the pill (or button) that opened it,
+    // it must not reach that as well, or it would open the panel again at once.
+    QWidget* anchor = m_anchor ? m_anchor.data() : m_owner;
+    const QPoint inAnchor = anchor->mapFromGlobal(event->globalPosition().toPoint());
+    setAttribute(Qt::WA_NoMouseReplay, anchor->rect().contains(inAnchor));
     QFrame::mousePressEvent(event);
 }
 

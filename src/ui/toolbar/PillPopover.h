@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFrame>
+#include <QPointer>
 
 class QVBoxLayout;
 
@@ -21,8 +22,9 @@ public:
     // Rows are stacked with spacing 2 inside a padding of 6.
     QVBoxLayout* rows() const { return m_rows; }
     void clearRows();
-    // Shows the panel under its owner, kept on the owner's screen.
-    void popup();
+    // Shows the panel under `anchor` (its owner when null), kept on the anchor's screen. A pill
+    // folded away into the toolbar's overflow menu opens its panel under that menu's button.
+    void popup(QWidget* anchor = nullptr);
 
 Q_SIGNALS:
     void closed();
@@ -34,6 +36,7 @@ protected:
 
 private:
     QWidget* m_owner;
+    QPointer<QWidget> m_anchor;
     QVBoxLayout* m_rows;
     RoundedWindowShape* m_shape = nullptr; // a child
 };

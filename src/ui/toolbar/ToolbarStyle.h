@@ -31,5 +31,7 @@ QColor hairline(const QPalette& palette);
 void drawIcon(QPainter& painter, const QRectF& rect, const QString& name, const QColor& tint, int size);
 
 constexpr int controlHeight = 29;
+// Every toolbar button draws its icon at this size.
+constexpr int iconPoints = 15;
 
 } // namespace velmora::toolbarstyle
