@@ -54,7 +54,6 @@ protected:
 private:
     void setCtrlHeld(bool held);
     void setCommandDragActive(bool active);
-    bool isPictureDragInFlight() const;
 
     EditorSession& m_session;
     AnnotationCanvas* m_canvas;
