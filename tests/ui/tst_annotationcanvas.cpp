@@ -376,7 +376,8 @@ void TestAnnotationCanvas::dragHoldsTheCursorOfItsKind_data()
     QTest::addColumn<Qt::CursorShape>("held");
     using T = AnnotationTool;
     // A selected rectangle (select tool) or a crop rectangle (crop tool) at (100, 100, 120, 80).
-    // Without a held cursor the canvas shows the plain arrow while the button is down.
+    // Without a held cursor the canvas keeps the one the pointer showed over the press point as it
+    // came in: the crosshair for drawing, the arrow for the select tool.
     QTest::newRow("grip, corner") << T::select << QPoint(220, 180) << Qt::SizeFDiagCursor;
     QTest::newRow("grip, other corner") << T::select << QPoint(220, 100) << Qt::SizeBDiagCursor;
     QTest::newRow("grip, edge") << T::select << QPoint(220, 140) << Qt::SizeHorCursor;
@@ -385,8 +386,8 @@ void TestAnnotationCanvas::dragHoldsTheCursorOfItsKind_data()
     QTest::newRow("crop grip, corner") << T::crop << QPoint(100, 100) << Qt::SizeFDiagCursor;
     QTest::newRow("crop grip, edge") << T::crop << QPoint(160, 180) << Qt::SizeVerCursor;
     QTest::newRow("crop move") << T::crop << QPoint(160, 140) << Qt::ClosedHandCursor;
-    QTest::newRow("new crop: nothing held") << T::crop << QPoint(300, 250) << Qt::ArrowCursor;
-    QTest::newRow("drawing: nothing held") << T::rect << QPoint(300, 250) << Qt::ArrowCursor;
+    QTest::newRow("new crop: nothing held") << T::crop << QPoint(300, 250) << Qt::CrossCursor;
+    QTest::newRow("drawing: nothing held") << T::rect << QPoint(300, 250) << Qt::CrossCursor;
 }
 
 void TestAnnotationCanvas::dragHoldsTheCursorOfItsKind()

@@ -13,6 +13,7 @@
 #include "toolbar/HsvColorPicker.h"
 #include "toolbar/PillOptionRow.h"
 #include "toolbar/PillPopover.h"
+#include "toolbar/PinButton.h"
 #include "toolbar/StrokeWidthPill.h"
 #include "toolbar/TextStylePill.h"
 #include "toolbar/WhiteStrokeToggle.h"
@@ -100,7 +101,7 @@ private:
 
     void makeToolbar(std::optional<CaptureBackgroundAssets> assets = std::nullopt);
     PillButton* pillNamed(const QString& name) const;
-    HoverableToolbarIcon* actionNamed(const QString& name) const;
+    QAbstractButton* actionNamed(const QString& name) const;
 };
 
 void TestAnnotationToolbar::init()
@@ -353,14 +354,14 @@ void TestAnnotationToolbar::togglesFollowAndWriteTheState()
     QVERIFY(button->isSelected());
 }
 
-HoverableToolbarIcon* TestAnnotationToolbar::actionNamed(const QString& name) const
+QAbstractButton* TestAnnotationToolbar::actionNamed(const QString& name) const
 {
-    const std::map<QString, HoverableToolbarIcon*> actions{{"clear all", m_toolbar->clearAllButton()},
-                                                           {"copy", m_toolbar->copyButton()},
-                                                           {"pin", m_toolbar->pinButton()},
-                                                           {"undo", m_toolbar->undoButton()},
-                                                           {"redo", m_toolbar->redoButton()},
-                                                           {"apply crop", m_toolbar->applyCropButton()}};
+    const std::map<QString, QAbstractButton*> actions{{"clear all", m_toolbar->clearAllButton()},
+                                                      {"copy", m_toolbar->copyButton()},
+                                                      {"pin", m_toolbar->pinButton()},
+                                                      {"undo", m_toolbar->undoButton()},
+                                                      {"redo", m_toolbar->redoButton()},
+                                                      {"apply crop", m_toolbar->applyCropButton()}};
     return actions.at(name);
 }
 
@@ -381,7 +382,7 @@ void TestAnnotationToolbar::actionButtonsAskTheHost()
 {
     QFETCH(ToolbarSignal, signal);
     const QString name = QString::fromUtf8(QTest::currentDataTag());
-    HoverableToolbarIcon* widget = actionNamed(name);
+    QAbstractButton* widget = actionNamed(name);
     QSignalSpy requests(m_toolbar.get(), signal);
     // Undo waits for history, redo for an undone step, apply-crop for a crop rectangle.
     if (name == "undo" || name == "redo") {

@@ -5,6 +5,7 @@
 #include "shell/PinnedGeometry.h"
 #include "shell/PinnedImageWindow.h"
 #include "support/TestSupport.h"
+#include "toolbar/PinButton.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -21,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <unistd.h>
 
@@ -116,6 +118,14 @@ private Q_SLOTS:
     void saveAsWritesAPngOrReportsFailure_data();
     void saveAsWritesAPngOrReportsFailure();
     void closeButtonShowsWhileThePointerIsOver();
+    void cursorShowsTheZoneUnderThePointer_data();
+    void cursorShowsTheZoneUnderThePointer();
+    void draggingACornerKeepsTheProportions_data();
+    void draggingACornerKeepsTheProportions();
+    void draggingTheMiddleMovesTheWindow();
+    void hoverGivesTheKeyboard_data();
+    void hoverGivesTheKeyboard();
+    void pinButtonIsAnOutlinedCapsule();
 };
 
 void TestPinnedImageWindow::resizeKeepsTheImageProportions_data()
@@ -403,6 +413,173 @@ void TestPinnedImageWindow::closeButtonShowsWhileThePointerIsOver()
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(11, 11));
     QVERIFY(!f.window.isVisible());
     QCOMPARE(f.closedBy.size(), 1);
+}
+
+void TestPinnedImageWindow::cursorShowsTheZoneUnderThePointer_data()
+{
+    QTest::addColumn<QPoint>("pos");
+    QTest::addColumn<int>("shape");
+    // The window is 300 × 200; corners are 14-point squares, edges 8-point strips. The close
+    // button covers most of the top-left corner and keeps its own cursor.
+    QTest::newRow("top-left corner") << QPoint(3, 3) << int(Qt::SizeFDiagCursor);
+    QTest::newRow("top-right corner") << QPoint(296, 4) << int(Qt::SizeBDiagCursor);
+    QTest::newRow("bottom-left corner") << QPoint(4, 196) << int(Qt::SizeBDiagCursor);
+    QTest::newRow("bottom-right corner, at its inner edge") << QPoint(287, 187) << int(Qt::SizeFDiagCursor);
+    QTest::newRow("left edge") << QPoint(2, 100) << int(Qt::SizeHorCursor);
+    QTest::newRow("right edge") << QPoint(295, 60) << int(Qt::SizeHorCursor);
+    QTest::newRow("top edge") << QPoint(150, 3) << int(Qt::SizeVerCursor);
+    QTest::newRow("bottom edge, beside the corner") << QPoint(20, 197) << int(Qt::SizeVerCursor);
+    QTest::newRow("middle") << QPoint(150, 100) << int(Qt::ArrowCursor);
+    QTest::newRow("just inside the edge strip") << QPoint(9, 100) << int(Qt::ArrowCursor);
+}
+
+void TestPinnedImageWindow::cursorShowsTheZoneUnderThePointer()
+{
+    QFETCH(QPoint, pos);
+    QFETCH(int, shape);
+    PinnedFixture f(quadrantImage(300, 200), QRect(200, 150, 300, 200));
+    // Through the window, as the window system delivers it; the cursor checked is the window's.
+    QTest::mouseMove(f.window.windowHandle(), QPoint(150, 100));
+    QTest::mouseMove(f.window.windowHandle(), pos);
+    QCOMPARE(f.window.windowHandle()->cursor().shape(), Qt::CursorShape(shape));
+}
+
+void TestPinnedImageWindow::draggingACornerKeepsTheProportions_data()
+{
+    QTest::addColumn<QPoint>("press"); // in the window
+    QTest::addColumn<QPoint>("delta");
+    QTest::addColumn<QRect>("expected");
+    // The window is (200, 150, 300, 200) showing a 3:2 image. The corner follows whichever of
+    // width and height the pointer changed more, and the opposite corner stays put.
+    QTest::newRow("bottom-right, mostly sideways")
+        << QPoint(292, 192) << QPoint(60, 6) << QRect(200, 150, 360, 240);
+    QTest::newRow("top-left, mostly up") << QPoint(5, 5) << QPoint(-9, -60) << QRect(110, 90, 390, 260);
+    QTest::newRow("top-right, mostly sideways")
+        << QPoint(295, 6) << QPoint(30, -3) << QRect(200, 130, 330, 220);
+    QTest::newRow("bottom-left, mostly down")
+        << QPoint(6, 194) << QPoint(-3, 45) << QRect(132, 150, 368, 245);
+    QTest::newRow("bottom-right, shrunk past the minimum")
+        << QPoint(292, 192) << QPoint(-280, -20) << QRect(200, 150, 80, 54);
+}
+
+void TestPinnedImageWindow::draggingACornerKeepsTheProportions()
+{
+    QFETCH(QPoint, press);
+    QFETCH(QPoint, delta);
+    QFETCH(QRect, expected);
+    PinnedFixture f(quadrantImage(300, 200), QRect(200, 150, 300, 200));
+    QWindow* window = f.window.windowHandle();
+    QTRY_COMPARE_WITH_TIMEOUT(f.window.geometry(), QRect(200, 150, 300, 200), test::waitTimeout);
+    const QPoint start = f.window.mapToGlobal(press);
+    QTest::mouseMove(window, press);
+    QTest::mousePress(window, Qt::LeftButton, {}, press);
+    // The window changes under the pointer: each position is taken in the window as it is then.
+    for (const QPoint step : {delta / 2, delta})
+        QTest::mouseMove(window, f.window.mapFromGlobal(start + step));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, f.window.mapFromGlobal(start + delta));
+    QCOMPARE(f.window.geometry(), expected);
+}
+
+void TestPinnedImageWindow::draggingTheMiddleMovesTheWindow()
+{
+    PinnedFixture f(quadrantImage(300, 200), QRect(200, 150, 300, 200));
+    QWindow* window = f.window.windowHandle();
+    QTRY_COMPARE_WITH_TIMEOUT(f.window.geometry(), QRect(200, 150, 300, 200), test::waitTimeout);
+    // 10 points inside the border is no longer a resize zone.
+    const QPoint press(10, 100);
+    const QPoint start = f.window.mapToGlobal(press);
+    QTest::mouseMove(window, press);
+    QTest::mousePress(window, Qt::LeftButton, {}, press);
+    QTest::mouseMove(window, f.window.mapFromGlobal(start + QPoint(40, 25)));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, f.window.mapFromGlobal(start + QPoint(40, 25)));
+    QCOMPARE(f.window.geometry(), QRect(240, 175, 300, 200));
+}
+
+void TestPinnedImageWindow::hoverGivesTheKeyboard_data()
+{
+    QTest::addColumn<QKeyCombination>("keys");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<bool>("copies");
+    QTest::newRow("Escape") << QKeyCombination(Qt::Key_Escape) << true << false;
+    QTest::newRow("Ctrl+W") << QKeyCombination(Qt::ControlModifier, Qt::Key_W) << true << false;
+    QTest::newRow("Ctrl+C") << QKeyCombination(Qt::ControlModifier, Qt::Key_C) << false << true;
+}
+
+void TestPinnedImageWindow::hoverGivesTheKeyboard()
+{
+    QFETCH(QKeyCombination, keys);
+    QFETCH(bool, closes);
+    QFETCH(bool, copies);
+    PinnedFixture f(quadrantImage(300, 200), QRect(100, 100, 300, 200));
+    // Another window has the keyboard, and the pointer rests on it.
+    QWidget other;
+    other.setGeometry(450, 350, 200, 150);
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    // The platform's own pointer, so that it leaves one window and enters the other.
+    QCursor::setPos(other.mapToGlobal(QPoint(100, 75)));
+    QVERIFY(!f.window.isActiveWindow());
+
+    // The pointer moves onto the pinned window: no click, and the keys go there.
+    QCursor::setPos(f.window.mapToGlobal(QPoint(150, 100)));
+    QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::focusWindow(), f.window.windowHandle(), test::waitTimeout);
+    QTest::keyClick(QGuiApplication::focusWindow(), keys.key(), keys.keyboardModifiers());
+    QCOMPARE(f.window.isVisible(), !closes);
+    QCOMPARE(f.closedBy.size(), closes ? 1 : 0);
+    QCOMPARE(f.copied.size(), copies ? 1 : 0);
+}
+
+void TestPinnedImageWindow::pinButtonIsAnOutlinedCapsule()
+{
+    const QColor page(236, 236, 236);
+    QWidget holder;
+    holder.setPalette(QPalette(Qt::black, page));
+    auto* button = new PinButton(&holder);
+    button->move(20, 20);
+    button->resize(button->sizeHint());
+    holder.resize(200, 100);
+    holder.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&holder));
+    QCOMPARE(button->toolTip(), QStringLiteral("Pin to Screen   Ctrl+P"));
+    QCOMPARE(button->cursor().shape(), Qt::PointingHandCursor);
+    const QFontMetrics metrics(button->font());
+    QCOMPARE(button->height(),
+             std::max(metrics.height(), PinButton::iconPoints) + 2 * PinButton::verticalPadding);
+    const int textWidth = metrics.horizontalAdvance(QStringLiteral("Pin"));
+    QCOMPARE(button->width(),
+             textWidth + PinButton::iconSpacing + PinButton::iconPoints + 2 * PinButton::horizontalPadding);
+
+    const auto face = [button] { return button->grab().toImage().convertToFormat(QImage::Format_ARGB32); };
+    const auto inkIn = [](const QImage& image, const QRect& box) {
+        int darkest = 255;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x)
+                darkest = std::min(darkest, qGray(image.pixel(x, y)));
+        return darkest;
+    };
+    // The word in the text colour, the icon after it lighter; the outline is drawn, the inside
+    // of the capsule stays clear until the pointer is over it.
+    const QImage plain = face();
+    const int w = button->width();
+    const int pad = PinButton::horizontalPadding;
+    const QRect word(pad, PinButton::verticalPadding, textWidth, metrics.height());
+    const QRect icon(w - pad - PinButton::iconPoints, PinButton::verticalPadding, PinButton::iconPoints,
+                     PinButton::iconPoints);
+    QVERIFY2(inkIn(plain, word) < 80, "the word is drawn dark");
+    const int iconInk = inkIn(plain, icon);
+    QVERIFY2(iconInk > inkIn(plain, word) && iconInk < 200, "the icon is drawn, lighter than the word");
+    const QPoint top(w / 2, 0), inside(w / 2, 4);
+    QVERIFY(plain.pixelColor(top).lightness() < page.lightness());
+    QCOMPARE(plain.pixelColor(inside), page);
+
+    QCursor::setPos(holder.mapToGlobal(QPoint(150, 80)));
+    QCursor::setPos(holder.mapToGlobal(button->geometry().center()));
+    QTRY_VERIFY_WITH_TIMEOUT(button->isHovered(), test::waitTimeout);
+    QVERIFY(face().pixelColor(inside).lightness() < page.lightness());
+    QSignalSpy clicked(button, &QAbstractButton::clicked);
+    QTest::mouseClick(holder.windowHandle(), Qt::LeftButton, {}, button->geometry().center());
+    QCOMPARE(clicked.size(), 1);
 }
 
 QTEST_MAIN(TestPinnedImageWindow)

@@ -12,6 +12,7 @@
 #include "toolbar/FontSizePill.h"
 #include "toolbar/HoverableToolbarIcon.h"
 #include "toolbar/PillPopover.h"
+#include "toolbar/PinButton.h"
 #include "toolbar/StrokeWidthPill.h"
 #include "toolbar/TextStylePill.h"
 #include "toolbar/ToolbarOverflowButton.h"
@@ -420,7 +421,8 @@ void TestToolbarFits::iconsAreOneSize()
         ++icons;
     }
     // The eight tools, clear all, undo, redo, background, pin, drag, copy and save when wide.
-    QVERIFY(icons >= (width >= 1400 ? 16 : 8));
+    // Every icon button of the full row: the pin is a labelled capsule and is left out above.
+    QVERIFY(icons >= (width >= 1400 ? 15 : 8));
 }
 
 QTEST_MAIN(TestToolbarFits)

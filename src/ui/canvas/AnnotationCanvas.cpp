@@ -311,6 +311,15 @@ void AnnotationCanvas::mouseReleaseEvent(QMouseEvent* event)
     refreshCursor();
 }
 
+void AnnotationCanvas::enterEvent(QEnterEvent* event)
+{
+    // The pointer may arrive without moving, when a widget over the canvas goes away: the tool's
+    // cursor shows at once all the same.
+    m_hoverPoint = event->position();
+    refreshCursor();
+    QWidget::enterEvent(event);
+}
+
 void AnnotationCanvas::leaveEvent(QEvent* event)
 {
     m_hoverPoint.reset();

@@ -2,9 +2,12 @@
 
 #include "app/AppearanceController.h"
 #include "canvas/AnnotationCanvas.h"
+#include "drag/DragSource.h"
 #include "editor/EditorPills.h"
 #include "editor/EditorSession.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -20,6 +23,53 @@ CanvasArea::CanvasArea(EditorSession& session, AnnotationCanvas* canvas, EditorP
     canvas->installEventFilter(this);
     setMouseTracking(true);
     setAutoFillBackground(false);
+
+    m_commandDragSurface = new QWidget(this);
+    m_commandDragSurface->setCursor(Qt::OpenHandCursor);
+    m_commandDragSurface->hide();
+    // Ctrl may be pressed while any widget of the window has the keyboard.
+    qApp->installEventFilter(this);
+}
+
+DragSource* CanvasArea::installPictureDrag(std::function<QImage()> imageProvider)
+{
+    delete m_pictureDrag;
+    m_pictureDrag = new DragSource(m_commandDragSurface, std::move(imageProvider));
+    m_pictureDrag->setShowsDragCursor(true);
+    // Filters run newest first: this one must see the press before the drag source takes it.
+    m_commandDragSurface->removeEventFilter(this);
+    m_commandDragSurface->installEventFilter(this);
+    connect(m_pictureDrag, &DragSource::dragEnded, this, [this] {
+        m_isPictureDragInFlight = false;
+        // The drag had the keyboard: ask the system where Ctrl is now.
+        setCtrlHeld(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier));
+    });
+    return m_pictureDrag;
+}
+
+void CanvasArea::setCtrlHeld(bool held)
+{
+    m_isCtrlHeld = held;
+    if (!m_isPictureDragInFlight) {
+        setCommandDragActive(held);
+    }
+}
+
+void CanvasArea::setCommandDragActive(bool active)
+{
+    active = active && m_pictureDrag;
+    if (active == m_isCommandDragActive) {
+        return;
+    }
+    m_isCommandDragActive = active;
+    if (active) {
+        m_commandDragSurface->setGeometry(m_canvas->geometry());
+        m_commandDragSurface->raise();
+        m_pills->raise();
+    }
+    // Shown or hidden under a resting pointer, Qt hands the pointer over at once: the cursor
+    // changes without waiting for the mouse to move.
+    m_commandDragSurface->setVisible(active);
 }
 
 CanvasLayout CanvasArea::layout() const
@@ -42,6 +92,7 @@ void CanvasArea::relayout()
     m_canvas->setZoom(l.scale);
     m_canvas->move(l.pictureRect.topLeft().toPoint());
     m_canvas->resize(l.pictureRect.size().toSize().expandedTo(QSize(1, 1)));
+    m_commandDragSurface->setGeometry(m_canvas->geometry());
     m_pills->adjustSize();
     m_pills->move((width() - m_pills->width()) / 2, height() - m_pills->height() - 14);
     m_pills->raise();
@@ -98,6 +149,44 @@ void CanvasArea::wheelEvent(QWheelEvent* event)
 
 bool CanvasArea::eventFilter(QObject* watched, QEvent* event)
 {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == window()) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            // The modifiers of Ctrl's own events do not agree between platforms; its key does.
+            setCtrlHeld(key->key() == Qt::Key_Control ? event->type() == QEvent::KeyPress
+                                                      : key->modifiers().testFlag(Qt::ControlModifier));
+        }
+        return false;
+    }
+    case QEvent::WindowDeactivate:
+        // The release of a Ctrl held while another window has the keyboard never arrives here.
+        if (watched == window()) {
+            setCtrlHeld(false);
+        }
+        return false;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+        if ((watched == m_canvas || watched == m_commandDragSurface) &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            m_isPictureDragInFlight = event->type() == QEvent::MouseButtonPress;
+            if (!m_isPictureDragInFlight) {
+                setCommandDragActive(m_isCtrlHeld);
+            }
+        }
+        break;
+    case QEvent::Wheel:
+        // Ctrl+scroll still zooms while the surface lies over the picture.
+        if (watched == m_commandDragSurface) {
+            wheelEvent(static_cast<QWheelEvent*>(event));
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
     if (watched != m_canvas || !m_isSpacePanActive) {
         return false;
     }

@@ -101,9 +101,8 @@ void EditorView::buildUi()
     m_toolbar->setDragOutButton(dragButton);
 
     // Ctrl+drag on the picture drags the final image out.
-    auto* drag =
-        new DragSource(canvas, [this] { return m_dragImageProvider ? m_dragImageProvider() : QImage(); });
-    drag->setEnabledWhen([] { return QApplication::queryKeyboardModifiers() & Qt::ControlModifier; });
+    auto* drag = m_canvasArea->installPictureDrag(
+        [this] { return m_dragImageProvider ? m_dragImageProvider() : QImage(); });
     connect(drag, &DragSource::dragBegan, this, &EditorView::dragBegan);
     connect(drag, &DragSource::dragEnded, this, &EditorView::dragEnded);
 

@@ -140,6 +140,10 @@ void PinnedImageWindow::enterEvent(QEnterEvent* event)
     if (!m_image.isNull())
         m_closeButton->show();
     updateCursor(event->position().toPoint());
+    // The pointer over the window gives it the keyboard, so Escape, Ctrl+C and Ctrl+W work without
+    // a click first (a click would also start a move or a resize).
+    if (!isActiveWindow())
+        activateWindow();
 }
 
 void PinnedImageWindow::leaveEvent(QEvent* event)
@@ -161,7 +165,7 @@ void PinnedImageWindow::mousePressEvent(QMouseEvent* event)
         QWidget::mousePressEvent(event);
         return;
     }
-    // Keys reach a pinned window once it has been clicked, not merely passed over.
+    // The window manager may have refused the activation on enter; a click asks again.
     activateWindow();
     const ResizeEdges edges = pinned::edgesAt(event->position().toPoint(), size());
     if (edges) {

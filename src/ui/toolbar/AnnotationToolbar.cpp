@@ -7,6 +7,7 @@
 #include "toolbar/ColorPill.h"
 #include "toolbar/FontSizePill.h"
 #include "toolbar/HoverableToolbarIcon.h"
+#include "toolbar/PinButton.h"
 #include "toolbar/StrokeWidthPill.h"
 #include "toolbar/TextStylePill.h"
 #include "toolbar/ToolbarGroup.h"
@@ -162,9 +163,8 @@ void AnnotationToolbar::buildActions(QHBoxLayout* row)
         actionButton(QStringLiteral("image"), withKey(QStringLiteral("Background tool"), QStringLiteral("G")),
                      &AnnotationToolbar::compositeToggleRequested);
     m_backgroundTool->setToggle(true);
-    m_pin = actionButton(QStringLiteral("pin"),
-                         withKey(QStringLiteral("Pin to Screen"), QStringLiteral("Ctrl+P")),
-                         &AnnotationToolbar::pinRequested);
+    m_pin = new PinButton(this);
+    connect(m_pin, &QAbstractButton::clicked, this, &AnnotationToolbar::pinRequested);
     m_copy = actionButton(QStringLiteral("copy"),
                           withKey(QStringLiteral("Copy and Close"), QStringLiteral("Ctrl+C")),
                           &AnnotationToolbar::copyRequested);

@@ -23,6 +23,7 @@ class EditorToolState;
 class FontSizePill;
 class HotkeyPreferences;
 class HoverableToolbarIcon;
+class PinButton;
 class StrokeWidthPill;
 class TextStylePill;
 class ToolbarGroup;
@@ -71,7 +72,7 @@ public:
     HoverableToolbarIcon* redoButton() const { return m_redo; }
     HoverableToolbarIcon* copyButton() const { return m_copy; }
     HoverableToolbarIcon* saveButton() const { return m_save; }
-    HoverableToolbarIcon* pinButton() const { return m_pin; }
+    PinButton* pinButton() const { return m_pin; }
     StrokeWidthPill* strokeWidthPill() const { return m_strokeWidth; }
     ArrowStylePill* arrowStylePill() const { return m_arrowStyle; }
     FontSizePill* fontSizePill() const { return m_fontSize; }
@@ -141,7 +142,7 @@ private:
     HoverableToolbarIcon* m_redo = nullptr;
     HoverableToolbarIcon* m_copy = nullptr;
     HoverableToolbarIcon* m_save = nullptr;
-    HoverableToolbarIcon* m_pin = nullptr;
+    PinButton* m_pin = nullptr;
     QHBoxLayout* m_actions = nullptr;
     QPointer<QWidget> m_dragOut;
     StrokeWidthPill* m_strokeWidth = nullptr;

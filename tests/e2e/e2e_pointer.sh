@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# End to end: what the pointer finds on a real X server. Ctrl over the editor's picture shows the
+# open hand at once, without a mouse move; the pinned window takes the keyboard when the pointer
+# enters it and shows the resize cursor of the zone under the pointer.
+# Usage: e2e_pointer.sh VELMORA CURSORNAME
+set -u
+velmora="$1"
+cursorname="$2"
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+source "$root/scripts/private-session" 1280x800 e2e-pointer
+export VELMORA_STANDALONE=1
+mkdir -p "$XDG_CONFIG_HOME/Velmora"
+convert -size 600x400 gradient:'#FFB040-#E04060' "$work/sample.png"
+
+velmora_windows() { xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null; }
+origin() { # window → "x y width height" of its client area
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+        /^ *Width/ {w=$2} /^ *Height/ {h=$2} END {print x, y, w, h}'
+}
+expect_cursor() { # name what → the cursor shown is `name`, within a second
+    local shown=""
+    for _ in $(seq 1 20); do
+        shown="$("$cursorname")"
+        [ "$shown" = "$1" ] && return 0
+        sleep 0.05
+    done
+    fail "$2: the cursor is \"$shown\", not \"$1\""
+}
+
+"$velmora" edit "$work/sample.png" >"$work/velmora.log" 2>&1 &
+pids+=($!)
+editor=""
+for _ in $(seq 1 100); do
+    editor="$(velmora_windows | head -1)"
+    [ -n "$editor" ] && break
+    sleep 0.1
+done
+[ -n "$editor" ] || { fail "no editor window"; cat "$work/velmora.log"; exit 1; }
+xdotool windowactivate --sync "$editor" 2>/dev/null
+sleep 0.5
+
+# 1. Ctrl over the picture (the arrow tool: a crosshair) and back, the pointer standing still.
+read -r ex ey ew eh < <(origin "$editor")
+xdotool mousemove $((ex + ew / 2)) $((ey + eh / 2 + 20))
+expect_cursor cross "over the picture"
+xdotool keydown ctrl
+expect_cursor openhand "Ctrl held over the picture"
+xdotool keyup ctrl
+expect_cursor cross "Ctrl released over the picture"
+
+# 2. Pinned, with another window holding the keyboard and the pointer away from the pin.
+xdotool key ctrl+p
+pin=""
+for _ in $(seq 1 50); do
+    pin="$(velmora_windows | grep -vx "$editor" | head -1)"
+    [ -n "$pin" ] && break
+    sleep 0.1
+done
+[ -n "$pin" ] || { fail "Ctrl+P showed no pinned window"; exit 1; }
+xdotool windowmove "$pin" 300 150
+sleep 0.5
+read -r px py pw ph < <(origin "$pin")
+show "$work/sample.png" other 20 600
+xdotool mousemove 60 720
+xdotool windowactivate --sync "$shown" 2>/dev/null
+[ "$(xdotool getactivewindow)" = "$shown" ] || fail "the other window did not take the keyboard"
+
+# The pointer onto the pin's bottom-right corner: no click, and the pin has the keyboard.
+xdotool mousemove $((px + pw - 5)) $((py + ph - 5))
+active=""
+for _ in $(seq 1 20); do
+    active="$(xdotool getactivewindow)"
+    [ "$active" = "$pin" ] && break
+    sleep 0.05
+done
+[ "$active" = "$pin" ] || fail "the pinned window did not take the keyboard on hover"
+expect_cursor size_fdiag "bottom-right corner"
+for spot in "size_bdiag top-right $((px + pw - 4)) $((py + 4))" "size_hor left-edge $((px + 3)) $((py + ph / 2))" \
+    "size_ver bottom-edge $((px + pw / 2)) $((py + ph - 3))" "left_ptr middle $((px + pw / 2)) $((py + ph / 2))"; do
+    read -r name label x y <<<"$spot"
+    xdotool mousemove "$x" "$y"
+    expect_cursor "$name" "$label of the pinned window"
+done
+
+# Escape, sent to wherever the keyboard is, closes the pin.
+xdotool key Escape
+for _ in $(seq 1 40); do
+    velmora_windows | grep -qx "$pin" || break
+    sleep 0.05
+done
+velmora_windows | grep -qx "$pin" && fail "Escape did not reach the hovered pinned window"
+
+if [ "$failures" -eq 0 ]; then
+    echo "e2e pointer: all checks passed"
+    exit 0
+fi
+exit 1
