@@ -47,3 +47,5 @@ time_runs() { # label command… (the output file is appended)
 }
 time_runs "grim" grim
 time_runs "velmora full -o (portal)" "$here/velmora" full -o
+# Where one run's time goes (steps since the process started).
+VELMORA_TIMING=1 "$here/velmora" full -o "$work/timed.png" 2>&1 >/dev/null | sed -n 's/^velmora timing: /  velmora /p'
