@@ -1,5 +1,6 @@
 #include "portal/PortalRequest.h"
 
+#include "PrivateBus.h"
 #include "support/TestSupport.h"
 
 #include <QDBusArgument>
@@ -8,11 +9,8 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVirtualObject>
-#include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -72,18 +70,6 @@ public:
     }
 };
 
-// A session bus that starts no service by itself, listening in `folder`.
-QByteArray busConfig(const QString& folder)
-{
-    return "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-           " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-           "<busconfig><type>session</type><listen>unix:dir=" +
-           folder.toUtf8() +
-           "</listen><auth>EXTERNAL</auth>"
-           "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-           "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
-}
-
 PortalResponse run(const QDBusConnection& bus, int timeoutMs = 5000)
 {
     auto* request = PortalRequest::start(bus, QStringLiteral("org.freedesktop.portal.Screenshot"),
@@ -104,24 +90,11 @@ class TestPortalRequest : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        // A bus that starts no service by itself: the desktop's own portal must not answer when the
-        // stand-in has left.
-        QFile config(m_folder.filePath(QStringLiteral("bus.conf")));
-        QVERIFY(config.open(QIODevice::WriteOnly));
-        config.write(busConfig(m_folder.path()));
-        config.close();
-        m_daemon.start(QStringLiteral("dbus-daemon"),
-                       {QStringLiteral("--config-file=") + config.fileName(), QStringLiteral("--nofork"),
-                        QStringLiteral("--print-address=1")});
-        if (!m_daemon.waitForStarted() || !m_daemon.waitForReadyRead(10000)) {
+        if (!m_bus.start()) {
             QSKIP("dbus-daemon is not available");
         }
-        const QString address = QString::fromUtf8(m_daemon.readLine()).trimmed();
-        m_portal = std::make_unique<QDBusConnection>(
-            QDBusConnection::connectToBus(address, QStringLiteral("portal")));
-        m_client = std::make_unique<QDBusConnection>(
-            QDBusConnection::connectToBus(address, QStringLiteral("client")));
-        QVERIFY(m_portal->isConnected() && m_client->isConnected());
+        m_portal = &m_bus.portal();
+        m_client = &m_bus.client();
         QVERIFY(
             m_portal->registerVirtualObject(QLatin1String(desktopPath), &m_fake, QDBusConnection::SubPath));
     }
@@ -135,16 +108,6 @@ private Q_SLOTS:
         if (!m_portal->interface()->isServiceRegistered(QLatin1String(desktopService))) {
             QVERIFY(m_portal->registerService(QLatin1String(desktopService)));
         }
-    }
-
-    void cleanupTestCase()
-    {
-        m_client.reset();
-        m_portal.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("portal"));
-        QDBusConnection::disconnectFromBus(QStringLiteral("client"));
-        m_daemon.kill();
-        m_daemon.waitForFinished();
     }
 
     void requestPathFromSender_data()
@@ -254,11 +217,10 @@ private Q_SLOTS:
     }
 
 private:
-    QTemporaryDir m_folder;
-    QProcess m_daemon;
+    PrivateBus m_bus;
     FakeDesktop m_fake;
-    std::unique_ptr<QDBusConnection> m_portal;
-    std::unique_ptr<QDBusConnection> m_client;
+    QDBusConnection* m_portal = nullptr;
+    QDBusConnection* m_client = nullptr;
 };
 
 QTEST_GUILESS_MAIN(TestPortalRequest)

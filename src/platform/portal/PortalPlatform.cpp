@@ -1,5 +1,6 @@
 #include "portal/PortalPlatform.h"
 
+#include "portal/PortalGlobalShortcuts.h"
 #include "portal/PortalScreenCapture.h"
 
 #include <QDBusConnection>
@@ -23,6 +24,8 @@ std::unique_ptr<Platform> createPortalPlatform()
         timeouts.plainMs = timeouts.interactiveMs = seconds * 1000;
     }
     platform->capture = std::make_unique<portal::PortalScreenCapture>(bus, ScreenLayout::current, timeouts);
+    // Nothing is asked of the portal until the tray instance takes its shortcuts.
+    platform->shortcuts = std::make_unique<portal::PortalGlobalShortcuts>(bus);
     // Every Wayland compositor composites: translucent windows work there.
     platform->compositor =
         std::make_unique<CompositorWatch>(QGuiApplication::platformName() == QLatin1String("wayland"));
