@@ -1,11 +1,11 @@
 #include "portal/PortalPicture.h"
 
 #include "PlatformLog.h"
+#include "imaging/ImageDecoder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QPainter>
 #include <QUrl>
 
@@ -51,7 +51,8 @@ QImage screenPart(const QImage& picture, const QPoint& origin, qreal scale, cons
 {
     const QRectF source((screen.geometry.topLeft() - origin) * scale, QSizeF(screen.geometry.size()) * scale);
     const QSize size = screen.nativeRect().size();
-    QImage part = picture.copy(source.toRect());
+    // The usual case, one screen shown whole: the picture itself, not a copy of it.
+    QImage part = source.toRect() == picture.rect() ? picture : picture.copy(source.toRect());
     if (part.size() != size) {
         part = part.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
@@ -74,7 +75,7 @@ bool liesIn(const QString& folder, const QString& candidate)
 
 } // namespace
 
-std::optional<QList<QImage>> screensFromPicture(const QImage& picture, const ScreenLayout& layout,
+std::optional<QList<QImage>> screensFromPicture(QImage picture, const ScreenLayout& layout,
                                                 const QList<ScreenGeometry>& wanted,
                                                 std::optional<int> focused, QString* error)
 {
@@ -82,7 +83,9 @@ std::optional<QList<QImage>> screensFromPicture(const QImage& picture, const Scr
         *error = QStringLiteral("the desktop's screenshot is empty");
         return std::nullopt;
     }
-    const QImage source = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // Decoded pictures are premultiplied already; a picture held only here converts in place.
+    QImage source = std::move(picture);
+    source.convertTo(QImage::Format_ARGB32_Premultiplied);
     const QRect bounds = logicalBounds(layout);
     if (const auto scale = scaleShowing(source.size(), bounds.size())) {
         QList<QImage> images;
@@ -188,17 +191,13 @@ std::optional<QImage> takePicture(const QString& uri, QString* error)
         return std::nullopt;
     }
     const QString path = url.toLocalFile();
-    QImageReader reader(path);
-    reader.setAutoTransform(false);
-    // A desktop of several large monitors in one picture exceeds Qt's default limit.
-    reader.setAllocationLimit(2048);
-    QImage image = reader.read();
+    // libspng straight into the final buffer, Format_ARGB32_Premultiplied: no conversion after.
+    std::optional<QImage> image = decodeImageFile(path);
     if (isDisposable(path, temporaryFolders(), uint(::getuid()))) {
         QFile::remove(path);
     }
-    if (image.isNull()) {
-        *error =
-            QStringLiteral("cannot read the desktop's screenshot %1: %2").arg(path, reader.errorString());
+    if (!image) {
+        *error = QStringLiteral("cannot read the desktop's screenshot %1").arg(path);
         return std::nullopt;
     }
     return image;

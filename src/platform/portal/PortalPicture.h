@@ -17,7 +17,7 @@ namespace velmora::portal {
 // or only the focused output. In the latter case the screen of that size is taken (`focused`
 // decides between equal screens) and the other wanted screens stay transparent. A picture that
 // fits neither is refused with a reason in `error`.
-std::optional<QList<QImage>> screensFromPicture(const QImage& picture, const ScreenLayout& layout,
+std::optional<QList<QImage>> screensFromPicture(QImage picture, const ScreenLayout& layout,
                                                 const QList<ScreenGeometry>& wanted,
                                                 std::optional<int> focused, QString* error);
 

@@ -73,12 +73,13 @@ void PortalScreenCapture::answered(const PortalResponse& response, bool interact
 }
 
 CaptureJob*
-PortalScreenCapture::grabDesktop(std::function<std::optional<QList<QImage>>(const QImage&, QString*)> cut)
+PortalScreenCapture::grabDesktop(std::function<std::optional<QList<QImage>>(QImage, QString*)> cut)
 {
     auto* job = new CaptureJob;
-    screenshot(m_interactiveOnly, job, [job, cut = std::move(cut)](const QImage& picture) {
+    screenshot(m_interactiveOnly, job, [job, cut = std::move(cut)](QImage picture) {
         QString error;
-        if (auto images = cut(picture, &error)) {
+        // Handed on, not copied: the only reference lets the cut convert the picture in place.
+        if (auto images = cut(std::move(picture), &error)) {
             job->finish(std::move(*images));
         } else {
             qCWarning(lcPlatform).noquote() << "[Velmora] Screenshot portal failed:" << error;
@@ -98,8 +99,8 @@ CaptureJob* PortalScreenCapture::grabScreens(const QList<ScreenGeometry>& screen
     const ScreenLayout layout = m_layout();
     // A desktop that returns only its focused output most likely means the one under the pointer.
     const std::optional<int> focused = layout.screenAt(QCursor::pos());
-    return grabDesktop([layout, screens, focused](const QImage& picture, QString* error) {
-        return screensFromPicture(picture, layout, screens, focused, error);
+    return grabDesktop([layout, screens, focused](QImage picture, QString* error) {
+        return screensFromPicture(std::move(picture), layout, screens, focused, error);
     });
 }
 
@@ -113,14 +114,14 @@ CaptureJob* PortalScreenCapture::grabArea(const QRect& native)
         return job;
     }
     const std::optional<int> focused = layout.screenAt(QCursor::pos());
-    return grabDesktop(
-        [layout, clipped, focused](const QImage& picture, QString* error) -> std::optional<QList<QImage>> {
-            const auto screens = screensFromPicture(picture, layout, layout.screens(), focused, error);
-            if (!screens) {
-                return std::nullopt;
-            }
-            return QList<QImage>{desktopArea(*screens, layout, clipped)};
-        });
+    return grabDesktop([layout, clipped, focused](QImage picture,
+                                                  QString* error) -> std::optional<QList<QImage>> {
+        const auto screens = screensFromPicture(std::move(picture), layout, layout.screens(), focused, error);
+        if (!screens) {
+            return std::nullopt;
+        }
+        return QList<QImage>{desktopArea(*screens, layout, clipped)};
+    });
 }
 
 CaptureJob* PortalScreenCapture::grabWindow(quint32)

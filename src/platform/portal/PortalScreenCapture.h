@@ -41,7 +41,7 @@ private:
     // was already ended (cancelled, failed).
     void screenshot(bool interactive, CaptureJob* job, Picked then);
     void answered(const PortalResponse& response, bool interactive, CaptureJob* job, Picked then);
-    CaptureJob* grabDesktop(std::function<std::optional<QList<QImage>>(const QImage&, QString*)> cut);
+    CaptureJob* grabDesktop(std::function<std::optional<QList<QImage>>(QImage, QString*)> cut);
 
     QDBusConnection m_bus;
     std::function<ScreenLayout()> m_layout;
