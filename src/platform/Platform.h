@@ -13,7 +13,7 @@ namespace velmora {
 // The display server's services, one backend for all of them.
 struct Platform
 {
-    QString name; // "x11", "null"
+    QString name; // "x11", "portal", "null"
     std::unique_ptr<ScreenCapture> capture;
     std::unique_ptr<WindowList> windows;
     std::unique_ptr<FocusTracker> focus;
@@ -22,9 +22,10 @@ struct Platform
     std::unique_ptr<CompositorWatch> compositor;
 };
 
-// Picks the backend for the running Qt platform: "xcb" gets the X11 backend, anything else (no
-// display, offscreen) the null backend, whose captures all fail cleanly. VELMORA_PLATFORM=x11 or
-// =null overrides the choice (tests). Call after the QGuiApplication exists.
+// Picks the backend for the running Qt platform: "xcb" gets the X11 backend, "wayland" the desktop
+// portals, anything else (no display, offscreen) the null backend, whose captures all fail
+// cleanly. VELMORA_PLATFORM=x11, =portal or =null overrides the choice (tests). Call after the
+// QGuiApplication exists.
 std::unique_ptr<Platform> createPlatform();
 
 // Only the compositor watch of the backend createPlatform() would pick, for commands that show

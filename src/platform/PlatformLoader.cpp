@@ -1,5 +1,6 @@
 #include "Platform.h"
 #include "PlatformLog.h"
+#include "portal/PortalPlatform.h"
 #include "x11/X11Platform.h"
 
 #include <QGuiApplication>
@@ -14,8 +15,12 @@ QString wantedBackend()
     if (!wanted.isEmpty()) {
         return wanted;
     }
-    return QGuiApplication::platformName() == QLatin1String("xcb") ? QStringLiteral("x11")
-                                                                   : QStringLiteral("null");
+    const QString qpa = QGuiApplication::platformName();
+    if (qpa == QLatin1String("xcb")) {
+        return QStringLiteral("x11");
+    }
+    // On Wayland no client reads the screen; the desktop portals do it for us.
+    return qpa == QLatin1String("wayland") ? QStringLiteral("portal") : QStringLiteral("null");
 }
 
 } // namespace
@@ -28,6 +33,11 @@ std::unique_ptr<Platform> createPlatform()
             return platform;
         }
         qCWarning(lcPlatform) << "[Velmora] X11 connection failed: using no capture backend";
+    } else if (wanted == QLatin1String("portal")) {
+        if (auto platform = createPortalPlatform()) {
+            return platform;
+        }
+        qCWarning(lcPlatform) << "[Velmora] No session bus for the desktop portals: using no capture backend";
     } else if (wanted != QLatin1String("null")) {
         qCWarning(lcPlatform) << "[Velmora] Unknown VELMORA_PLATFORM" << wanted << "- using none";
     }
@@ -36,12 +46,14 @@ std::unique_ptr<Platform> createPlatform()
 
 std::unique_ptr<CompositorWatch> createCompositorWatch()
 {
-    if (wantedBackend() == QLatin1String("x11")) {
+    const QString wanted = wantedBackend();
+    if (wanted == QLatin1String("x11")) {
         if (auto watch = createX11CompositorWatch()) {
             return watch;
         }
     }
-    return std::make_unique<CompositorWatch>(false);
+    // Every Wayland compositor composites.
+    return std::make_unique<CompositorWatch>(QGuiApplication::platformName() == QLatin1String("wayland"));
 }
 
 } // namespace velmora
