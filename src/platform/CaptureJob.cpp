@@ -6,6 +6,13 @@ namespace velmora {
 
 CaptureJob::CaptureJob(QObject* parent) : QObject(parent) {}
 
+CaptureJob* CaptureJob::failedWith(const QString& message)
+{
+    auto* job = new CaptureJob;
+    job->fail(message);
+    return job;
+}
+
 bool CaptureJob::settle(Status status)
 {
     // The job's own thread reads the outcome only after the queued call below, which orders

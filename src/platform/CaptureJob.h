@@ -22,6 +22,9 @@ public:
 
     explicit CaptureJob(QObject* parent = nullptr);
 
+    // A job that has already failed with this message, for requests refused before any work.
+    static CaptureJob* failedWith(const QString& message);
+
     Status status() const { return m_status; }
     // After done(): the pictures, in the order the request named them (one for a single grab).
     // Each carries its devicePixelRatio.

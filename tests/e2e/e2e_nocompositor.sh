@@ -20,10 +20,6 @@ convert -size 400x250 xc:'#FFD020' "$work/sample.png"
 probe() { # file x y → "r g b"
     convert "$1" -format "%[fx:int(255*u.p{$2,$3}.r)] %[fx:int(255*u.p{$2,$3}.g)] %[fx:int(255*u.p{$2,$3}.b)]" info:
 }
-origin() { # window → "x y width height" of its client area
-    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-        /^ *Width/ {w=$2} /^ *Height/ {h=$2} END {print x, y, w, h}'
-}
 is_background() { # "r g b" → whether it is the desktop's colour (give or take rounding)
     read -r r g b <<<"$1"
     [ $((r - 60)) -ge -2 ] && [ $((r - 60)) -le 2 ] && [ $((g - 180)) -ge -2 ] && [ $((g - 180)) -le 2 ] &&
@@ -32,20 +28,9 @@ is_background() { # "r g b" → whether it is the desktop's colour (give or take
 import -window root "$work/desktop.png"
 is_background "$(probe "$work/desktop.png" 800 500)" || fail "the desktop background was not set"
 
-velmora_windows() { xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null; }
 
 # The editor, then its picture pinned with Ctrl+P.
-"$velmora" edit "$work/sample.png" >"$work/velmora.log" 2>&1 &
-pids+=($!)
-editor=""
-for _ in $(seq 1 100); do
-    editor="$(velmora_windows | head -1)"
-    [ -n "$editor" ] && break
-    sleep 0.1
-done
-[ -n "$editor" ] || { fail "no editor window"; cat "$work/velmora.log"; exit 1; }
-xdotool windowactivate --sync "$editor" 2>/dev/null
-sleep 0.5
+open_editor "$velmora" "$work/sample.png"
 xdotool key ctrl+p
 pin=""
 for _ in $(seq 1 50); do
@@ -57,7 +42,7 @@ done
 # Onto a part of the desktop where nothing else is.
 xdotool windowmove "$pin" 40 40
 sleep 0.5
-read -r px py pw ph < <(origin "$pin")
+read -r px py pw ph < <(client_area "$pin")
 import -window root "$work/pinned.png"
 [ -n "$shots" ] && convert "$work/pinned.png" -crop "$((pw + 40))x$((ph + 40))+$((px - 20))+$((py - 20))" +repage \
     "$shots/pinned-no-compositor.png"
@@ -92,7 +77,7 @@ if [ -z "$pill" ]; then
     fail "Ctrl+C in the pinned window showed no pill"
 else
     sleep 0.2 # its fade-in
-    read -r lx ly lw lh < <(origin "$pill")
+    read -r lx ly lw lh < <(client_area "$pill")
     import -window root "$work/pill.png"
     [ -n "$shots" ] && convert "$work/pill.png" -crop "$((lw + 40))x$((lh + 40))+$((lx - 20))+$((ly - 20))" +repage \
         "$shots/pill-no-compositor.png"

@@ -12,11 +12,6 @@ export VELMORA_STANDALONE=1
 mkdir -p "$XDG_CONFIG_HOME/Velmora"
 convert -size 600x400 gradient:'#FFB040-#E04060' "$work/sample.png"
 
-velmora_windows() { xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null; }
-origin() { # window → "x y width height" of its client area
-    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-        /^ *Width/ {w=$2} /^ *Height/ {h=$2} END {print x, y, w, h}'
-}
 expect_cursor() { # name what → the cursor shown is `name`, within a second
     local shown=""
     for _ in $(seq 1 20); do
@@ -27,20 +22,10 @@ expect_cursor() { # name what → the cursor shown is `name`, within a second
     fail "$2: the cursor is \"$shown\", not \"$1\""
 }
 
-"$velmora" edit "$work/sample.png" >"$work/velmora.log" 2>&1 &
-pids+=($!)
-editor=""
-for _ in $(seq 1 100); do
-    editor="$(velmora_windows | head -1)"
-    [ -n "$editor" ] && break
-    sleep 0.1
-done
-[ -n "$editor" ] || { fail "no editor window"; cat "$work/velmora.log"; exit 1; }
-xdotool windowactivate --sync "$editor" 2>/dev/null
-sleep 0.5
+open_editor "$velmora" "$work/sample.png"
 
 # 1. Ctrl over the picture (the arrow tool: a crosshair) and back, the pointer standing still.
-read -r ex ey ew eh < <(origin "$editor")
+read -r ex ey ew eh < <(client_area "$editor")
 xdotool mousemove $((ex + ew / 2)) $((ey + eh / 2 + 20))
 expect_cursor cross "over the picture"
 xdotool keydown ctrl
@@ -59,7 +44,7 @@ done
 [ -n "$pin" ] || { fail "Ctrl+P showed no pinned window"; exit 1; }
 xdotool windowmove "$pin" 300 150
 sleep 0.5
-read -r px py pw ph < <(origin "$pin")
+read -r px py pw ph < <(client_area "$pin")
 show "$work/sample.png" other 20 600
 xdotool mousemove 60 720
 xdotool windowactivate --sync "$shown" 2>/dev/null

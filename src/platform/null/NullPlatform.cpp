@@ -8,9 +8,7 @@ const char* const noDisplay = "no display to capture: Velmora needs an X11 or Wa
 
 CaptureJob* failedJob()
 {
-    auto* job = new CaptureJob;
-    job->fail(QString::fromLatin1(noDisplay));
-    return job;
+    return CaptureJob::failedWith(QString::fromLatin1(noDisplay));
 }
 
 class NullScreenCapture final : public ScreenCapture

@@ -92,9 +92,7 @@ PortalScreenCapture::grabDesktop(std::function<std::optional<QList<QImage>>(QIma
 CaptureJob* PortalScreenCapture::grabScreens(const QList<ScreenGeometry>& screens)
 {
     if (screens.isEmpty()) {
-        auto* job = new CaptureJob;
-        job->fail(QStringLiteral("there is no screen to capture"));
-        return job;
+        return CaptureJob::failedWith(QStringLiteral("there is no screen to capture"));
     }
     const ScreenLayout layout = m_layout();
     // A desktop that returns only its focused output most likely means the one under the pointer.
@@ -109,9 +107,7 @@ CaptureJob* PortalScreenCapture::grabArea(const QRect& native)
     const ScreenLayout layout = m_layout();
     const QRect clipped = layout.clipToScreens(native);
     if (clipped.isEmpty()) {
-        auto* job = new CaptureJob;
-        job->fail(QStringLiteral("the area lies off every screen"));
-        return job;
+        return CaptureJob::failedWith(QStringLiteral("the area lies off every screen"));
     }
     const std::optional<int> focused = layout.screenAt(QCursor::pos());
     return grabDesktop([layout, clipped, focused](QImage picture,

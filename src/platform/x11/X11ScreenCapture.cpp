@@ -72,9 +72,7 @@ X11ScreenCapture::X11ScreenCapture(std::shared_ptr<X11Connection> connection,
 CaptureJob* X11ScreenCapture::grabScreens(const QList<ScreenGeometry>& screens)
 {
     if (screens.isEmpty()) {
-        auto* job = new CaptureJob;
-        job->fail(QStringLiteral("there is no screen to capture"));
-        return job;
+        return CaptureJob::failedWith(QStringLiteral("there is no screen to capture"));
     }
     return startJob(
         [x = m_connection, reader = m_reader, screens](QString* error) -> std::optional<QList<QImage>> {
@@ -104,9 +102,7 @@ CaptureJob* X11ScreenCapture::grabArea(const QRect& native)
     const ScreenLayout layout = m_layout();
     const QRect clipped = layout.clipToScreens(native);
     if (clipped.isEmpty()) {
-        auto* job = new CaptureJob;
-        job->fail(QStringLiteral("the area lies off every screen"));
-        return job;
+        return CaptureJob::failedWith(QStringLiteral("the area lies off every screen"));
     }
     // Screens of different sizes leave holes inside the clipped rectangle; those stay blank.
     QRegion shown;
