@@ -5,7 +5,6 @@
 #include "shell/PinnedGeometry.h"
 #include "shell/PinnedImageWindow.h"
 #include "support/TestSupport.h"
-#include "toolbar/PinButton.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -125,7 +124,6 @@ private Q_SLOTS:
     void draggingTheMiddleMovesTheWindow();
     void hoverGivesTheKeyboard_data();
     void hoverGivesTheKeyboard();
-    void pinButtonIsAnOutlinedCapsule();
 };
 
 void TestPinnedImageWindow::resizeKeepsTheImageProportions_data()
@@ -528,58 +526,6 @@ void TestPinnedImageWindow::hoverGivesTheKeyboard()
     QCOMPARE(f.window.isVisible(), !closes);
     QCOMPARE(f.closedBy.size(), closes ? 1 : 0);
     QCOMPARE(f.copied.size(), copies ? 1 : 0);
-}
-
-void TestPinnedImageWindow::pinButtonIsAnOutlinedCapsule()
-{
-    const QColor page(236, 236, 236);
-    QWidget holder;
-    holder.setPalette(QPalette(Qt::black, page));
-    auto* button = new PinButton(&holder);
-    button->move(20, 20);
-    button->resize(button->sizeHint());
-    holder.resize(200, 100);
-    holder.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&holder));
-    QCOMPARE(button->toolTip(), QStringLiteral("Pin to Screen   Ctrl+P"));
-    QCOMPARE(button->cursor().shape(), Qt::PointingHandCursor);
-    const QFontMetrics metrics(button->font());
-    QCOMPARE(button->height(),
-             std::max(metrics.height(), PinButton::iconPoints) + 2 * PinButton::verticalPadding);
-    const int textWidth = metrics.horizontalAdvance(QStringLiteral("Pin"));
-    QCOMPARE(button->width(),
-             textWidth + PinButton::iconSpacing + PinButton::iconPoints + 2 * PinButton::horizontalPadding);
-
-    const auto face = [button] { return button->grab().toImage().convertToFormat(QImage::Format_ARGB32); };
-    const auto inkIn = [](const QImage& image, const QRect& box) {
-        int darkest = 255;
-        for (int y = box.top(); y <= box.bottom(); ++y)
-            for (int x = box.left(); x <= box.right(); ++x)
-                darkest = std::min(darkest, qGray(image.pixel(x, y)));
-        return darkest;
-    };
-    // The word in the text colour, the icon after it lighter; the outline is drawn, the inside
-    // of the capsule stays clear until the pointer is over it.
-    const QImage plain = face();
-    const int w = button->width();
-    const int pad = PinButton::horizontalPadding;
-    const QRect word(pad, PinButton::verticalPadding, textWidth, metrics.height());
-    const QRect icon(w - pad - PinButton::iconPoints, PinButton::verticalPadding, PinButton::iconPoints,
-                     PinButton::iconPoints);
-    QVERIFY2(inkIn(plain, word) < 80, "the word is drawn dark");
-    const int iconInk = inkIn(plain, icon);
-    QVERIFY2(iconInk > inkIn(plain, word) && iconInk < 200, "the icon is drawn, lighter than the word");
-    const QPoint top(w / 2, 0), inside(w / 2, 4);
-    QVERIFY(plain.pixelColor(top).lightness() < page.lightness());
-    QCOMPARE(plain.pixelColor(inside), page);
-
-    QCursor::setPos(holder.mapToGlobal(QPoint(150, 80)));
-    QCursor::setPos(holder.mapToGlobal(button->geometry().center()));
-    QTRY_VERIFY_WITH_TIMEOUT(button->isHovered(), test::waitTimeout);
-    QVERIFY(face().pixelColor(inside).lightness() < page.lightness());
-    QSignalSpy clicked(button, &QAbstractButton::clicked);
-    QTest::mouseClick(holder.windowHandle(), Qt::LeftButton, {}, button->geometry().center());
-    QCOMPARE(clicked.size(), 1);
 }
 
 QTEST_MAIN(TestPinnedImageWindow)
