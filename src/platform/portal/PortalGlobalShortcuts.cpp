@@ -94,20 +94,30 @@ PortalGlobalShortcuts::PortalGlobalShortcuts(QDBusConnection bus, int timeoutMs,
     qDBusRegisterMetaType<QList<PortalShortcut>>();
 }
 
-bool PortalGlobalShortcuts::offersInterface()
+bool globalShortcutsOffered(QDBusConnection bus, int timeoutMs)
 {
+    if (!bus.isConnected()) {
+        return false;
+    }
     QDBusMessage get = QDBusMessage::createMethodCall(
         QLatin1String(desktopService), QLatin1String(desktopPath),
         QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << QLatin1String(shortcutsInterface) << QStringLiteral("version");
-    // Asked once, when the tray instance first takes its shortcuts; a portal that takes longer
-    // than this to say whether it exists is as good as absent.
-    const QDBusMessage reply = m_bus.call(get, QDBus::Block, 3000);
+    const QDBusMessage reply = bus.call(get, QDBus::Block, timeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage) {
         qCWarning(lcPlatform).noquote() << "[Velmora] No GlobalShortcuts portal:" << reply.errorMessage();
         return false;
     }
     return true;
+}
+
+bool PortalGlobalShortcuts::offersInterface() const
+{
+    if (m_offered) {
+        return *m_offered;
+    }
+    // Asked once, when the tray instance first takes its shortcuts.
+    return globalShortcutsOffered(m_bus);
 }
 
 QList<Hotkey> PortalGlobalShortcuts::grab(const QList<Hotkey>& hotkeys)
