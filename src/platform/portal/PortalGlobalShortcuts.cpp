@@ -94,9 +94,12 @@ PortalGlobalShortcuts::PortalGlobalShortcuts(QDBusConnection bus, int timeoutMs,
     qDBusRegisterMetaType<QList<PortalShortcut>>();
 }
 
-bool globalShortcutsOffered(QDBusConnection bus, int timeoutMs)
+bool globalShortcutsOffered(QDBusConnection bus, int timeoutMs, QString* why)
 {
     if (!bus.isConnected()) {
+        if (why) {
+            *why = QStringLiteral("no session bus");
+        }
         return false;
     }
     QDBusMessage get = QDBusMessage::createMethodCall(
@@ -105,7 +108,9 @@ bool globalShortcutsOffered(QDBusConnection bus, int timeoutMs)
     get << QLatin1String(shortcutsInterface) << QStringLiteral("version");
     const QDBusMessage reply = bus.call(get, QDBus::Block, timeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage) {
-        qCWarning(lcPlatform).noquote() << "[Velmora] No GlobalShortcuts portal:" << reply.errorMessage();
+        if (why) {
+            *why = reply.errorMessage();
+        }
         return false;
     }
     return true;
@@ -113,11 +118,15 @@ bool globalShortcutsOffered(QDBusConnection bus, int timeoutMs)
 
 bool PortalGlobalShortcuts::offersInterface() const
 {
-    if (m_offered) {
-        return *m_offered;
+    QString why = QStringLiteral("the desktop offers none");
+    // Asked once, when the tray instance first takes its shortcuts, unless already known. Said
+    // here rather than where it is found out: only the tray instance takes shortcuts, and a
+    // one-shot command must stay silent.
+    if (m_offered ? *m_offered : globalShortcutsOffered(m_bus, 3000, &why)) {
+        return true;
     }
-    // Asked once, when the tray instance first takes its shortcuts.
-    return globalShortcutsOffered(m_bus);
+    qCWarning(lcPlatform).noquote() << "[Velmora] No GlobalShortcuts portal:" << why;
+    return false;
 }
 
 QList<Hotkey> PortalGlobalShortcuts::grab(const QList<Hotkey>& hotkeys)
@@ -132,7 +141,7 @@ QList<Hotkey> PortalGlobalShortcuts::grab(const QList<Hotkey>& hotkeys)
         }
     }
     if (m_state == State::unknown) {
-        m_state = m_bus.isConnected() && offersInterface() ? State::creating : State::unavailable;
+        m_state = offersInterface() ? State::creating : State::unavailable;
         if (m_state == State::creating) {
             m_bus.connect(QLatin1String(desktopService), QLatin1String(desktopPath),
                           QLatin1String(shortcutsInterface), QStringLiteral("Activated"), this,

@@ -71,9 +71,10 @@ private:
     std::optional<bool> m_offered;
 };
 
-// Whether the desktop portal on `bus` offers org.freedesktop.portal.GlobalShortcuts. Blocks for at
-// most `timeoutMs`; a portal that takes longer is as good as absent.
-bool globalShortcutsOffered(QDBusConnection bus, int timeoutMs = 3000);
+// Whether the desktop portal on `bus` offers org.freedesktop.portal.GlobalShortcuts, silently; `why`
+// gets the reason when not. Blocks for at most `timeoutMs`; a portal that takes longer is as good
+// as absent.
+bool globalShortcutsOffered(QDBusConnection bus, int timeoutMs = 3000, QString* why = nullptr);
 
 // The id a hotkey is bound under.
 QString portalShortcutId(const Hotkey& hotkey);
