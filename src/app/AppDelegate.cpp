@@ -112,6 +112,7 @@ void AppDelegate::setupTray()
         return TrayMenu::Availability{hasLastScreenshot(), m_state->lastClosedSession() != nullptr};
     });
     m_trayMenu->setCapabilities(m_platform->capabilities);
+    PreferencesWindowController::shared().setCapabilities(m_platform->capabilities);
     connect(m_trayMenu.get(), &TrayMenu::triggered, this, [this](TrayMenu::Command command) {
         switch (command) {
         case TrayMenu::Command::captureRegion:
