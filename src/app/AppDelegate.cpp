@@ -111,6 +111,8 @@ void AppDelegate::setupTray()
     m_trayMenu = std::make_unique<TrayMenu>(HotkeyPreferences::shared(), [this] {
         return TrayMenu::Availability{hasLastScreenshot(), m_state->lastClosedSession() != nullptr};
     });
+    m_trayMenu->setCapabilities(m_platform->capabilities);
+    PreferencesWindowController::shared().setCapabilities(m_platform->capabilities);
     connect(m_trayMenu.get(), &TrayMenu::triggered, this, [this](TrayMenu::Command command) {
         switch (command) {
         case TrayMenu::Command::captureRegion:

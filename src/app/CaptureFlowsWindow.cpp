@@ -10,7 +10,8 @@
 #include <QThreadPool>
 
 // The window flow: the window picker over the frozen screens, then the window grabbed alone and
-// placed on the desktop picture that lies behind it.
+// placed on the desktop picture that lies behind it. Where no window is listed (Wayland) the
+// desktop's own picker chooses and grabs the window instead.
 
 namespace velmora {
 
@@ -20,6 +21,17 @@ bool CaptureFlows::startWindowCapture()
         return false;
     }
     const ScreenLayout layout = m_services.screens();
+    const PlatformCapabilities& can = m_services.platform.capabilities;
+    if (!can.windowList && can.interactiveWindowGrab) {
+        // Velmora's picker would show an empty desktop; the desktop's dialog knows the windows.
+        const ScreenGeometry screen = layout.screens().value(screenUnderPointer(layout).value_or(0));
+        CaptureJob* job = m_services.platform.capture->grabWindow(0);
+        connect(job, &CaptureJob::failed, this, &CaptureFlows::fail);
+        connect(job, &CaptureJob::cancelled, this, [this] { end(CaptureResult::cancelled()); });
+        connect(job, &CaptureJob::done, this,
+                [this, job, screen] { windowCaptured(0, job->image(), screen); });
+        return true;
+    }
     CaptureJob* job = m_services.platform.capture->grabScreens(layout.screens());
     connect(job, &CaptureJob::failed, this, &CaptureFlows::fail);
     connect(job, &CaptureJob::cancelled, this, [this] { end(CaptureResult::cancelled()); });

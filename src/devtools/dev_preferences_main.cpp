@@ -13,7 +13,8 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 
-// velmora-dev-preferences [--tab N] [--record] [--appearance system|light|dark] [--grab FOLDER]: the
+// velmora-dev-preferences [--tab N] [--record] [--appearance system|light|dark] [--grab FOLDER]
+// [--shortcuts grabbed|portal|none]: the
 // preferences window on throw-away settings (nothing of the user's is read or written), for looking at it.
 int main(int argc, char* argv[])
 {
@@ -36,7 +37,12 @@ int main(int argc, char* argv[])
         QStringLiteral("Write each tab's whole content (past the scrolling) as PNGs "
                        "into the folder, then quit."),
         QStringLiteral("folder"));
-    parser.addOptions({tab, record, appearance, grab});
+    const QCommandLineOption shortcuts(
+        QStringLiteral("shortcuts"),
+        QStringLiteral("Who takes the global shortcuts: grabbed (X11), portal (the desktop), none (Wayland "
+                       "without the GlobalShortcuts portal)."),
+        QStringLiteral("who"), QStringLiteral("grabbed"));
+    parser.addOptions({tab, record, appearance, grab, shortcuts});
     parser.process(app);
 
     QTemporaryDir folder;
@@ -47,6 +53,14 @@ int main(int argc, char* argv[])
     AppearanceController appearanceController(general);
     PreferencesWindowController controller(
         hotkeys, general, LaunchAtLogin(folder.path(), QCoreApplication::applicationFilePath()), store);
+    if (parser.value(shortcuts) != QLatin1String("grabbed")) {
+        PlatformCapabilities capabilities;
+        capabilities.interactiveWindowGrab = true;
+        capabilities.shortcuts = parser.value(shortcuts) == QLatin1String("portal")
+                                     ? PlatformCapabilities::Shortcuts::desktopAssigned
+                                     : PlatformCapabilities::Shortcuts::unavailable;
+        controller.setCapabilities(capabilities);
+    }
     controller.show();
     controller.window()->tabs()->setCurrentIndex(parser.value(tab).toInt());
     if (parser.isSet(record)) {

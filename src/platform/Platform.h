@@ -2,6 +2,7 @@
 
 #include "CompositorWatch.h"
 #include "GlobalShortcuts.h"
+#include "PlatformCapabilities.h"
 #include "ScreenCapture.h"
 
 #include <QString>
@@ -20,6 +21,7 @@ struct Platform
     std::unique_ptr<RootBackground> rootBackground;
     std::unique_ptr<GlobalShortcuts> shortcuts;
     std::unique_ptr<CompositorWatch> compositor;
+    PlatformCapabilities capabilities;
 };
 
 // Picks the backend for the running Qt platform: "xcb" gets the X11 backend, "wayland" the desktop

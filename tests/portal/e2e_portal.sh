@@ -155,12 +155,25 @@ run region region --geometry 300x200+500+80 -o "$work/region.png"
 convert "$work/known.png" -crop 300x200+500+80 +repage "$work/region-expected.png"
 same "$work/region.png" "$work/region-expected.png" || fail "region --geometry differs from the crop"
 
+# Window capture: Wayland lists no windows, so the desktop's own picker is asked at once (no
+# frozen picture first, no picker of Velmora's over it) and its picture is the capture.
+: >"$work/calls.log"
+run window window -o "$work/window.png"
+[ "$status" = 0 ] || { fail "window -o exited $status"; cat "$work/window.log"; }
+same "$work/window.png" "$work/known.png" || fail "window -o differs from the picture the desktop's picker returned"
+[ "$(grep -c '^Screenshot' "$work/calls.log")" = 1 ] && grep -q '^Screenshot interactive=1' "$work/calls.log" ||
+    { fail "window capture did not make exactly one interactive call"; cat "$work/calls.log"; }
+
 # 2. Cancelled: exit 1, silent, nothing written.
 start_portal cancel
 run cancel full -o "$work/cancel.png"
 [ "$status" = 1 ] || fail "a cancelled portal request exited $status, not 1"
 [ ! -e "$work/cancel.png" ] || fail "a cancelled capture wrote a file"
 [ ! -s "$work/cancel.log" ] || { fail "a cancelled capture printed"; cat "$work/cancel.log"; }
+run cancel-window window -o "$work/cancel-window.png"
+[ "$status" = 1 ] || fail "a window capture cancelled in the desktop's picker exited $status, not 1"
+[ ! -e "$work/cancel-window.png" ] || fail "a cancelled window capture wrote a file"
+[ ! -s "$work/cancel-window.log" ] || { fail "a cancelled window capture printed"; cat "$work/cancel-window.log"; }
 
 # 3. Failed: exit 2 and a log line, after one interactive retry (the refusal came at once).
 start_portal fail
@@ -168,6 +181,9 @@ run failed full -o "$work/failed.png"
 [ "$status" = 2 ] || fail "a failed portal request exited $status, not 2"
 grep -q 'Screenshot portal failed' "$work/failed.log" || { fail "no log line for the failure"; cat "$work/failed.log"; }
 [ "$(grep -c '^Screenshot' "$work/calls.log")" = 2 ] || { fail "not exactly one retry"; cat "$work/calls.log"; }
+run failed-window window -o "$work/failed-window.png"
+[ "$status" = 2 ] || fail "a failed window capture exited $status, not 2"
+[ ! -e "$work/failed-window.png" ] || fail "a failed window capture wrote a file"
 
 # 4. Non-interactive refused, interactive answered: the picture all the same, and said so.
 start_portal refuse-plain

@@ -13,6 +13,7 @@
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -61,6 +62,14 @@ struct Fixture
         return controller->window();
     }
     PreferencesWindow* open() { return open(LaunchAtLogin(autostart(), QStringLiteral("/usr/bin/velmora"))); }
+    PreferencesWindow* open(const PlatformCapabilities& capabilities)
+    {
+        controller = std::make_unique<PreferencesWindowController>(
+            hotkeys, general, LaunchAtLogin(autostart(), QStringLiteral("/usr/bin/velmora")), store);
+        controller->setCapabilities(capabilities);
+        controller->show();
+        return controller->window();
+    }
     QString autostart() const { return home.path() + QStringLiteral("/config/autostart"); }
 
     test::IsolatedHome home;
@@ -95,6 +104,8 @@ private Q_SLOTS:
     void showingTwiceKeepsOneWindow();
     void tabsAndSections();
     void resetInTheHotkeysTab();
+    void hotkeysTabFollowsWhatTheDesktopAllows_data();
+    void hotkeysTabFollowsWhatTheDesktopAllows();
     void appearanceIsStored_data();
     void appearanceIsStored();
     void launchAtStartupFollowsTheAutostartEntry();
@@ -187,6 +198,77 @@ void TestPreferencesWindow::resetInTheHotkeysTab()
 
     QTest::mouseClick(window->hotkeysView()->resetButton(Action::ocr), Qt::LeftButton);
     QCOMPARE(ocr->text(), QStringLiteral("Ctrl+Shift+3"));
+}
+
+void TestPreferencesWindow::hotkeysTabFollowsWhatTheDesktopAllows_data()
+{
+    QTest::addColumn<int>("shortcuts");
+    QTest::addColumn<bool>("windowCapture");
+    QTest::addColumn<bool>("scrollingCapture");
+    QTest::addColumn<QStringList>("commands"); // empty: the recorders are offered
+    using Shortcuts = PlatformCapabilities::Shortcuts;
+    QTest::newRow("x11") << int(Shortcuts::grabbed) << true << true << QStringList();
+    QTest::newRow("wayland with the GlobalShortcuts portal")
+        << int(Shortcuts::desktopAssigned) << true << false << QStringList();
+    QTest::newRow("wayland without it")
+        << int(Shortcuts::unavailable) << true << false
+        << QStringList{"velmora window", "velmora region", "velmora full", "velmora text", "velmora color"};
+    QTest::newRow("no window capture either")
+        << int(Shortcuts::unavailable) << false << false
+        << QStringList{"velmora region", "velmora full", "velmora text", "velmora color"};
+}
+
+void TestPreferencesWindow::hotkeysTabFollowsWhatTheDesktopAllows()
+{
+    QFETCH(int, shortcuts);
+    QFETCH(bool, windowCapture);
+    QFETCH(bool, scrollingCapture);
+    QFETCH(QStringList, commands);
+    Fixture fixture;
+    PlatformCapabilities capabilities;
+    capabilities.shortcuts = PlatformCapabilities::Shortcuts(shortcuts);
+    capabilities.windowList = windowCapture;
+    capabilities.scrollingCapture = scrollingCapture;
+    PreferencesWindow* window = fixture.open(capabilities);
+    window->tabs()->setCurrentIndex(1);
+    HotkeysPreferencesView* view = window->hotkeysView();
+
+    // The editor's own shortcuts are Velmora's to take on every desktop.
+    QVERIFY(view->recorder(Action::saveToDisk));
+    if (commands.isEmpty()) {
+        for (Action action : HotkeyPreferences::captureActions()) {
+            QVERIFY(view->recorder(action));
+            QVERIFY(!view->copyCommandButton(action));
+        }
+        return;
+    }
+    QCOMPARE(view->findChildren<HotkeyRecorderButton*>().size(), 1);
+    const auto sections = view->findChildren<SettingsSection*>();
+    QCOMPARE(sections.first()->title(), QStringLiteral("Capture Shortcuts"));
+    QVERIFY(sections.first()->footerLabel()->text().contains(QLatin1String("keyboard settings")));
+
+    // Each command shows as it is to be typed, and its button copies exactly that.
+    QStringList shown;
+    for (const QLabel* label : sections.first()->findChildren<QLabel*>()) {
+        if (label->text().startsWith(QLatin1String("velmora ")) && label->isVisibleTo(window)) {
+            shown.append(label->text());
+        }
+    }
+    QCOMPARE(shown, commands);
+    QStringList copied;
+    for (Action action : HotkeyPreferences::captureActions()) {
+        QVERIFY(!view->recorder(action));
+        IconButton* copy = view->copyCommandButton(action);
+        if (!copy) {
+            continue;
+        }
+        QVERIFY(copy->isVisibleTo(window));
+        QCOMPARE(copy->toolTip(), QStringLiteral("Copy command"));
+        QGuiApplication::clipboard()->clear();
+        QTest::mouseClick(copy, Qt::LeftButton);
+        copied.append(QGuiApplication::clipboard()->text());
+    }
+    QCOMPARE(copied, commands);
 }
 
 void TestPreferencesWindow::appearanceIsStored_data()

@@ -17,6 +17,8 @@ class TestTrayMenu : public QObject
 private Q_SLOTS:
     void rowsInOrderWithTheShortcutsInForce();
     void rowsThatNeedSomethingAreEnabledOnlyWhenItExists();
+    void capturesTheBackendCannotDoAreDisabledWithTheReason_data();
+    void capturesTheBackendCannotDoAreDisabledWithTheReason();
 };
 
 void TestTrayMenu::rowsInOrderWithTheShortcutsInForce()
@@ -52,6 +54,61 @@ void TestTrayMenu::rowsInOrderWithTheShortcutsInForce()
     tray.action(TrayMenu::Command::captureText)->trigger();
     QCOMPARE(triggered.size(), 1);
     QCOMPARE(triggered.constFirst().at(0).value<TrayMenu::Command>(), TrayMenu::Command::captureText);
+}
+
+void TestTrayMenu::capturesTheBackendCannotDoAreDisabledWithTheReason_data()
+{
+    QTest::addColumn<bool>("windowList");
+    QTest::addColumn<bool>("interactiveWindowGrab");
+    QTest::addColumn<bool>("scrolling");
+    QTest::addColumn<QString>("scrollingReason");
+    QTest::addColumn<bool>("windowEnabled");
+    QTest::newRow("x11") << true << false << true << QString() << true;
+    QTest::newRow("wayland portal") << false << true << false
+                                    << QStringLiteral("Scrolling capture needs the ScreenCast portal")
+                                    << true;
+    QTest::newRow("no display") << false << false << false
+                                << QStringLiteral("Scrolling capture needs a display") << false;
+}
+
+void TestTrayMenu::capturesTheBackendCannotDoAreDisabledWithTheReason()
+{
+    QFETCH(bool, windowList);
+    QFETCH(bool, interactiveWindowGrab);
+    QFETCH(bool, scrolling);
+    QFETCH(QString, scrollingReason);
+    QFETCH(bool, windowEnabled);
+    MemorySettingsStore settings;
+    HotkeyPreferences hotkeys(settings);
+    TrayMenu tray(hotkeys, [] { return TrayMenu::Availability{true, true}; });
+    PlatformCapabilities capabilities;
+    capabilities.windowList = windowList;
+    capabilities.interactiveWindowGrab = interactiveWindowGrab;
+    capabilities.scrollingCapture = scrolling;
+    capabilities.scrollingUnavailableReason = scrollingReason;
+    tray.setCapabilities(capabilities);
+    // Opening the menu again keeps what the backend cannot do.
+    Q_EMIT tray.menu()->aboutToShow();
+
+    QAction* window = tray.action(TrayMenu::Command::captureWindow);
+    QAction* scroll = tray.action(TrayMenu::Command::captureScrolling);
+    QCOMPARE(window->isEnabled(), windowEnabled);
+    QCOMPARE(window->toolTip().contains(QLatin1String("Window capture needs")), !windowEnabled);
+    QCOMPARE(scroll->isEnabled(), scrolling);
+    QCOMPARE(scroll->toolTip().contains(QLatin1String("Scrolling capture needs")), !scrolling);
+    if (!scrolling) {
+        QCOMPARE(scroll->toolTip(), scrollingReason);
+    }
+    QVERIFY(tray.menu()->toolTipsVisible());
+    // The rows it can do are untouched.
+    QVERIFY(tray.action(TrayMenu::Command::captureRegion)->isEnabled());
+    QVERIFY(tray.action(TrayMenu::Command::captureFullScreen)->isEnabled());
+
+    // A disabled row starts nothing.
+    QSignalSpy triggered(&tray, &TrayMenu::triggered);
+    window->trigger();
+    scroll->trigger();
+    QCOMPARE(triggered.size(), int(windowEnabled) + int(scrolling));
 }
 
 void TestTrayMenu::rowsThatNeedSomethingAreEnabledOnlyWhenItExists()

@@ -94,20 +94,39 @@ PortalGlobalShortcuts::PortalGlobalShortcuts(QDBusConnection bus, int timeoutMs,
     qDBusRegisterMetaType<QList<PortalShortcut>>();
 }
 
-bool PortalGlobalShortcuts::offersInterface()
+bool globalShortcutsOffered(QDBusConnection bus, int timeoutMs, QString* why)
 {
+    if (!bus.isConnected()) {
+        if (why) {
+            *why = QStringLiteral("no session bus");
+        }
+        return false;
+    }
     QDBusMessage get = QDBusMessage::createMethodCall(
         QLatin1String(desktopService), QLatin1String(desktopPath),
         QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << QLatin1String(shortcutsInterface) << QStringLiteral("version");
-    // Asked once, when the tray instance first takes its shortcuts; a portal that takes longer
-    // than this to say whether it exists is as good as absent.
-    const QDBusMessage reply = m_bus.call(get, QDBus::Block, 3000);
+    const QDBusMessage reply = bus.call(get, QDBus::Block, timeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage) {
-        qCWarning(lcPlatform).noquote() << "[Velmora] No GlobalShortcuts portal:" << reply.errorMessage();
+        if (why) {
+            *why = reply.errorMessage();
+        }
         return false;
     }
     return true;
+}
+
+bool PortalGlobalShortcuts::offersInterface() const
+{
+    QString why = QStringLiteral("the desktop offers none");
+    // Asked once, when the tray instance first takes its shortcuts, unless already known. Said
+    // here rather than where it is found out: only the tray instance takes shortcuts, and a
+    // one-shot command must stay silent.
+    if (m_offered ? *m_offered : globalShortcutsOffered(m_bus, 3000, &why)) {
+        return true;
+    }
+    qCWarning(lcPlatform).noquote() << "[Velmora] No GlobalShortcuts portal:" << why;
+    return false;
 }
 
 QList<Hotkey> PortalGlobalShortcuts::grab(const QList<Hotkey>& hotkeys)
@@ -122,7 +141,7 @@ QList<Hotkey> PortalGlobalShortcuts::grab(const QList<Hotkey>& hotkeys)
         }
     }
     if (m_state == State::unknown) {
-        m_state = m_bus.isConnected() && offersInterface() ? State::creating : State::unavailable;
+        m_state = offersInterface() ? State::creating : State::unavailable;
         if (m_state == State::creating) {
             m_bus.connect(QLatin1String(desktopService), QLatin1String(desktopPath),
                           QLatin1String(shortcutsInterface), QStringLiteral("Activated"), this,

@@ -45,6 +45,8 @@ public:
     // Returns every combination when the desktop has no GlobalShortcuts portal; otherwise none,
     // since the desktop's answer comes later (and may be the user's).
     QList<Hotkey> grab(const QList<Hotkey>& hotkeys) override;
+    // Whether the desktop offers the interface, when that is already known: not asked again.
+    void setOffered(bool offered) { m_offered = offered; }
 
 Q_SIGNALS:
     // The desktop answered BindShortcuts; `shortcuts` is what it assigned.
@@ -56,7 +58,7 @@ private Q_SLOTS:
 private:
     enum class State { unknown, unavailable, creating, ready };
 
-    bool offersInterface();
+    bool offersInterface() const;
     QList<PortalShortcut> shortcuts() const;
     void createSession();
     void bind();
@@ -66,7 +68,13 @@ private:
     State m_state = State::unknown;
     QString m_session;
     QList<Hotkey> m_hotkeys;
+    std::optional<bool> m_offered;
 };
+
+// Whether the desktop portal on `bus` offers org.freedesktop.portal.GlobalShortcuts, silently; `why`
+// gets the reason when not. Blocks for at most `timeoutMs`; a portal that takes longer is as good
+// as absent.
+bool globalShortcutsOffered(QDBusConnection bus, int timeoutMs = 3000, QString* why = nullptr);
 
 // The id a hotkey is bound under.
 QString portalShortcutId(const Hotkey& hotkey);

@@ -25,11 +25,29 @@ std::unique_ptr<Platform> createPortalPlatform()
     }
     platform->capture = std::make_unique<portal::PortalScreenCapture>(bus, ScreenLayout::current, timeouts);
     // Nothing is asked of the portal until the tray instance takes its shortcuts.
-    platform->shortcuts = std::make_unique<portal::PortalGlobalShortcuts>(bus);
+    platform->capabilities = portalCapabilities(bus);
+    auto shortcuts = std::make_unique<portal::PortalGlobalShortcuts>(bus);
+    shortcuts->setOffered(platform->capabilities.shortcuts ==
+                          PlatformCapabilities::Shortcuts::desktopAssigned);
+    platform->shortcuts = std::move(shortcuts);
     // Every Wayland compositor composites: translucent windows work there.
     platform->compositor =
         std::make_unique<CompositorWatch>(QGuiApplication::platformName() == QLatin1String("wayland"));
     return platform;
+}
+
+PlatformCapabilities portalCapabilities(QDBusConnection bus)
+{
+    PlatformCapabilities capabilities;
+    // Wayland lists no windows to a client; the Screenshot portal's interactive mode lets the
+    // user pick one in the desktop's own dialog.
+    capabilities.interactiveWindowGrab = true;
+    capabilities.scrollingUnavailableReason =
+        QStringLiteral("Scrolling capture needs the ScreenCast portal, which Velmora does not use yet");
+    capabilities.shortcuts = portal::globalShortcutsOffered(bus)
+                                 ? PlatformCapabilities::Shortcuts::desktopAssigned
+                                 : PlatformCapabilities::Shortcuts::unavailable;
+    return capabilities;
 }
 
 } // namespace velmora

@@ -2,11 +2,18 @@
 
 #include "Platform.h"
 
+#include <QDBusConnection>
+
 namespace velmora {
 
 // The Wayland backend: captures and global shortcuts through the desktop portals on the session
 // bus. There is no window list, no focus to give back and no root background on Wayland; those
 // parts are the null backend's. Nullptr without a session bus.
 std::unique_ptr<Platform> createPortalPlatform();
+
+// What the portal backend can do on this desktop: window capture only through the desktop's own
+// picker, no scrolling capture, and global shortcuts where the desktop offers their portal (asked
+// on `bus`, once).
+PlatformCapabilities portalCapabilities(QDBusConnection bus);
 
 } // namespace velmora

@@ -28,6 +28,9 @@ std::unique_ptr<Platform> createX11Platform()
     // Key grabs get a connection of their own, so that its only events are the grabbed presses.
     auto keys = x11::X11Connection::open();
     platform->shortcuts = std::make_unique<x11::X11GlobalShortcuts>(keys ? std::move(keys) : connection);
+    platform->capabilities.windowList = true;
+    platform->capabilities.scrollingCapture = true;
+    platform->capabilities.shortcuts = PlatformCapabilities::Shortcuts::grabbed;
     return platform;
 }
 

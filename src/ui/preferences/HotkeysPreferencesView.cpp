@@ -5,6 +5,9 @@
 #include "preferences/PreferencesColors.h"
 #include "preferences/SettingsSection.h"
 
+#include <QClipboard>
+#include <QFontDatabase>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -27,18 +30,38 @@ protected:
     }
 };
 
+// Velmora takes its own keys on X11: the recorders are the only case there.
+PlatformCapabilities grabbingKeys()
+{
+    PlatformCapabilities capabilities;
+    capabilities.windowList = true;
+    capabilities.scrollingCapture = true;
+    capabilities.shortcuts = PlatformCapabilities::Shortcuts::grabbed;
+    return capabilities;
+}
+
 } // namespace
 
 HotkeysPreferencesView::HotkeysPreferencesView(HotkeyPreferences& preferences, QWidget* parent)
+    : HotkeysPreferencesView(preferences, grabbingKeys(), parent)
+{}
+
+HotkeysPreferencesView::HotkeysPreferencesView(HotkeyPreferences& preferences,
+                                               const PlatformCapabilities& capabilities, QWidget* parent)
     : QWidget(parent), m_preferences(preferences)
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(32, 24, 32, 24);
     column->setSpacing(24);
-    column->addWidget(buildSection(QStringLiteral("Capture Shortcuts"),
-                                   QStringLiteral("Click a shortcut to change it. Press Escape to cancel, "
-                                                  "Delete to clear."),
-                                   HotkeyPreferences::captureActions()));
+    if (capabilities.shortcuts == PlatformCapabilities::Shortcuts::unavailable) {
+        column->addWidget(buildCommandSection(capabilities));
+    } else {
+        column->addWidget(
+            buildSection(QStringLiteral("Capture Shortcuts"),
+                         QStringLiteral("Click a shortcut to change it. Press Escape to cancel, "
+                                        "Delete to clear."),
+                         HotkeyPreferences::captureActions()));
+    }
     column->addWidget(buildSection(QStringLiteral("Editor Shortcuts"),
                                    QStringLiteral("Only active while an editor window is open."),
                                    HotkeyPreferences::editorActions()));
@@ -53,6 +76,38 @@ HotkeyRecorderButton* HotkeysPreferencesView::recorder(HotkeyPreferences::Action
         }
     }
     return nullptr;
+}
+
+IconButton* HotkeysPreferencesView::copyCommandButton(HotkeyPreferences::Action action) const
+{
+    for (const Row& row : m_rows) {
+        if (row.action == action) {
+            return row.copy;
+        }
+    }
+    return nullptr;
+}
+
+QString HotkeysPreferencesView::command(HotkeyPreferences::Action action)
+{
+    using Action = HotkeyPreferences::Action;
+    switch (action) {
+    case Action::window:
+        return QStringLiteral("velmora window");
+    case Action::region:
+        return QStringLiteral("velmora region");
+    case Action::fullScreen:
+        return QStringLiteral("velmora full");
+    case Action::ocr:
+        return QStringLiteral("velmora text");
+    case Action::colorCapture:
+        return QStringLiteral("velmora color");
+    case Action::scrollingCapture:
+        return QStringLiteral("velmora scroll");
+    case Action::saveToDisk:
+        break;
+    }
+    return {};
 }
 
 IconButton* HotkeysPreferencesView::resetButton(HotkeyPreferences::Action action) const
@@ -107,7 +162,59 @@ QWidget* HotkeysPreferencesView::buildRow(HotkeyPreferences::Action action, QWid
     layout->addWidget(reset, 0, Qt::AlignVCenter);
     connect(reset, &QToolButton::clicked, this, [this, action] { m_preferences.reset(action); });
 
-    m_rows.append({action, recorder, reset});
+    m_rows.append({action, recorder, reset, nullptr});
+    return row;
+}
+
+QWidget* HotkeysPreferencesView::buildCommandSection(const PlatformCapabilities& capabilities)
+{
+    auto* section = new SettingsSection(
+        QStringLiteral("Capture Shortcuts"),
+        QStringLiteral("This desktop does not let applications set global shortcuts. Add each command "
+                       "as a custom shortcut in your desktop's keyboard settings."),
+        this);
+    section->contentLayout()->setSpacing(7);
+    bool first = true;
+    for (HotkeyPreferences::Action action : HotkeyPreferences::captureActions()) {
+        // A capture the desktop cannot do here gets no command to bind.
+        if ((action == HotkeyPreferences::Action::window && !capabilities.windowCapture()) ||
+            (action == HotkeyPreferences::Action::scrollingCapture && !capabilities.scrollingCapture)) {
+            continue;
+        }
+        if (!first) {
+            section->contentLayout()->addWidget(new RowDivider(section));
+        }
+        first = false;
+        section->contentLayout()->addWidget(buildCommandRow(action, section));
+    }
+    return section;
+}
+
+QWidget* HotkeysPreferencesView::buildCommandRow(HotkeyPreferences::Action action, QWidget* parent)
+{
+    auto* row = new QWidget(parent);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+
+    auto* title = new QLabel(HotkeyPreferences::title(action), row);
+    QFont titleFont = title->font();
+    titleFont.setPixelSize(13);
+    title->setFont(titleFont);
+    layout->addWidget(title, 1);
+
+    auto* command = new QLabel(HotkeysPreferencesView::command(action), row);
+    QFont commandFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    commandFont.setPixelSize(12);
+    command->setFont(commandFont);
+    command->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(command, 0, Qt::AlignVCenter);
+    auto* copy = new IconButton(QStringLiteral("copy"), QStringLiteral("Copy command"), row);
+    layout->addWidget(copy, 0, Qt::AlignVCenter);
+    connect(copy, &QToolButton::clicked, this,
+            [action] { QGuiApplication::clipboard()->setText(HotkeysPreferencesView::command(action)); });
+
+    m_rows.append({action, nullptr, nullptr, copy});
     return row;
 }
 

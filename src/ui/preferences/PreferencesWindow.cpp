@@ -40,7 +40,8 @@ QScrollArea* scrolling(QWidget* content)
 } // namespace
 
 PreferencesWindow::PreferencesWindow(HotkeyPreferences& hotkeys, GeneralPreferences& general,
-                                     LaunchAtLogin launchAtLogin, SettingsStore& settings, QWidget* parent)
+                                     LaunchAtLogin launchAtLogin, SettingsStore& settings,
+                                     std::optional<PlatformCapabilities> capabilities, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::WindowMinimizeButtonHint)
 {
@@ -52,7 +53,8 @@ PreferencesWindow::PreferencesWindow(HotkeyPreferences& hotkeys, GeneralPreferen
     m_tabs = new QTabWidget(this);
     m_tabs->setDocumentMode(true);
     m_general = new GeneralPreferencesView(general, std::move(launchAtLogin), settings);
-    m_hotkeys = new HotkeysPreferencesView(hotkeys);
+    m_hotkeys = capabilities ? new HotkeysPreferencesView(hotkeys, *capabilities)
+                             : new HotkeysPreferencesView(hotkeys);
     m_about = new AboutPreferencesView;
     m_tabs->addTab(scrolling(m_general), QStringLiteral("General"));
     m_tabs->addTab(scrolling(m_hotkeys), QStringLiteral("Hotkeys"));
@@ -106,7 +108,7 @@ PreferencesWindowController& PreferencesWindowController::shared()
 void PreferencesWindowController::show()
 {
     if (!m_window) {
-        m_window = new PreferencesWindow(m_hotkeys, m_general, m_launchAtLogin, m_settings);
+        m_window = new PreferencesWindow(m_hotkeys, m_general, m_launchAtLogin, m_settings, m_capabilities);
     }
     if (!m_window->isVisible()) {
         QScreen* screen = QGuiApplication::screenAt(QCursor::pos());

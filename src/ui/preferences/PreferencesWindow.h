@@ -1,9 +1,12 @@
 #pragma once
 
+#include "PlatformCapabilities.h"
 #include "preferences/LaunchAtLogin.h"
 
 #include <QPointer>
 #include <QWidget>
+
+#include <optional>
 
 class QTabWidget;
 
@@ -23,8 +26,11 @@ class PreferencesWindow : public QWidget
 public:
     static constexpr QSize contentSize{520, 380};
 
+    // Without capabilities the shortcuts are Velmora's own to take (X11).
     PreferencesWindow(HotkeyPreferences& hotkeys, GeneralPreferences& general, LaunchAtLogin launchAtLogin,
-                      SettingsStore& settings, QWidget* parent = nullptr);
+                      SettingsStore& settings,
+                      std::optional<PlatformCapabilities> capabilities = std::nullopt,
+                      QWidget* parent = nullptr);
 
     QTabWidget* tabs() const { return m_tabs; }
     GeneralPreferencesView* generalView() const { return m_general; }
@@ -59,6 +65,8 @@ public:
     // Brings the window up: centred on the screen under the pointer when it was not showing (a
     // visible window stays where the user put it), raised and activated.
     void show();
+    // What the display server allows, for the window made from now on.
+    void setCapabilities(const PlatformCapabilities& capabilities) { m_capabilities = capabilities; }
     // The window, once shown; nothing before.
     PreferencesWindow* window() const { return m_window; }
 
@@ -67,6 +75,7 @@ private:
     GeneralPreferences& m_general;
     LaunchAtLogin m_launchAtLogin;
     SettingsStore& m_settings;
+    std::optional<PlatformCapabilities> m_capabilities;
     QPointer<PreferencesWindow> m_window;
 };
 

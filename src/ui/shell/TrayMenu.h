@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PlatformCapabilities.h"
 #include "preferences/HotkeyPreferences.h"
 
 #include <QObject>
@@ -54,6 +55,9 @@ public:
     // Brings the rows up to date: the shortcuts in force and what can act now. Runs each time the
     // menu is about to show.
     void refresh();
+    // Disables the capture rows this backend cannot do, each with a tooltip that says why. Rows
+    // stay enabled until this is called.
+    void setCapabilities(const PlatformCapabilities& capabilities);
 
 Q_SIGNALS:
     void triggered(velmora::TrayMenu::Command command);

@@ -1,0 +1,135 @@
+#include "portal/PortalGlobalShortcuts.h"
+#include "portal/PortalPlatform.h"
+
+#include "PrivateBus.h"
+#include "portal/PortalRequest.h"
+
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
+#include <QTest>
+#include <QThread>
+
+#include <atomic>
+
+using namespace velmora;
+using namespace velmora::portal;
+
+namespace {
+
+// Only the question the capability look-up asks: the GlobalShortcuts interface's version, which
+// a desktop without that portal answers with an error.
+class FakeVersionPortal final : public QDBusVirtualObject
+{
+public:
+    std::atomic<bool> offered = true;
+    std::atomic<int> asked = 0;
+
+    QString introspect(const QString&) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& bus) override
+    {
+        if (message.member() != QLatin1String("Get")) {
+            bus.send(message.createErrorReply(QDBusError::UnknownMethod, message.member()));
+            return true;
+        }
+        ++asked;
+        const bool shortcuts = message.arguments().value(0).toString() ==
+                               QLatin1String("org.freedesktop.portal.GlobalShortcuts");
+        if (offered && shortcuts) {
+            bus.send(message.createReply(QVariant::fromValue(QDBusVariant(1u))));
+        } else {
+            bus.send(message.createErrorReply(QDBusError::InvalidArgs, QStringLiteral("no such interface")));
+        }
+        return true;
+    }
+};
+
+} // namespace
+
+class TestPortalCapabilities : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!m_bus.start()) {
+            QSKIP("dbus-daemon is not available");
+        }
+        // The look-up blocks the caller's thread; the portal answers from its own.
+        m_fake.moveToThread(&m_portalThread);
+        m_portalThread.start();
+        QVERIFY(m_bus.portal().registerVirtualObject(QLatin1String(desktopPath), &m_fake));
+    }
+
+    void cleanupTestCase()
+    {
+        m_portalThread.quit();
+        m_portalThread.wait();
+    }
+
+    void portalBackend_data()
+    {
+        QTest::addColumn<bool>("portalRunning");
+        QTest::addColumn<bool>("offersShortcuts");
+        QTest::addColumn<bool>("desktopAssigns");
+        QTest::newRow("no portal on the bus") << false << false << false;
+        QTest::newRow("portal without GlobalShortcuts") << true << false << false;
+        QTest::newRow("portal with GlobalShortcuts") << true << true << true;
+    }
+
+    void portalBackend()
+    {
+        QFETCH(bool, portalRunning);
+        QFETCH(bool, offersShortcuts);
+        QFETCH(bool, desktopAssigns);
+        if (portalRunning) {
+            QVERIFY(m_bus.portal().registerService(QLatin1String(desktopService)));
+        } else {
+            m_bus.portal().unregisterService(QLatin1String(desktopService));
+        }
+        m_fake.offered = offersShortcuts;
+
+        const PlatformCapabilities capabilities = portalCapabilities(m_bus.client());
+        QCOMPARE(capabilities.shortcuts, desktopAssigns ? PlatformCapabilities::Shortcuts::desktopAssigned
+                                                        : PlatformCapabilities::Shortcuts::unavailable);
+        // Whatever the desktop offers, Wayland lists no windows and Velmora records no screencast.
+        QVERIFY(!capabilities.windowList);
+        QVERIFY(capabilities.interactiveWindowGrab);
+        QVERIFY(capabilities.windowCapture());
+        QVERIFY(!capabilities.scrollingCapture);
+        QVERIFY(capabilities.scrollingUnavailableReason.contains(QLatin1String("ScreenCast portal")));
+    }
+
+    // The shortcuts, once told what the look-up found, do not ask the desktop a second time.
+    void shortcutsTakeTheAnswerFound()
+    {
+        QVERIFY(m_bus.portal().registerService(QLatin1String(desktopService)));
+        m_fake.offered = false;
+        m_fake.asked = 0;
+        PortalGlobalShortcuts shortcuts(m_bus.client());
+        shortcuts.setOffered(false);
+        const QList<Hotkey> hotkeys{Hotkey{19, Hotkey::command | Hotkey::shift}};
+        QCOMPARE(shortcuts.grab(hotkeys), hotkeys);
+        QCOMPARE(m_fake.asked.load(), 0);
+    }
+
+    void nullBackend()
+    {
+        const auto platform = createNullPlatform();
+        const PlatformCapabilities& capabilities = platform->capabilities;
+        QVERIFY(!capabilities.windowCapture());
+        QVERIFY(!capabilities.scrollingCapture);
+        QVERIFY(!capabilities.scrollingUnavailableReason.isEmpty());
+        QCOMPARE(capabilities.shortcuts, PlatformCapabilities::Shortcuts::unavailable);
+    }
+
+private:
+    PrivateBus m_bus;
+    QThread m_portalThread;
+    FakeVersionPortal m_fake;
+};
+
+QTEST_GUILESS_MAIN(TestPortalCapabilities)
+#include "tst_portalcapabilities.moc"
