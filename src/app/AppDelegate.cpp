@@ -176,7 +176,11 @@ void AppDelegate::setupTray()
 
 void AppDelegate::setupHotKey()
 {
-    if (!m_platform->shortcuts) {
+    // Where no key can be taken (Wayland without the shortcut portal, no display), the Hotkeys
+    // tab lists the commands to bind in the desktop's settings; a pill per refused shortcut at
+    // every start would only be noise.
+    if (!m_platform->shortcuts ||
+        m_platform->capabilities.shortcuts == PlatformCapabilities::Shortcuts::unavailable) {
         return;
     }
     m_hotKey = std::make_unique<GlobalHotKey>(
