@@ -134,6 +134,7 @@ private Q_SLOTS:
     void eachChoiceStylesTheTextBeingTyped_data();
     void eachChoiceStylesTheTextBeingTyped();
     void typingRunsOnThroughChoicesAndUndoStepsBack();
+    void undoingAChoiceAfterTheTextIsDoneKeepsItShown();
 };
 
 void TestTypingStyle::eachChoiceStylesTheTextBeingTyped_data()
@@ -220,6 +221,38 @@ void TestTypingStyle::typingRunsOnThroughChoicesAndUndoStepsBack()
     f.press(Qt::Key_Z, Qt::ControlModifier);
     QVERIFY(!f.canvas()->isEditingText());
     QVERIFY(f.session->annotations().isEmpty());
+}
+
+void TestTypingStyle::undoingAChoiceAfterTheTextIsDoneKeepsItShown()
+{
+    Fixture f;
+    f.startText();
+    f.type(QStringLiteral("Hi"));
+    chooseSwatch(f.toolbar()->colorPill(), 3);
+    QTRY_VERIFY_WITH_TIMEOUT(f.fieldHasFocus(), test::waitTimeout);
+    f.press(Qt::Key_Return);
+    QVERIFY(!f.canvas()->isEditingText());
+
+    // The step taken back was recorded while the text was open; the text it brings back is a
+    // finished one, drawn on the picture in its old colour.
+    f.press(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(f.session->annotations().size(), 1);
+    const auto& text = std::get<TextAnnotation>(f.session->annotations().first());
+    QCOMPARE(text.text, QStringLiteral("Hi"));
+    QCOMPARE(text.color, red);
+    QVERIFY(!text.isEditing);
+    QVERIFY(!f.canvas()->isEditingText());
+    const QImage shown = f.canvas()->grab().toImage();
+    const QRect around =
+        QRectF(QPointF(150, 120) * f.canvas()->zoom(), QPointF(250, 180) * f.canvas()->zoom()).toRect();
+    int reddish = 0;
+    for (int y = around.top(); y <= around.bottom(); ++y) {
+        for (int x = around.left(); x <= around.right(); ++x) {
+            const QColor c = shown.pixelColor(x, y);
+            reddish += c.red() > 150 && c.green() < 100 && c.blue() < 100;
+        }
+    }
+    QVERIFY(reddish > 20);
 }
 
 QTEST_MAIN(TestTypingStyle)
