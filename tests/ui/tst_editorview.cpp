@@ -9,7 +9,10 @@
 #include "preferences/SettingsStore.h"
 #include "sidebar/ImageEditorSidebar.h"
 #include "support/TestSupport.h"
+#include "toolbar/AnnotationToolbar.h"
+#include "toolbar/HoverableToolbarIcon.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QPainter>
 #include <QSignalSpy>
@@ -98,6 +101,8 @@ private Q_SLOTS:
     void deleteAndSelectAll();
     void compositeKeyTogglesTheSidebar();
     void compositeKeyIgnoresBareWindowCaptures();
+    void toolKeysWorkWithTheSidebarOpen_data();
+    void toolKeysWorkWithTheSidebarOpen();
     void canvasShowsTheExportAtAnyDensity_data();
     void canvasShowsTheExportAtAnyDensity();
     void liveBackgroundShowsTheExport_data();
@@ -361,6 +366,45 @@ void TestEditorView::compositeKeyIgnoresBareWindowCaptures()
     QTest::keyClick(f.canvas(), Qt::Key_G);
     QVERIFY(!f.session->isBackgroundCompositeEnabled());
     QVERIFY(!f.view->isSidebarVisible());
+}
+
+void TestEditorView::toolKeysWorkWithTheSidebarOpen_data()
+{
+    QTest::addColumn<int>("firstKey");
+    QTest::addColumn<int>("firstTool");
+    QTest::addColumn<int>("lastKey");
+    QTest::addColumn<int>("lastTool");
+    QTest::newRow("T, G, V") << int(Qt::Key_T) << int(AnnotationTool::text) << int(Qt::Key_V)
+                             << int(AnnotationTool::select);
+    QTest::newRow("V, G, T") << int(Qt::Key_V) << int(AnnotationTool::select) << int(Qt::Key_T)
+                             << int(AnnotationTool::text);
+    QTest::newRow("A, G, R") << int(Qt::Key_A) << int(AnnotationTool::arrow) << int(Qt::Key_R)
+                             << int(AnnotationTool::rect);
+}
+
+void TestEditorView::toolKeysWorkWithTheSidebarOpen()
+{
+    QFETCH(int, firstKey);
+    QFETCH(int, firstTool);
+    QFETCH(int, lastKey);
+    QFETCH(int, lastTool);
+    Fixture f;
+    f.view->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.view.get()));
+    // Each key goes where the keyboard really is: the focused widget, else the active window.
+    const auto press = [](int key) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : QApplication::activeWindow(), Qt::Key(key));
+    };
+    press(firstKey);
+    QVERIFY(f.view->toolbar()->toolButton(AnnotationTool(firstTool))->isSelected());
+    press(Qt::Key_G);
+    QVERIFY(f.view->isSidebarVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(f.view->sidebar()->parentWidget()->width(), 250, test::waitTimeout);
+    press(lastKey);
+    QCOMPARE(int(f.view->toolState().selectedTool()), lastTool);
+    QVERIFY(f.view->toolbar()->toolButton(AnnotationTool(lastTool))->isSelected());
+    QVERIFY(!f.view->toolbar()->toolButton(AnnotationTool(firstTool))->isSelected());
 }
 
 void TestEditorView::canvasShowsTheExportAtAnyDensity_data()

@@ -199,6 +199,9 @@ void AnnotationCanvas::syncTextEditor()
             text = nullptr;
         }
     }
+    if (settleStaleEditingTexts()) {
+        return; // the list changed, and that synchronised the editor again
+    }
     if (!text) {
         if (m_textEditor) {
             closeTextEditor();
@@ -227,6 +230,35 @@ void AnnotationCanvas::syncTextEditor()
         m_textEditor->setFocus(Qt::OtherFocusReason);
         Q_EMIT textEditingChanged(true);
     }
+}
+
+bool AnnotationCanvas::settleStaleEditingTexts()
+{
+    if (!m_session) {
+        return false;
+    }
+    // A style picked while a text was typed records the text still open. Stepping back to that
+    // point after the text was finished must not leave it open with no field for it (it would not
+    // be drawn at all): it comes back finished, or goes, if nothing had been typed yet.
+    const auto editing = m_interaction.editingTextId();
+    AnnotationList list = m_session->annotations();
+    bool changed = false;
+    for (qsizetype i = list.size() - 1; i >= 0; --i) {
+        auto* text = std::get_if<TextAnnotation>(&list[i]);
+        if (!text || !text->isEditing || text->id == editing) {
+            continue;
+        }
+        changed = true;
+        if (text->text.isEmpty()) {
+            list.removeAt(i);
+        } else {
+            text->isEditing = false;
+        }
+    }
+    if (changed) {
+        m_session->setAnnotations(list);
+    }
+    return changed;
 }
 
 void AnnotationCanvas::closeTextEditor()

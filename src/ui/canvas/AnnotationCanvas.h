@@ -74,6 +74,8 @@ protected:
 private:
     template <class F> void interact(F&& step);
     void syncTextEditor();
+    // Ends the editing state of texts the canvas is not editing; true when that changed the list.
+    bool settleStaleEditingTexts();
     void closeTextEditor();
     void sessionAnnotationsChanged();
     void toolChanged();

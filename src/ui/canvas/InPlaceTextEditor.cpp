@@ -113,7 +113,15 @@ void InPlaceTextEditor::setAnnotation(const TextAnnotation& annotation, double z
     if (annotation.id != m_id) {
         m_id = annotation.id;
         m_commitRequested = false;
+    } else if (annotation.style != m_style || annotation.color.toQColor() != m_color ||
+               annotation.fontSize != m_fontSize || annotation.hasWhiteStroke != m_hasWhiteStroke) {
+        // A style picked while typing is a step of the editor's history. The field's own undo
+        // must stop there, so Ctrl+Z takes back what was typed since and then that choice, in the
+        // order the user did them, instead of the typing on both sides of it first.
+        m_field->document()->clearUndoRedoStacks();
     }
+    m_fontSize = annotation.fontSize;
+    m_hasWhiteStroke = annotation.hasWhiteStroke;
     m_style = annotation.style;
     m_color = annotation.color.toQColor();
     m_centre = annotation.position * zoom;

@@ -68,6 +68,8 @@ private:
     QPointF m_centre;
     std::optional<double> m_wrapWidth; // zoomed
 
+    double m_fontSize = 32; // the annotation's, unzoomed
+    bool m_hasWhiteStroke = false;
     double m_pixelSize = 32;
     // Changes made by setAnnotation() are not the user's edits and are not reported back.
     bool m_settingText = false;

@@ -49,16 +49,29 @@ SelectionStyleSync::SelectionStyleSync(EditorSession& session, EditorToolState& 
     showValues();
 }
 
+QSet<QUuid> SelectionStyleSync::targetIds() const
+{
+    // The text being typed takes a style as the user picks it, like a selected one: they are
+    // looking at it, and would otherwise have to finish it, restyle it and type on.
+    QSet<QUuid> ids = m_toolState.selectedAnnotationIds();
+    for (const Annotation& annotation : m_session.annotations()) {
+        const auto* text = std::get_if<TextAnnotation>(&annotation);
+        if (text && text->isEditing) {
+            ids.insert(text->id);
+        }
+    }
+    return ids;
+}
+
 void SelectionStyleSync::restyle(const StyleChange& change)
 {
-    m_session.restyleAnnotations(m_toolState.selectedAnnotationIds(), change);
+    m_session.restyleAnnotations(targetIds(), change);
 }
 
 void SelectionStyleSync::pickCustomColor(const Color& color)
 {
     // The first change of a picking records the undo point; the rest join it.
-    if (m_session.restyleAnnotations(m_toolState.selectedAnnotationIds(), SetColor{color},
-                                     !m_isPickingCustomColor)) {
+    if (m_session.restyleAnnotations(targetIds(), SetColor{color}, !m_isPickingCustomColor)) {
         m_isPickingCustomColor = true;
     }
 }
@@ -66,7 +79,7 @@ void SelectionStyleSync::pickCustomColor(const Color& color)
 AnnotationStyle SelectionStyleSync::shownStyle() const
 {
     AnnotationStyle style;
-    const QSet<QUuid>& ids = m_toolState.selectedAnnotationIds();
+    const QSet<QUuid> ids = targetIds();
     if (ids.size() == 1) {
         if (const Annotation* annotation = findAnnotation(m_session.annotations(), *ids.begin())) {
             style = styleOf(*annotation);

@@ -10,8 +10,9 @@ class AnnotationToolbar;
 class EditorSession;
 class EditorToolState;
 
-// Ties the toolbar's style pills to the selection. A style chosen while annotations are selected
-// restyles every selected annotation that has that property, as one undo step; the toolbar still
+// Ties the toolbar's style pills to the selection. A style chosen while annotations are selected,
+// or while a text is being typed, restyles every selected annotation that has that property and
+// the typed text, as one undo step; the toolbar still
 // makes it the style of the next annotation, as it does with nothing selected, so what the user
 // just picked is what they keep drawing with. While exactly one annotation is selected the pills
 // show its values; otherwise they show the tool state.
@@ -23,11 +24,13 @@ public:
     SelectionStyleSync(EditorSession& session, EditorToolState& toolState, AnnotationToolbar& toolbar,
                        QObject* parent = nullptr);
 
-    // The style the pills show: the single selected annotation's values, the tool state's where it
-    // lacks a property or when the selection is not exactly one annotation.
+    // The style the pills show: the single selected (or typed) annotation's values, the tool
+    // state's where it lacks a property or when there is not exactly one such annotation.
     AnnotationStyle shownStyle() const;
 
 private:
+    // The annotations a chosen style applies to: the selection and the text being typed.
+    QSet<QUuid> targetIds() const;
     void restyle(const StyleChange& change);
     void pickCustomColor(const Color& color);
     void showValues();

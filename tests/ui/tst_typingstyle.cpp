@@ -1,0 +1,259 @@
+#include "annotation/AnnotationStyle.h"
+#include "canvas/AnnotationCanvas.h"
+#include "canvas/InPlaceTextEditor.h"
+#include "canvas/TextEditorField.h"
+#include "editor/BackgroundAssetStore.h"
+#include "editor/EditorSession.h"
+#include "editor/EditorToolState.h"
+#include "editor/EditorView.h"
+#include "preferences/HotkeyPreferences.h"
+#include "preferences/SettingsStore.h"
+#include "support/TestSupport.h"
+#include "toolbar/AnnotationToolbar.h"
+#include "toolbar/ColorPill.h"
+#include "toolbar/ColorSwatchButton.h"
+#include "toolbar/ColorSwatchGrid.h"
+#include "toolbar/FontSizePill.h"
+#include "toolbar/PillOptionRow.h"
+#include "toolbar/PillPopover.h"
+#include "toolbar/TextStylePill.h"
+#include "toolbar/WhiteStrokeToggle.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVBoxLayout>
+
+using namespace velmora;
+
+namespace {
+
+const Color red = ColorPill::presets()[0];
+const Color green = ColorPill::presets()[3];
+
+// Opens the pill with a real click and clicks the popover's row with this label.
+void chooseRow(PillButton* pill, const QString& label)
+{
+    QTest::mouseClick(pill, Qt::LeftButton);
+    QVERIFY(pill->isOpen());
+    QVBoxLayout* layout = pill->popover()->rows();
+    for (int i = 0; i < layout->count(); ++i) {
+        auto* row = qobject_cast<PillOptionRow*>(layout->itemAt(i)->widget());
+        if (row && row->text() == label) {
+            QTest::mouseClick(row, Qt::LeftButton);
+            QVERIFY(!pill->isOpen());
+            return;
+        }
+    }
+    QFAIL(qPrintable(QStringLiteral("no row ") + label));
+}
+
+void chooseSwatch(ColorPill* pill, int index)
+{
+    QTest::mouseClick(pill, Qt::LeftButton);
+    QVERIFY(pill->isOpen());
+    QTest::mouseClick(pill->swatchGrid()->swatches().at(index), Qt::LeftButton);
+    QVERIFY(!pill->isOpen());
+}
+
+// An editor with the text tool, over a plain picture.
+struct Fixture
+{
+    QTemporaryDir dir;
+    MemorySettingsStore settings;
+    BackgroundAssetStore wallpapers{dir.filePath(QStringLiteral("wallpapers"))};
+    HotkeyPreferences hotkeys{settings};
+    std::unique_ptr<EditorSession> session;
+    std::unique_ptr<EditorView> view;
+
+    Fixture()
+    {
+        session = std::make_unique<EditorSession>(test::solidImage(400, 300, Qt::white), CaptureKind::region,
+                                                  std::nullopt, false,
+                                                  EditorSession::Services{settings, wallpapers});
+        session->setFontSize(24);
+        session->setTextStyle(TextStyle::standard);
+        view = std::make_unique<EditorView>(*session, settings, hotkeys, false);
+        view->resize(1000, 700);
+        view->show();
+        view->activateWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        view->toolState().setAnnotationColor(red);
+        view->toolState().setAnnotationHasWhiteStroke(false);
+    }
+
+    AnnotationToolbar* toolbar() const { return view->toolbar(); }
+    AnnotationCanvas* canvas() const { return view->canvas(); }
+
+    // Keys go where the keyboard really is: the focused widget of the active window.
+    void type(const QString& keys) const { QTest::keyClicks(QApplication::focusWidget(), keys); }
+    void press(int key, Qt::KeyboardModifiers mods = {}) const
+    {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), mods);
+    }
+
+    void startText()
+    {
+        view->toolState().setSelectedTool(AnnotationTool::text);
+        QTest::mouseClick(canvas(), Qt::LeftButton, {}, (QPointF(200, 150) * canvas()->zoom()).toPoint());
+        QVERIFY(canvas()->isEditingText());
+        QTRY_VERIFY_WITH_TIMEOUT(fieldHasFocus(), test::waitTimeout);
+    }
+
+    bool fieldHasFocus() const
+    {
+        InPlaceTextEditor* editor = canvas()->textEditor();
+        return editor && qobject_cast<TextEditorField*>(QApplication::focusWidget()) &&
+               editor->isAncestorOf(QApplication::focusWidget());
+    }
+
+    // The text being typed, as the session holds it; null when none is.
+    const TextAnnotation* typed() const
+    {
+        for (const Annotation& annotation : session->annotations()) {
+            const auto* text = std::get_if<TextAnnotation>(&annotation);
+            if (text && text->isEditing) {
+                return text;
+            }
+        }
+        return nullptr;
+    }
+    QString fieldText() const { return canvas()->textEditor()->text(); }
+    QColor glyphColour() const
+    {
+        return canvas()->textEditor()->findChild<TextEditorField*>()->palette().color(QPalette::Text);
+    }
+};
+
+} // namespace
+
+class TestTypingStyle : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void eachChoiceStylesTheTextBeingTyped_data();
+    void eachChoiceStylesTheTextBeingTyped();
+    void typingRunsOnThroughChoicesAndUndoStepsBack();
+    void undoingAChoiceAfterTheTextIsDoneKeepsItShown();
+};
+
+void TestTypingStyle::eachChoiceStylesTheTextBeingTyped_data()
+{
+    QTest::addColumn<int>("choice");
+    QTest::newRow("colour") << 0;
+    QTest::newRow("white outline") << 1;
+    QTest::newRow("text style") << 2;
+    QTest::newRow("font size") << 3;
+}
+
+void TestTypingStyle::eachChoiceStylesTheTextBeingTyped()
+{
+    QFETCH(int, choice);
+    Fixture f;
+    f.startText();
+    f.type(QStringLiteral("Hi"));
+    const QFont fontBefore = f.canvas()->textEditor()->fieldFont();
+    const qsizetype steps = f.session->undoStack().size();
+
+    switch (choice) {
+    case 0:
+        chooseSwatch(f.toolbar()->colorPill(), 3);
+        QCOMPARE(f.typed()->color, green);
+        QCOMPARE(f.glyphColour(), green.toQColor());
+        break;
+    case 1:
+        QTest::mouseClick(f.toolbar()->whiteStrokeToggle(), Qt::LeftButton);
+        QVERIFY(f.typed()->hasWhiteStroke);
+        break;
+    case 2:
+        chooseRow(f.toolbar()->textStylePill(), QStringLiteral("Box"));
+        QCOMPARE(f.typed()->style, TextStyle::box);
+        // A box shows white glyphs on the colour.
+        QCOMPARE(f.glyphColour(), QColor(Qt::white));
+        break;
+    case 3:
+        chooseRow(f.toolbar()->fontSizePill(), QStringLiteral("48 pt"));
+        QCOMPARE(f.typed()->fontSize, 48.0);
+        QCOMPARE(f.canvas()->textEditor()->fieldFont().pointSizeF(), fontBefore.pointSizeF() * 2);
+        break;
+    }
+    QCOMPARE(f.session->undoStack().size(), steps + 1);
+    // The text stays open with the caret in it: typing goes on without a click.
+    QVERIFY(f.canvas()->isEditingText());
+    QTRY_VERIFY_WITH_TIMEOUT(f.fieldHasFocus(), test::waitTimeout);
+    f.type(QStringLiteral("!"));
+    QCOMPARE(f.typed()->text, QStringLiteral("Hi!"));
+    QCOMPARE(f.fieldText(), QStringLiteral("Hi!"));
+}
+
+void TestTypingStyle::typingRunsOnThroughChoicesAndUndoStepsBack()
+{
+    Fixture f;
+    f.startText();
+    f.type(QStringLiteral("Hi"));
+    chooseSwatch(f.toolbar()->colorPill(), 3);
+    chooseRow(f.toolbar()->fontSizePill(), QStringLiteral("48 pt"));
+    QTRY_VERIFY_WITH_TIMEOUT(f.fieldHasFocus(), test::waitTimeout);
+    f.type(QStringLiteral("!"));
+
+    QVERIFY(f.canvas()->isEditingText());
+    QCOMPARE(f.typed()->text, QStringLiteral("Hi!"));
+    QCOMPARE(f.typed()->color, green);
+    QCOMPARE(f.typed()->fontSize, 48.0);
+    // The pills show the text being typed.
+    QCOMPARE(f.toolbar()->fontSizePill()->fontSize(), 48.0);
+
+    // Ctrl+Z takes back the last thing done first: the typing after the choices, then each choice,
+    // then the text itself.
+    f.press(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(f.fieldText(), QStringLiteral("Hi"));
+    QCOMPARE(f.typed()->text, QStringLiteral("Hi"));
+    QCOMPARE(f.typed()->fontSize, 48.0);
+    f.press(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(f.typed()->fontSize, 24.0);
+    QCOMPARE(f.typed()->color, green);
+    QCOMPARE(f.fieldText(), QStringLiteral("Hi"));
+    f.press(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(f.typed()->color, red);
+    QCOMPARE(f.glyphColour(), red.toQColor());
+    QCOMPARE(f.fieldText(), QStringLiteral("Hi"));
+    QVERIFY(f.canvas()->isEditingText());
+    f.press(Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(!f.canvas()->isEditingText());
+    QVERIFY(f.session->annotations().isEmpty());
+}
+
+void TestTypingStyle::undoingAChoiceAfterTheTextIsDoneKeepsItShown()
+{
+    Fixture f;
+    f.startText();
+    f.type(QStringLiteral("Hi"));
+    chooseSwatch(f.toolbar()->colorPill(), 3);
+    QTRY_VERIFY_WITH_TIMEOUT(f.fieldHasFocus(), test::waitTimeout);
+    f.press(Qt::Key_Return);
+    QVERIFY(!f.canvas()->isEditingText());
+
+    // The step taken back was recorded while the text was open; the text it brings back is a
+    // finished one, drawn on the picture in its old colour.
+    f.press(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(f.session->annotations().size(), 1);
+    const auto& text = std::get<TextAnnotation>(f.session->annotations().first());
+    QCOMPARE(text.text, QStringLiteral("Hi"));
+    QCOMPARE(text.color, red);
+    QVERIFY(!text.isEditing);
+    QVERIFY(!f.canvas()->isEditingText());
+    const QImage shown = f.canvas()->grab().toImage();
+    const QRect around =
+        QRectF(QPointF(150, 120) * f.canvas()->zoom(), QPointF(250, 180) * f.canvas()->zoom()).toRect();
+    int reddish = 0;
+    for (int y = around.top(); y <= around.bottom(); ++y) {
+        for (int x = around.left(); x <= around.right(); ++x) {
+            const QColor c = shown.pixelColor(x, y);
+            reddish += c.red() > 150 && c.green() < 100 && c.blue() < 100;
+        }
+    }
+    QVERIFY(reddish > 20);
+}
+
+QTEST_MAIN(TestTypingStyle)
+#include "tst_typingstyle.moc"
