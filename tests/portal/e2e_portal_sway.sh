@@ -18,7 +18,7 @@ if [ "${1:-}" != "--inside" ]; then
     folder="$(mktemp -d /tmp/velmora-sway.XXXXXX)"
     trap 'rm -rf "$folder"' EXIT
     cp "$velmora" "$folder/velmora"
-    cp "$root/scripts/wayland-session" "${BASH_SOURCE[0]}" "$folder/"
+    cp "$root/scripts/wayland-session" "$root/tests/portal/wl-pointer" "${BASH_SOURCE[0]}" "$folder/"
     "$root/scripts/as-nobody" "$folder" --limit 80 bash "$folder/$(basename "${BASH_SOURCE[0]}")" --inside
     exit $?
 fi
@@ -50,6 +50,19 @@ status=$?
 [ "$status" = 0 ] || { fail "region --geometry exited $status"; cat "$work/region.log"; }
 convert "$work/grim.png" -crop 300x200+250+180 +repage "$work/region-expected.png"
 same "$work/region.png" "$work/region-expected.png" || fail "region --geometry differs from grim's crop"
+
+# The region picker over the frozen picture, dragged with a virtual pointer: the crop is the
+# dragged rectangle of the frozen picture, nothing of the overlay in it.
+"$here/velmora" region -o "$work/picked.png" 2>"$work/picked.log" &
+picker=$!
+sleep 2
+python3 "$here/wl-pointer" 1280 720 move 410 230 press move 600 330 move 730 420 sleep 0.3 release ||
+    fail "no virtual pointer"
+wait "$picker"
+status=$?
+[ "$status" = 0 ] || { fail "region through the picker exited $status"; cat "$work/picked.log"; }
+convert "$work/grim.png" -crop 320x190+410+230 +repage "$work/picked-expected.png"
+same "$work/picked.png" "$work/picked-expected.png" || fail "the picked region differs from grim's crop"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures failure(s)"
