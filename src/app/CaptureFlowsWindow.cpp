@@ -22,6 +22,11 @@ bool CaptureFlows::startWindowCapture()
     }
     const ScreenLayout layout = m_services.screens();
     const PlatformCapabilities& can = m_services.platform.capabilities;
+    if (!can.windowCapture()) {
+        // Velmora's picker would offer no window at all.
+        fail(can.windowUnavailableReason);
+        return true;
+    }
     if (!can.windowList && can.interactiveWindowGrab) {
         // Velmora's picker would show an empty desktop; the desktop's dialog knows the windows.
         const ScreenGeometry screen = layout.screens().value(screenUnderPointer(layout).value_or(0));

@@ -18,6 +18,8 @@ struct PlatformCapabilities
     bool windowList = false;
     // The desktop's own picker captures a window (ScreenCapture::grabWindow asks it).
     bool interactiveWindowGrab = false;
+    // Why window capture is not offered, in plain words; empty when it is.
+    QString windowUnavailableReason;
     bool scrollingCapture = false;
     // Why scrolling capture is not offered, in plain words; empty when it is.
     QString scrollingUnavailableReason;

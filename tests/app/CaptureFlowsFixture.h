@@ -151,6 +151,7 @@ struct Fixture
     {
         platform.capture.reset(capture);
         platform.windows.reset(windows);
+        platform.capabilities.windowList = true;
         platform.focus.reset(focus);
         QDir().mkpath(dir.filePath(QStringLiteral("working")));
         state = std::make_unique<AppState>(AppState::Services{settings, wallpapers, general, hotkeys, pill,

@@ -51,6 +51,12 @@ status=$?
 convert "$work/grim.png" -crop 300x200+250+180 +repage "$work/region-expected.png"
 same "$work/region.png" "$work/region-expected.png" || fail "region --geometry differs from grim's crop"
 
+# sway's portal has no window picker: window capture says so at once instead of failing in the portal.
+"$here/velmora" window -o "$work/window.png" 2>"$work/window.log"
+status=$?
+[ "$status" = 2 ] || fail "window on sway exited $status, not 2"
+grep -q "cannot pick a window" "$work/window.log" || { fail "window on sway gave no reason"; cat "$work/window.log"; }
+
 # The region picker over the frozen picture, dragged with a virtual pointer: the crop is the
 # dragged rectangle of the frozen picture, nothing of the overlay in it.
 "$here/velmora" region -o "$work/picked.png" 2>"$work/picked.log" &

@@ -96,10 +96,36 @@ private Q_SLOTS:
                                                         : PlatformCapabilities::Shortcuts::unavailable);
         // Whatever the desktop offers, Wayland lists no windows and Velmora records no screencast.
         QVERIFY(!capabilities.windowList);
-        QVERIFY(capabilities.interactiveWindowGrab);
-        QVERIFY(capabilities.windowCapture());
         QVERIFY(!capabilities.scrollingCapture);
         QVERIFY(capabilities.scrollingUnavailableReason.contains(QLatin1String("ScreenCast portal")));
+    }
+
+    // Window capture goes through the desktop's own dialog, which the wlroots portal does not have.
+    void windowPickerByDesktop_data()
+    {
+        QTest::addColumn<QString>("currentDesktop");
+        QTest::addColumn<bool>("picks");
+        QTest::newRow("GNOME") << QStringLiteral("GNOME") << true;
+        QTest::newRow("KDE") << QStringLiteral("KDE") << true;
+        QTest::newRow("Ubuntu's GNOME") << QStringLiteral("ubuntu:GNOME") << true;
+        QTest::newRow("unset") << QString() << true;
+        QTest::newRow("sway") << QStringLiteral("sway") << false;
+        QTest::newRow("Hyprland, any case") << QStringLiteral("Hyprland") << false;
+        QTest::newRow("sway listed second") << QStringLiteral("foo:sway") << false;
+        QTest::newRow("a name containing sway") << QStringLiteral("swaybox") << true;
+    }
+
+    void windowPickerByDesktop()
+    {
+        QFETCH(QString, currentDesktop);
+        QFETCH(bool, picks);
+        QCOMPARE(desktopPicksWindows(currentDesktop), picks);
+        const QByteArray saved = qgetenv("XDG_CURRENT_DESKTOP");
+        qputenv("XDG_CURRENT_DESKTOP", currentDesktop.toUtf8());
+        const PlatformCapabilities capabilities = portalCapabilities(m_bus.client());
+        qputenv("XDG_CURRENT_DESKTOP", saved);
+        QCOMPARE(capabilities.windowCapture(), picks);
+        QCOMPARE(capabilities.windowUnavailableReason.isEmpty(), picks);
     }
 
     // The shortcuts, once told what the look-up found, do not ask the desktop a second time.

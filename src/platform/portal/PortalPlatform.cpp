@@ -6,6 +6,8 @@
 #include <QDBusConnection>
 #include <QGuiApplication>
 
+#include <algorithm>
+
 namespace velmora {
 
 std::unique_ptr<Platform> createPortalPlatform()
@@ -41,13 +43,30 @@ PlatformCapabilities portalCapabilities(QDBusConnection bus)
     PlatformCapabilities capabilities;
     // Wayland lists no windows to a client; the Screenshot portal's interactive mode lets the
     // user pick one in the desktop's own dialog.
-    capabilities.interactiveWindowGrab = true;
+    capabilities.interactiveWindowGrab = desktopPicksWindows(qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
+    if (!capabilities.interactiveWindowGrab) {
+        capabilities.windowUnavailableReason =
+            QStringLiteral("This desktop's screenshot portal cannot pick a window; capture a region instead");
+    }
     capabilities.scrollingUnavailableReason =
         QStringLiteral("Scrolling capture needs the ScreenCast portal, which Velmora does not use yet");
     capabilities.shortcuts = portal::globalShortcutsOffered(bus)
                                  ? PlatformCapabilities::Shortcuts::desktopAssigned
                                  : PlatformCapabilities::Shortcuts::unavailable;
     return capabilities;
+}
+
+bool desktopPicksWindows(const QString& currentDesktop)
+{
+    // These desktops take their Screenshot portal from xdg-desktop-portal-wlr or its forks, which
+    // answer an interactive request with a failure.
+    static const QStringList withoutPicker{QStringLiteral("sway"),     QStringLiteral("wlroots"),
+                                           QStringLiteral("hyprland"), QStringLiteral("river"),
+                                           QStringLiteral("wayfire"),  QStringLiteral("labwc")};
+    const QStringList names = currentDesktop.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    return std::none_of(names.begin(), names.end(), [](const QString& name) {
+        return withoutPicker.contains(name.trimmed(), Qt::CaseInsensitive);
+    });
 }
 
 } // namespace velmora

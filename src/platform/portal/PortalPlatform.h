@@ -16,4 +16,9 @@ std::unique_ptr<Platform> createPortalPlatform();
 // on `bus`, once).
 PlatformCapabilities portalCapabilities(QDBusConnection bus);
 
+// Whether the screenshot portal of the desktop named by XDG_CURRENT_DESKTOP (colon-separated, as
+// the portal reads it) lets the user pick a window in its interactive mode. The wlroots portal
+// refuses interactive screenshots, so sway and its kin have no window capture on Wayland.
+bool desktopPicksWindows(const QString& currentDesktop);
+
 } // namespace velmora
