@@ -29,6 +29,14 @@ inline void fillRow(QImage& image, int y, QRgb colour, int from = 0, int to = -1
     std::fill(line + from, line + (to < 0 ? image.width() : to), colour);
 }
 
+// Copies `count` whole rows of `source` from row `from` into `target` from row `to`.
+inline void copyRows(const QImage& source, int from, QImage& target, int to, int count)
+{
+    for (int y = 0; y < count; ++y) {
+        std::copy_n(source.constScanLine(from + y), pageWidth * 4, target.scanLine(to + y));
+    }
+}
+
 // Lines of "words" whose every pixel row differs (like glyphs), blank gaps between them, an
 // occasional rule, and the blank stretches listed as (first row, height).
 inline QImage makePage(int height, quint32 seed, const std::vector<std::pair<int, int>>& blanks = {})
@@ -97,15 +105,9 @@ inline QImage frameAt(const QImage& page, int top, int view, const Chrome& chrom
     QImage frame(pageWidth, chrome.header + view + chrome.footer, QImage::Format_ARGB32_Premultiplied);
     const QImage header = band(chrome.header, 11);
     const QImage footer = band(chrome.footer, 22);
-    for (int y = 0; y < chrome.header; ++y) {
-        std::copy_n(header.constScanLine(y), pageWidth * 4, frame.scanLine(y));
-    }
-    for (int y = 0; y < view; ++y) {
-        std::copy_n(page.constScanLine(top + y), pageWidth * 4, frame.scanLine(chrome.header + y));
-    }
-    for (int y = 0; y < chrome.footer; ++y) {
-        std::copy_n(footer.constScanLine(y), pageWidth * 4, frame.scanLine(chrome.header + view + y));
-    }
+    copyRows(header, 0, frame, 0, chrome.header);
+    copyRows(page, top, frame, chrome.header, view);
+    copyRows(footer, 0, frame, chrome.header + view, chrome.footer);
     if (chrome.scrollbar) {
         const int thumb = std::max(8, view * view / page.height());
         const int thumbTop = chrome.header + (view - thumb) * top / std::max(1, page.height() - view);
@@ -124,16 +126,9 @@ inline QImage expectedImage(const QImage& page, int bottom, const Chrome& chrome
 {
     QImage expected(pageWidth, chrome.header + bottom + chrome.footer, QImage::Format_ARGB32_Premultiplied);
     const QImage top = frameAt(page, 0, 1, Chrome{chrome.header, chrome.footer, false});
-    for (int y = 0; y < chrome.header; ++y) {
-        std::copy_n(top.constScanLine(y), pageWidth * 4, expected.scanLine(y));
-    }
-    for (int y = 0; y < bottom; ++y) {
-        std::copy_n(page.constScanLine(y), pageWidth * 4, expected.scanLine(chrome.header + y));
-    }
-    for (int y = 0; y < chrome.footer; ++y) {
-        std::copy_n(top.constScanLine(chrome.header + 1 + y), pageWidth * 4,
-                    expected.scanLine(chrome.header + bottom + y));
-    }
+    copyRows(top, 0, expected, 0, chrome.header);
+    copyRows(page, 0, expected, chrome.header, bottom);
+    copyRows(top, chrome.header + 1, expected, chrome.header + bottom, chrome.footer);
     return expected;
 }
 

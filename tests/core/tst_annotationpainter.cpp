@@ -148,13 +148,7 @@ void TestAnnotationPainter::arrowHeadGeometry()
 
 void TestAnnotationPainter::whiteOutlineRimsTheStroke()
 {
-    RectAnnotation r;
-    r.id = QUuid::createUuid();
-    r.origin = {50, 50};
-    r.size = {200, 100};
-    r.color = red;
-    r.lineWidth = 6;
-    r.hasWhiteStroke = true;
+    const RectAnnotation r{QUuid::createUuid(), {50, 50}, {200, 100}, red, 6, 6, true};
     const QImage out = draw(r, canvas(300, 200, Qt::black));
     QVERIFY(isRed(at(out, {150, 50})));
     QVERIFY(isWhite(at(out, {150, 45.5}))); // 3 of stroke + 2 of rim outside the line
@@ -224,18 +218,9 @@ void TestAnnotationPainter::blurShowsOnlyBasePixelsAndClipsToTheImage()
         QPainter p(&base);
         p.fillRect(0, 0, 50, 100, Qt::black);
     }
-    BlurAnnotation blur;
-    blur.id = QUuid::createUuid();
-    blur.origin = {40, -30}; // half outside the image
-    blur.size = {40, 60};
-    blur.pixelSize = 20;
+    BlurAnnotation blur{QUuid::createUuid(), {40, -30}, {40, 60}, 20}; // half outside the image
     // A red rectangle under the blur is not what the blur shows: it reads the base picture.
-    RectAnnotation under;
-    under.id = QUuid::createUuid();
-    under.origin = {45, 5};
-    under.size = {10, 10};
-    under.color = red;
-    under.lineWidth = 10;
+    const RectAnnotation under{QUuid::createUuid(), {45, 5}, {10, 10}, red, 10, 6, false};
     const QImage out = renderAnnotated(base, {under, blur}, {base, {0, 0}});
     test::dump(out, QStringLiteral("blur"));
     const QColor straddling = out.pixelColor(45, 10); // block x 40…60 holds 10 black + 10 white columns
@@ -256,14 +241,9 @@ void TestAnnotationPainter::blurBoxesShareOneGrid()
             base.setPixelColor(x, y, QColor((x * 37 + y * 11) % 256, (x * 7) % 256, (y * 13) % 256));
         }
     }
-    BlurAnnotation left;
-    left.origin = {0, 0};
-    left.size = {20, 64};
-    left.pixelSize = 8;
-    BlurAnnotation right = left;
-    right.origin = {20, 0};
-    BlurAnnotation whole = left;
-    whole.size = {40, 64};
+    const BlurAnnotation left{QUuid(), {0, 0}, {20, 64}, 8};
+    const BlurAnnotation right{QUuid(), {20, 0}, {20, 64}, 8};
+    const BlurAnnotation whole{QUuid(), {0, 0}, {40, 64}, 8};
     const QImage twoBoxes = renderAnnotated(base, {left, right}, {base, {0, 0}});
     const QImage oneBox = renderAnnotated(base, {whole}, {base, {0, 0}});
     // Two adjacent boxes pixellate exactly like one box over both: the block at 16…24 is cut by
@@ -275,12 +255,7 @@ void TestAnnotationPainter::blurBoxesShareOneGrid()
 void TestAnnotationPainter::drawsAtThePixelDensity()
 {
     // At density 2 a 6-unit stroke is 12 pixels wide.
-    RectAnnotation r;
-    r.origin = {50, 50};
-    r.size = {100, 60};
-    r.color = red;
-    r.lineWidth = 6;
-    r.cornerRadius = 0;
+    const RectAnnotation r{QUuid(), {50, 50}, {100, 60}, red, 6, 0, false};
     const QImage out = draw(r, canvas(200, 150, Qt::white, 2.0));
     QCOMPARE(out.size(), QSize(400, 300));
     int redRun = 0;

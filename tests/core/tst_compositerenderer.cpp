@@ -29,14 +29,28 @@ int luminance(const QColor& c)
     return (c.red() + c.green() + c.blue()) / 3;
 }
 
+// Editor sessions over a capture whose background assets are the capture itself.
+struct Sessions
+{
+    QTemporaryDir dir;
+    MemorySettingsStore settings;
+    BackgroundAssetStore wallpapers{dir.path()};
+
+    std::unique_ptr<EditorSession> make(const QImage& content, bool enabled)
+    {
+        return std::make_unique<EditorSession>(content, CaptureKind::region,
+                                               CaptureBackgroundAssets{content, std::nullopt, 30, true},
+                                               enabled, EditorSession::Services{settings, wallpapers});
+    }
+};
+
 } // namespace
 
 class TestCompositeRenderer : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void sizesAtDensity();
-    void beyondTheBoundNothingIsRendered();
+    void sizesAtDensityAndTheBound();
     void squircleCornersAreTransparentAndMasked();
     void squircleRadiusIsCapped();
     void plateWidthAtDensityTwo();
@@ -54,22 +68,17 @@ private Q_SLOTS:
     void cropCompositeKeepsTheBackground();
 };
 
-void TestCompositeRenderer::sizesAtDensity()
+void TestCompositeRenderer::sizesAtDensityAndTheBound()
 {
-    const QImage out = renderComposite(inputs(test::solidImage(100, 50, Qt::blue, 2.0)));
+    CompositeInputs in = inputs(test::solidImage(100, 50, Qt::blue, 2.0));
+    in.maxPixels = 400 * 300;
+    const QImage out = renderComposite(in);
     QCOMPARE(out.size(), QSize(400, 300));
     QCOMPARE(out.devicePixelRatio(), 2.0);
     // The content sits pixel for pixel at the margin.
     QCOMPARE(out.pixelColor(100, 100), QColor(Qt::blue));
     QCOMPARE(out.pixelColor(99, 100), QColor(Qt::white));
-}
-
-// Past the pixel bound the composite is refused whole, never drawn without its content.
-void TestCompositeRenderer::beyondTheBoundNothingIsRendered()
-{
-    CompositeInputs in = inputs(test::solidImage(100, 50, Qt::blue, 2.0));
-    in.maxPixels = 400 * 300;
-    QCOMPARE(renderComposite(in).size(), QSize(400, 300));
+    // Past the pixel bound the composite is refused whole, never drawn without its content.
     in.maxPixels = 400 * 300 - 1;
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("400 x 300 pixels, more than")));
     QVERIFY(renderComposite(in).isNull());
@@ -275,47 +284,39 @@ void TestCompositeRenderer::gradientBackgroundIsTheRenderedGradient()
 
 void TestCompositeRenderer::sessionCompositeIsCachedAndShownRuleHolds()
 {
-    QTemporaryDir dir;
-    MemorySettingsStore settings;
-    BackgroundAssetStore wallpapers(dir.path());
+    Sessions sessions;
     const QImage content = test::solidImage(100, 50, Qt::blue, 2.0);
-    EditorSession off(content, CaptureKind::region, CaptureBackgroundAssets{content, std::nullopt, 30, true},
-                      false, {settings, wallpapers});
-    QCOMPARE(off.flattenedComposite().cacheKey(), off.capturedImage().cacheKey());
+    const auto off = sessions.make(content, false);
+    QCOMPARE(off->flattenedComposite().cacheKey(), off->capturedImage().cacheKey());
 
-    EditorSession on(content, CaptureKind::region, CaptureBackgroundAssets{content, std::nullopt, 30, true},
-                     true, {settings, wallpapers});
-    on.setBackgroundSelection(BackgroundSelection::preset(BackgroundColorPreset::charcoal));
-    const QImage composite = on.flattenedComposite();
-    QCOMPARE(composite.size(), on.outputPixelDimensions());
-    QCOMPARE(QSizeF(composite.size()) / composite.devicePixelRatio(), on.displaySize());
-    QCOMPARE(on.flattenedComposite().cacheKey(), composite.cacheKey());
+    const auto on = sessions.make(content, true);
+    on->setBackgroundSelection(BackgroundSelection::preset(BackgroundColorPreset::charcoal));
+    const QImage composite = on->flattenedComposite();
+    QCOMPARE(composite.size(), on->outputPixelDimensions());
+    QCOMPARE(QSizeF(composite.size()) / composite.devicePixelRatio(), on->displaySize());
+    QCOMPARE(on->flattenedComposite().cacheKey(), composite.cacheKey());
     QCOMPARE(composite.pixelColor(2, 2), QColor(30, 30, 35));
-    on.setContentPadding(10);
-    QVERIFY(on.flattenedComposite().cacheKey() != composite.cacheKey());
+    on->setContentPadding(10);
+    QVERIFY(on->flattenedComposite().cacheKey() != composite.cacheKey());
 
     // The background warm-up fills the cache off the main thread.
-    on.setContentInset(4);
-    on.precomputeComposite();
-    QTRY_VERIFY_WITH_TIMEOUT(on.compositeCache().has_value(), test::waitTimeout);
-    QCOMPARE(on.compositeCache()->size(), on.outputPixelDimensions());
+    on->setContentInset(4);
+    on->precomputeComposite();
+    QTRY_VERIFY_WITH_TIMEOUT(on->compositeCache().has_value(), test::waitTimeout);
+    QCOMPARE(on->compositeCache()->size(), on->outputPixelDimensions());
 }
 
 void TestCompositeRenderer::cropCompositeKeepsTheBackground()
 {
-    QTemporaryDir dir;
-    MemorySettingsStore settings;
-    BackgroundAssetStore wallpapers(dir.path());
-    const QImage content = test::solidImage(100, 50, Qt::blue);
-    EditorSession s(content, CaptureKind::region, CaptureBackgroundAssets{content, std::nullopt, 30, true},
-                    true, {settings, wallpapers});
-    s.setBackgroundSelection(BackgroundSelection::preset(BackgroundColorPreset::lemon));
-    s.cropComposite(QRectF(-20, -20, 80, 90)); // reaches outside: only the overlap is kept
-    QVERIFY(!s.isBackgroundCompositeEnabled());
-    QVERIFY(!s.backgroundAssets());
-    QCOMPARE(s.capturedImage().size(), QSize(60, 70));
-    QCOMPARE(s.capturedImage().pixelColor(0, 0), QColor(254, 240, 138));
-    QCOMPARE(s.capturedImage().pixelColor(55, 55), QColor(Qt::blue));
+    Sessions sessions;
+    const auto s = sessions.make(test::solidImage(100, 50, Qt::blue), true);
+    s->setBackgroundSelection(BackgroundSelection::preset(BackgroundColorPreset::lemon));
+    s->cropComposite(QRectF(-20, -20, 80, 90)); // reaches outside: only the overlap is kept
+    QVERIFY(!s->isBackgroundCompositeEnabled());
+    QVERIFY(!s->backgroundAssets());
+    QCOMPARE(s->capturedImage().size(), QSize(60, 70));
+    QCOMPARE(s->capturedImage().pixelColor(0, 0), QColor(254, 240, 138));
+    QCOMPARE(s->capturedImage().pixelColor(55, 55), QColor(Qt::blue));
 }
 
 QTEST_MAIN(TestCompositeRenderer)

@@ -129,79 +129,50 @@ private slots:
                                     ".config/plasmashellrc", kPlasmashellrc};
         const QString xfcePath = QStringLiteral(".config/xfce4/xfconf/xfce-perchannel-xml/xfce4-desktop.xml");
         const QString xfce = QString::fromLatin1(kXfce);
+        const auto row = [](const char* name, const QString& desktop, const QStringList& gsettings,
+                            const QStringList& files, const QString& screen, const QString& expected) {
+            QTest::newRow(name) << desktop << gsettings << files << screen << expected;
+        };
 
-        QTest::newRow("gnome") << "ubuntu:GNOME" << QStringList{light} << feh << ""
-                               << "light one.jpg";
-        QTest::newRow("gnome dark") << "GNOME"
-                                    << QStringList{light, dark, bg + "picture-uri-dark 'file://@U@/dark.jpg'"}
-                                    << QStringList{} << ""
-                                    << "dark.jpg";
-        QTest::newRow("gnome dark unset")
-            << "GNOME" << QStringList{light, dark, bg + "picture-uri-dark ''"} << QStringList{} << ""
-            << "light one.jpg";
-        QTest::newRow("gnome shows no picture, feh does") << "GNOME" << QStringList{light, none} << feh << ""
-                                                          << "feh's.jpg";
-        QTest::newRow("gnome shows no picture") << "GNOME" << QStringList{light, none} << QStringList{} << ""
-                                                << "";
-        QTest::newRow("gnome names a missing file")
-            << "GNOME" << QStringList{bg + "picture-uri 'file://@U@/missing.jpg'"} << feh << ""
-            << "feh's.jpg";
-        QTest::newRow("gnome names a folder")
-            << "GNOME" << QStringList{bg + "picture-uri 'file://@U@/folder.jpg'"} << QStringList{} << ""
-            << "";
-        QTest::newRow("cinnamon before gnome")
-            << "X-Cinnamon"
-            << QStringList{light, "org.cinnamon.desktop.background picture-uri 'file://@U@/cinnamon.png'"}
-            << QStringList{} << ""
-            << "cinnamon.png";
-        QTest::newRow("mate plain path")
-            << "MATE" << QStringList{"org.mate.background picture-filename '@D@/mate pic.png'"}
-            << QStringList{} << ""
-            << "mate pic.png";
-        QTest::newRow("plasma, second connector") << "KDE" << QStringList{light} << plasma << "HDMI-1"
-                                                  << "kde one%20.png";
-        QTest::newRow("plasma, first connector") << "KDE" << QStringList{} << plasma << "DP-1"
-                                                 << "kde zero.jpg";
-        QTest::newRow("plasma without connectors") << "KDE" << QStringList{} << plasma.mid(0, 2) << "HDMI-1"
-                                                   << "kde zero.jpg";
+        row("gnome", "ubuntu:GNOME", {light}, feh, "", "light one.jpg");
+        row("gnome dark", "GNOME", {light, dark, bg + "picture-uri-dark 'file://@U@/dark.jpg'"}, {}, "",
+            "dark.jpg");
+        row("gnome dark unset", "GNOME", {light, dark, bg + "picture-uri-dark ''"}, {}, "", "light one.jpg");
+        row("gnome shows no picture, feh does", "GNOME", {light, none}, feh, "", "feh's.jpg");
+        row("gnome shows no picture", "GNOME", {light, none}, {}, "", "");
+        row("gnome names a missing file", "GNOME", {bg + "picture-uri 'file://@U@/missing.jpg'"}, feh, "",
+            "feh's.jpg");
+        row("gnome names a folder", "GNOME", {bg + "picture-uri 'file://@U@/folder.jpg'"}, {}, "", "");
+        row("cinnamon before gnome", "X-Cinnamon",
+            {light, "org.cinnamon.desktop.background picture-uri 'file://@U@/cinnamon.png'"}, {}, "",
+            "cinnamon.png");
+        row("mate plain path", "MATE", {"org.mate.background picture-filename '@D@/mate pic.png'"}, {}, "",
+            "mate pic.png");
+        row("plasma, second connector", "KDE", {light}, plasma, "HDMI-1", "kde one%20.png");
+        row("plasma, first connector", "KDE", {}, plasma, "DP-1", "kde zero.jpg");
+        row("plasma without connectors", "KDE", {}, plasma.mid(0, 2), "HDMI-1", "kde zero.jpg");
         const QStringList package = {
             ".config/plasma-org.kde.plasma.desktop-appletsrc",
             "[Containments][1]\nlastScreen=0\n"
             "[Containments][1][Wallpaper][org.kde.image][General]\nImage=@D@/Next/\n"};
-        QTest::newRow("plasma package, the size that fits")
-            << "KDE" << QStringList{} << package << "1920x1080@1"
-            << "Next/contents/images/1920x1080.png";
-        QTest::newRow("plasma package, dense screen") << "KDE" << QStringList{} << package << "1920x1080@2"
-                                                      << "Next/contents/images/3840x2160.jpg";
-        QTest::newRow("plasma package, larger than all") << "KDE" << QStringList{} << package << "5120x2880@1"
-                                                         << "Next/contents/images/3840x2160.jpg";
-        QTest::newRow("xfce, named monitor")
-            << "XFCE" << QStringList{} << QStringList{xfcePath, xfce} << "HDMI-1"
-            << "xfce-hdmi.jpg";
-        QTest::newRow("xfce, unknown monitor takes the first")
-            << "XFCE" << QStringList{} << QStringList{xfcePath, xfce} << "VGA-9"
-            << "xfce-dp.jpg";
-        QTest::newRow("xfce, style none")
-            << "XFCE" << QStringList{} << QStringList{xfcePath, QString(xfce).replace("@STYLE@", "0")}
-            << "HDMI-1"
-            << "";
-        QTest::newRow("feh") << "openbox" << QStringList{} << feh << ""
-                             << "feh's.jpg";
-        QTest::newRow("files before another desktop's gsettings") << "i3" << QStringList{light} << feh << ""
-                                                                  << "feh's.jpg";
-        QTest::newRow("gsettings when nothing else") << "i3" << QStringList{light} << QStringList{} << ""
-                                                     << "light one.jpg";
-        QTest::newRow("malformed everywhere")
-            << "KDE:XFCE:GNOME"
-            << QStringList{bg + "picture-uri garbage", "org.mate.background picture-filename '"}
-            << QStringList{".config/plasma-org.kde.plasma.desktop-appletsrc",
-                           "[[[\nImage=\n[Containments][x]\nlastScreen=",
-                           xfcePath,
-                           "<channel><property name=\"backdrop\"><property name=",
-                           ".fehbg",
-                           "feh --bg-fill '/unterminated\nfeh --bg-fill\n--bg-center 'x'"}
-            << "DP-1"
-            << "";
+        row("plasma package, the size that fits", "KDE", {}, package, "1920x1080@1",
+            "Next/contents/images/1920x1080.png");
+        row("plasma package, dense screen", "KDE", {}, package, "1920x1080@2",
+            "Next/contents/images/3840x2160.jpg");
+        row("plasma package, larger than all", "KDE", {}, package, "5120x2880@1",
+            "Next/contents/images/3840x2160.jpg");
+        row("xfce, named monitor", "XFCE", {}, {xfcePath, xfce}, "HDMI-1", "xfce-hdmi.jpg");
+        row("xfce, unknown monitor takes the first", "XFCE", {}, {xfcePath, xfce}, "VGA-9", "xfce-dp.jpg");
+        row("xfce, style none", "XFCE", {}, {xfcePath, QString(xfce).replace("@STYLE@", "0")}, "HDMI-1", "");
+        row("feh", "openbox", {}, feh, "", "feh's.jpg");
+        row("files before another desktop's gsettings", "i3", {light}, feh, "", "feh's.jpg");
+        row("gsettings when nothing else", "i3", {light}, {}, "", "light one.jpg");
+        row("malformed everywhere", "KDE:XFCE:GNOME",
+            {bg + "picture-uri garbage", "org.mate.background picture-filename '"},
+            {".config/plasma-org.kde.plasma.desktop-appletsrc", "[[[\nImage=\n[Containments][x]\nlastScreen=",
+             xfcePath, "<channel><property name=\"backdrop\"><property name=", ".fehbg",
+             "feh --bg-fill '/unterminated\nfeh --bg-fill\n--bg-center 'x'"},
+            "DP-1", "");
     }
     void pictureFile()
     {

@@ -44,20 +44,16 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("file url") << "file:///home/u/My%20Pic.jpg"
-                                  << "/home/u/My Pic.jpg";
-        QTest::newRow("localhost") << "file://localhost/home/u/a.png"
-                                   << "/home/u/a.png";
-        QTest::newRow("plain path kept") << "/home/u/100%20.png"
-                                         << "/home/u/100%20.png";
-        QTest::newRow("other host") << "file://server/share/a.png"
-                                    << "";
-        QTest::newRow("other scheme") << "https://example.org/a.png"
-                                      << "";
-        QTest::newRow("relative") << "pictures/a.png"
-                                  << "";
-        QTest::newRow("empty") << ""
-                               << "";
+        const auto row = [](const char* name, const QString& text, const QString& expected) {
+            QTest::newRow(name) << text << expected;
+        };
+        row("file url", "file:///home/u/My%20Pic.jpg", "/home/u/My Pic.jpg");
+        row("localhost", "file://localhost/home/u/a.png", "/home/u/a.png");
+        row("plain path kept", "/home/u/100%20.png", "/home/u/100%20.png");
+        row("other host", "file://server/share/a.png", "");
+        row("other scheme", "https://example.org/a.png", "");
+        row("relative", "pictures/a.png", "");
+        row("empty", "", "");
     }
     void localPath()
     {
@@ -99,22 +95,17 @@ private slots:
     {
         QTest::addColumn<QString>("fehbg");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("one picture") << "#!/bin/sh\nfeh --no-fehbg --bg-fill '/p/a b.jpg' \n"
-                                     << "/p/a b.jpg";
-        QTest::newRow("one per monitor, the last") << "feh --bg-scale '/p/a.jpg' '/p/b.jpg'"
-                                                   << "/p/b.jpg";
-        QTest::newRow("quote inside") << R"(feh --bg-max '/p/it'\''s.jpg')"
-                                      << "/p/it's.jpg";
-        QTest::newRow("program path, double quotes") << "/usr/bin/feh --bg-tile \"/p/\\\"x\\\".png\";"
-                                                     << "/p/\"x\".png";
-        QTest::newRow("commented out") << "# feh --bg-fill '/p/old.jpg'\n"
-                                       << "";
-        QTest::newRow("no background option") << "feh '/p/a.jpg'"
-                                              << "";
-        QTest::newRow("unquoted") << "feh --bg-fill /p/a.jpg"
-                                  << "";
-        QTest::newRow("another program") << "xsetroot --bg-fill '/p/a.jpg'"
-                                         << "";
+        const auto row = [](const char* name, const QString& fehbg, const QString& expected) {
+            QTest::newRow(name) << fehbg << expected;
+        };
+        row("one picture", "#!/bin/sh\nfeh --no-fehbg --bg-fill '/p/a b.jpg' \n", "/p/a b.jpg");
+        row("one per monitor, the last", "feh --bg-scale '/p/a.jpg' '/p/b.jpg'", "/p/b.jpg");
+        row("quote inside", R"(feh --bg-max '/p/it'\''s.jpg')", "/p/it's.jpg");
+        row("program path, double quotes", "/usr/bin/feh --bg-tile \"/p/\\\"x\\\".png\";", "/p/\"x\".png");
+        row("commented out", "# feh --bg-fill '/p/old.jpg'\n", "");
+        row("no background option", "feh '/p/a.jpg'", "");
+        row("unquoted", "feh --bg-fill /p/a.jpg", "");
+        row("another program", "xsetroot --bg-fill '/p/a.jpg'", "");
     }
     void fehLine()
     {

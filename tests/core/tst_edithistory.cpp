@@ -40,15 +40,14 @@ void TestEditHistory::trimsWholeRunsOfTheOldestImage_data()
 {
     QTest::addColumn<QString>("pushed");
     QTest::addColumn<QString>("kept");
-    QTest::newRow("four images stay") << "aabbcd"
-                                      << "aabbcd";
-    QTest::newRow("a fifth drops the first run") << "aabcde"
-                                                 << "bcde";
+    const auto row = [](const char* name, const QString& pushed, const QString& kept) {
+        QTest::newRow(name) << pushed << kept;
+    };
+    row("four images stay", "aabbcd", "aabbcd");
+    row("a fifth drops the first run", "aabcde", "bcde");
     // The oldest image returns later: only its leading run goes, then the next oldest's.
-    QTest::newRow("returning image") << "abacde"
-                                     << "acde";
-    QTest::newRow("one step per image") << "abcdefg"
-                                        << "defg";
+    row("returning image", "abacde", "acde");
+    row("one step per image", "abcdefg", "defg");
 }
 
 void TestEditHistory::trimsWholeRunsOfTheOldestImage()

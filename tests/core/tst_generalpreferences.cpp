@@ -18,10 +18,9 @@ private Q_SLOTS:
     void init();
 
     void firstRunUsesTheDefaults();
-    void chosenFolderSurvivesRelaunch();
+    void chosenFolderSurvivesRelaunchUntilReset();
     void unusableStoredFolderFallsBack_data();
     void unusableStoredFolderFallsBack();
-    void resetRemovesTheKey();
     void storedAppearance_data();
     void storedAppearance();
     void appearanceChangesArePersistedAndSignalled();
@@ -60,7 +59,7 @@ void TestGeneralPreferences::firstRunUsesTheDefaults()
     QVERIFY(!store.contains(QStringLiteral("appearance")));
 }
 
-void TestGeneralPreferences::chosenFolderSurvivesRelaunch()
+void TestGeneralPreferences::chosenFolderSurvivesRelaunchUntilReset()
 {
     const QString chosen = folder(QStringLiteral("Shots and more"));
     {
@@ -72,9 +71,19 @@ void TestGeneralPreferences::chosenFolderSurvivesRelaunch()
         QCOMPARE(changed.count(), 1);
         QCOMPARE(changed.at(0).at(0).toString(), chosen);
     }
+    {
+        FileSettingsStore store(m_path);
+        QCOMPARE(store.string(QStringLiteral("saveLocation")), std::optional(chosen));
+        GeneralPreferences preferences(store, m_downloads);
+        QCOMPARE(preferences.saveLocation(), chosen);
+        QSignalSpy changed(&preferences, &GeneralPreferences::saveLocationChanged);
+        preferences.resetSaveLocationToDefault();
+        QCOMPARE(preferences.saveLocation(), m_downloads);
+        QCOMPARE(changed.count(), 1);
+    }
     FileSettingsStore store(m_path);
-    QCOMPARE(store.string(QStringLiteral("saveLocation")), std::optional(chosen));
-    QCOMPARE(GeneralPreferences(store, m_downloads).saveLocation(), chosen);
+    QVERIFY(!store.contains(QStringLiteral("saveLocation")));
+    QCOMPARE(GeneralPreferences(store, m_downloads).saveLocation(), m_downloads);
 }
 
 void TestGeneralPreferences::unusableStoredFolderFallsBack_data()
@@ -97,26 +106,6 @@ void TestGeneralPreferences::unusableStoredFolderFallsBack()
         store.setValue(QStringLiteral("saveLocation"), stored);
     }
     FileSettingsStore store(m_path);
-    QCOMPARE(GeneralPreferences(store, m_downloads).saveLocation(), m_downloads);
-}
-
-void TestGeneralPreferences::resetRemovesTheKey()
-{
-    {
-        FileSettingsStore store(m_path);
-        GeneralPreferences preferences(store, m_downloads);
-        preferences.setSaveLocation(folder(QStringLiteral("Pictures")));
-    }
-    {
-        FileSettingsStore store(m_path);
-        GeneralPreferences preferences(store, m_downloads);
-        QSignalSpy changed(&preferences, &GeneralPreferences::saveLocationChanged);
-        preferences.resetSaveLocationToDefault();
-        QCOMPARE(preferences.saveLocation(), m_downloads);
-        QCOMPARE(changed.count(), 1);
-    }
-    FileSettingsStore store(m_path);
-    QVERIFY(!store.contains(QStringLiteral("saveLocation")));
     QCOMPARE(GeneralPreferences(store, m_downloads).saveLocation(), m_downloads);
 }
 

@@ -5,7 +5,7 @@
 set -u
 velmora="$1"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-source "$root/scripts/private-session" 1600x1000 e2e-capture
+source "$root/tests/e2e/e2e_lib.sh" 1600x1000 e2e-capture
 # Each command runs in its own process here: what is measured and checked is that process.
 export VELMORA_STANDALONE=1
 
@@ -24,27 +24,7 @@ sleep 0.3
 hex_at() { # file x y → "#RRGGBB"
     convert "$1" -format "#%[hex:u.p{$2,$3}]" info: | cut -c1-7
 }
-wait_overlay() { # pid → whether the program shows a window within 10 s
-    for _ in $(seq 1 200); do
-        [ -n "$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -1)" ] && return 0
-        sleep 0.05
-    done
-    return 1
-}
-wait_exit() { # pid → exit status in $status (or fails after 10 s)
-    for _ in $(seq 1 200); do
-        kill -0 "$1" 2>/dev/null || { wait "$1"; status=$?; return 0; }
-        sleep 0.05
-    done
-    status=timeout
-    return 1
-}
-check_log() { # log file
-    if grep -qE 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$1"; then
-        fail "sanitizer report"
-        cat "$1"
-    fi
-}
+wait_overlay() { wait_for 10 shows_window "$1"; } # pid → whether the program shows a window within 10 s
 
 # 1. full -o equals the screen; region --geometry equals that crop.
 import -window root "$work/screen.png"
@@ -52,7 +32,7 @@ import -window root "$work/screen.png"
 status=$?
 [ "$status" = 0 ] || { fail "full -o exited $status"; cat "$work/full.log"; }
 same "$work/full.png" "$work/screen.png" || fail "full -o differs from the screen"
-check_log "$work/full.log"
+check_sanitizer "$work/full.log"
 
 "$velmora" region --geometry 300x200+250+180 -o "$work/geometry.png" 2>"$work/geometry.log"
 status=$?
@@ -104,10 +84,7 @@ pid=$!
 pids+=($pid)
 if wait_overlay $pid; then
     xdotool mousemove 333 222 click 1
-    for _ in $(seq 1 100); do
-        [ -s "$work/color.out" ] && break
-        sleep 0.05
-    done
+    wait_for 5 test -s "$work/color.out"
     expected="$(hex_at "$work/screen.png" 333 222)"
     [ "$(cat "$work/color.out")" = "$expected" ] || fail "color printed '$(cat "$work/color.out")', expected $expected"
     [ "$(xclip -selection clipboard -o 2>/dev/null)" = "$expected" ] || fail "the clipboard does not hold $expected"
@@ -125,7 +102,7 @@ font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 convert -size 560x100 xc:white -font "$font" -pointsize 22 -fill '#202020' \
     -annotate +16+38 'Quarterly report ready' -annotate +16+78 'Send 42 copies to Anna' "$work/text.png"
 show "$work/text.png" words 900 600
-read -r tx ty < <(xwininfo -id "$shown" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
+read -r tx ty _ < <(client_area "$shown")
 sleep 0.3
 "$velmora" text >"$work/text.out" 2>"$work/text.log" &
 pid=$!
@@ -134,10 +111,7 @@ if wait_overlay $pid; then
     xdotool mousemove $((tx + 4)) $((ty + 4)) mousedown 1 mousemove $((tx + 200)) $((ty + 50)) \
         mousemove $((tx + 552)) $((ty + 94)) mouseup 1
     # Loading the recogniser takes a while on a busy machine.
-    for _ in $(seq 1 600); do
-        [ -s "$work/text.out" ] || ! kill -0 $pid 2>/dev/null && break
-        sleep 0.05
-    done
+    wait_for 30 sh -c "[ -s '$work/text.out' ] || ! kill -0 $pid 2>/dev/null"
     expected="$(printf 'Quarterly report ready\nSend 42 copies to Anna')"
     [ "$(cat "$work/text.out")" = "$expected" ] ||
         { fail "text printed '$(cat "$work/text.out")'"; cat "$work/text.log"; }
@@ -166,8 +140,8 @@ if wait_overlay $pid; then
     # The capture is the frame with its decorations; the picture must sit whole where the client
     # sits in the frame, as the screen showed it before it was covered.
     frame="$(xwininfo -tree -id "$known" | sed -n 's/.*Parent window id: \(0x[0-9a-f]*\).*/\1/p')"
-    read -r cx cy < <(xwininfo -id "$known" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
-    read -r fx fy < <(xwininfo -id "$frame" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
+    read -r cx cy _ < <(client_area "$known")
+    read -r fx fy _ < <(client_area "$frame")
     convert "$work/window.png" -crop "400x300+$((cx - fx))+$((cy - fy))" +repage "$work/window-client.png"
     convert "$work/uncovered.png" -crop "400x300+$cx+$cy" +repage "$work/window-expected.png"
     same "$work/window-client.png" "$work/window-expected.png" ||
@@ -198,31 +172,19 @@ import -window root "$work/screen.png"
 "$velmora" full >"$work/editor.log" 2>&1 &
 pid=$!
 pids+=($pid)
-editor=""
-for _ in $(seq 1 200); do
-    editor="$(xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | head -1)"
-    [ -n "$editor" ] && break
-    sleep 0.05
-done
-if [ -n "$editor" ]; then
-    xdotool windowactivate --sync "$editor" 2>/dev/null
+has_editor() { velmora_windows | grep -q .; }
+if wait_for 10 has_editor; then
+    xdotool windowactivate --sync "$(velmora_windows | head -1)" 2>/dev/null
     xdotool key ctrl+c
-    for _ in $(seq 1 100); do
-        xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -q image/png && break
-        sleep 0.05
-    done
+    wait_for 5 clipboard_has_png
     xclip -selection clipboard -t image/png -o >"$work/copied.png" 2>/dev/null
     same "$work/copied.png" "$work/screen.png" || fail "the editor's copy differs from the screen"
     echo taken | xclip -selection clipboard
     wait_exit $pid
     [ "$status" = 0 ] || fail "full into the editor exited $status"
-    check_log "$work/editor.log"
+    check_sanitizer "$work/editor.log"
 else
     fail "full opened no editor"
 fi
 
-if [ "$failures" -eq 0 ]; then
-    echo "e2e capture: all checks passed"
-    exit 0
-fi
-exit 1
+finish "e2e capture"

@@ -5,7 +5,7 @@
 set -u
 velmora="$1"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-source "$root/scripts/private-session" 1600x1000 e2e-editor
+source "$root/tests/e2e/e2e_lib.sh" 1600x1000 e2e-editor
 # Each command runs in its own process here: what is measured and checked is that process.
 export VELMORA_STANDALONE=1
 mkdir -p "$XDG_CONFIG_HOME/Velmora" "$work/saves"
@@ -14,19 +14,9 @@ printf '[General]\nsaveLocation=%s\n' "$work/saves" >"$XDG_CONFIG_HOME/Velmora/V
 # A plain green picture, easy to find on the screen.
 convert -size 400x250 xc:'#00FF00' "$work/sample.png"
 
-open_editor() {
-    "$velmora" edit "$work/sample.png" >"$work/editor.log" 2>&1 &
-    editor_pid=$!
-    pids+=($editor_pid)
-    window=""
-    for _ in $(seq 1 100); do
-        window="$(xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | head -1)"
-        [ -n "$window" ] && break
-        sleep 0.1
-    done
-    [ -n "$window" ] || { fail "no editor window"; cat "$work/editor.log"; exit 1; }
-    xdotool windowactivate --sync "$window" 2>/dev/null
-    sleep 0.5
+open_picture() { # the sample in a new editor process: $editor_pid, its window $editor, its log velmora.log
+    open_editor "$velmora" "$work/sample.png"
+    editor_pid="${pids[-1]}"
     # Where the picture is on the screen, and at what scale.
     import -window root "$work/screen.png"
     read -r gw gh gx gy < <(convert "$work/screen.png" -fill black +opaque '#00FF00' -trim \
@@ -45,30 +35,14 @@ drag() { # x1 y1 x2 y2 in picture points
     sleep 0.2
 }
 
-# Built with the sanitizers (scripts/test --sanitize), velmora reports memory errors, undefined
-# behaviour and leaks on stderr; the report is complete once the process has ended.
-check_editor_log() {
-    if grep -qE 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$work/editor.log"; then
-        fail "sanitizer report from velmora"
-        cat "$work/editor.log"
-    fi
-}
-
-probe() { # file x y → "r g b"
-    convert "$1" -format "%[fx:int(255*u.p{$2,$3}.r)] %[fx:int(255*u.p{$2,$3}.g)] %[fx:int(255*u.p{$2,$3}.b)]" info:
-}
-
 # 1. Draw, copy, read the clipboard back.
-open_editor
+open_picture
 xdotool key r
 drag 100 80 300 200
 xdotool key a
 drag 60 220 340 40
 xdotool key ctrl+c
-for _ in $(seq 1 50); do
-    xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -q image/png && break
-    sleep 0.1
-done
+wait_for 5 clipboard_has_png
 xclip -selection clipboard -t image/png -o >"$work/copied.png" 2>/dev/null
 if ! identify "$work/copied.png" >/dev/null 2>&1; then
     fail "the clipboard holds no PNG"
@@ -85,22 +59,13 @@ fi
 # The editor closed, but the process serves the clipboard until someone else takes it.
 kill -0 "$editor_pid" 2>/dev/null || fail "velmora stopped serving the clipboard"
 echo replaced | xclip -selection clipboard
-for _ in $(seq 1 50); do
-    kill -0 "$editor_pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$editor_pid" 2>/dev/null && fail "velmora kept running after losing the clipboard"
-wait "$editor_pid" 2>/dev/null
-check_editor_log
-editor_pid=""
+wait_exit "$editor_pid" 5 || fail "velmora kept running after losing the clipboard"
+check_sanitizer "$work/velmora.log"
 
 # 2. Ctrl+S writes a PNG into the save folder.
-open_editor
+open_picture
 xdotool key ctrl+s
-for _ in $(seq 1 50); do
-    ls "$work/saves"/Screenshot-*.png >/dev/null 2>&1 && break
-    sleep 0.1
-done
+wait_for 5 sh -c "ls '$work/saves'/Screenshot-*.png >/dev/null 2>&1"
 saved=$(ls "$work/saves"/Screenshot-*.png 2>/dev/null | head -1)
 if [ -z "$saved" ]; then
     fail "Ctrl+S wrote nothing into the save folder"
@@ -108,42 +73,24 @@ else
     [ "$(identify -format '%wx%h' "$saved")" = "400x250" ] || fail "saved image has the wrong size"
 fi
 
-wait_exit() { # seconds → whether the editor process ended
-    for _ in $(seq 1 $(($1 * 10))); do
-        kill -0 "$editor_pid" 2>/dev/null || return 0
-        sleep 0.1
-    done
-    return 1
-}
-if wait_exit 10; then check_editor_log; else fail "velmora kept running after saving"; fi
-editor_pid=""
+if wait_exit "$editor_pid" 10; then check_sanitizer "$work/velmora.log"; else fail "velmora kept running after saving"; fi
 
 # 3. Ctrl+P pins the picture; closing the pin with Escape ends the process.
-open_editor
+open_picture
 xdotool key ctrl+p
-pin=""
-for _ in $(seq 1 50); do
-    # The pin is the program's one visible window that is not the editor.
-    pin="$(xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | grep -vx "$window" | head -1)"
-    [ -n "$pin" ] && break
-    sleep 0.1
-done
-if [ -z "$pin" ]; then
+# The pin is the program's one visible window that is not the editor.
+if ! other_window "$editor"; then
     fail "Ctrl+P showed no pinned window"
 else
+    pin="$found"
     kill -0 "$editor_pid" 2>/dev/null || fail "velmora ended while the pin was still up"
     xdotool windowactivate --sync "$pin" 2>/dev/null
     xdotool key --window "$pin" Escape
-    if wait_exit 10; then
-        check_editor_log
+    if wait_exit "$editor_pid" 10; then
+        check_sanitizer "$work/velmora.log"
     else
         fail "velmora kept running after its pinned window closed"
     fi
 fi
-editor_pid=""
 
-if [ "$failures" -eq 0 ]; then
-    echo "e2e editor: all checks passed"
-    exit 0
-fi
-exit 1
+finish "e2e editor"

@@ -7,7 +7,7 @@ set -u
 velmora="$1"
 shots="${2:-}"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-source "$root/scripts/private-session" 1600x1000 e2e-nocompositor
+source "$root/tests/e2e/e2e_lib.sh" 1600x1000 e2e-nocompositor
 export VELMORA_STANDALONE=1
 mkdir -p "$XDG_CONFIG_HOME/Velmora"
 
@@ -17,28 +17,28 @@ convert -size 1600x1000 xc:"$background" "$work/background.png"
 display -window root "$work/background.png" >/dev/null 2>&1
 convert -size 400x250 xc:'#FFD020' "$work/sample.png"
 
-probe() { # file x y → "r g b"
-    convert "$1" -format "%[fx:int(255*u.p{$2,$3}.r)] %[fx:int(255*u.p{$2,$3}.g)] %[fx:int(255*u.p{$2,$3}.b)]" info:
-}
 is_background() { # "r g b" → whether it is the desktop's colour (give or take rounding)
     read -r r g b <<<"$1"
     [ $((r - 60)) -ge -2 ] && [ $((r - 60)) -le 2 ] && [ $((g - 180)) -ge -2 ] && [ $((g - 180)) -le 2 ] &&
         [ $((b - 160)) -ge -2 ] && [ $((b - 160)) -le 2 ]
 }
+shows_background() { # file what x y … → every point shows the desktop's colour
+    local file="$1" what="$2" colour
+    shift 2
+    while [ $# -ge 2 ]; do
+        colour="$(probe "$file" "$1" "$2")"
+        is_background "$colour" || fail "$what: ($1, $2) shows $colour, not the desktop"
+        shift 2
+    done
+}
 import -window root "$work/desktop.png"
 is_background "$(probe "$work/desktop.png" 800 500)" || fail "the desktop background was not set"
-
 
 # The editor, then its picture pinned with Ctrl+P.
 open_editor "$velmora" "$work/sample.png"
 xdotool key ctrl+p
-pin=""
-for _ in $(seq 1 50); do
-    pin="$(velmora_windows | grep -vx "$editor" | head -1)"
-    [ -n "$pin" ] && break
-    sleep 0.1
-done
-[ -n "$pin" ] || { fail "Ctrl+P showed no pinned window"; exit 1; }
+other_window "$editor" || { fail "Ctrl+P showed no pinned window"; exit 1; }
+pin="$found"
 # Onto a part of the desktop where nothing else is.
 xdotool windowmove "$pin" 40 40
 sleep 0.5
@@ -46,12 +46,8 @@ read -r px py pw ph < <(client_area "$pin")
 import -window root "$work/pinned.png"
 [ -n "$shots" ] && convert "$work/pinned.png" -crop "$((pw + 40))x$((ph + 40))+$((px - 20))+$((py - 20))" +repage \
     "$shots/pinned-no-compositor.png"
-for corner in "$px $py" "$((px + pw - 1)) $py" "$px $((py + ph - 1))" "$((px + pw - 1)) $((py + ph - 1))" \
-    "$((px + 1)) $((py + 1))"; do
-    read -r x y <<<"$corner"
-    colour="$(probe "$work/pinned.png" "$x" "$y")"
-    is_background "$colour" || fail "pinned window's corner ($x, $y) shows $colour, not the desktop"
-done
+shows_background "$work/pinned.png" "pinned window's corner" "$px" "$py" $((px + pw - 1)) "$py" "$px" $((py + ph - 1)) \
+    $((px + pw - 1)) $((py + ph - 1)) $((px + 1)) $((py + 1))
 # The window itself is there: its picture, up to the hairline along its straight edges.
 for inside in "$((px + pw / 2)) $((py + ph / 2))" "$((px + pw / 2)) $((py + 1))" "$((px + 1)) $((py + ph / 2))"; do
     read -r x y <<<"$inside"
@@ -67,15 +63,10 @@ shaped "$pin" || fail "the pinned window has no shape without a compositor"
 # Ctrl+C in the pin confirms with a pill for a moment.
 xdotool windowactivate --sync "$pin" 2>/dev/null
 xdotool key --window "$pin" ctrl+c
-pill=""
-for _ in $(seq 1 40); do
-    pill="$(velmora_windows | grep -vx "$editor" | grep -vx "$pin" | head -1)"
-    [ -n "$pill" ] && break
-    sleep 0.025
-done
-if [ -z "$pill" ]; then
+if ! other_window "$editor" "$pin"; then
     fail "Ctrl+C in the pinned window showed no pill"
 else
+    pill="$found"
     sleep 0.2 # its fade-in
     read -r lx ly lw lh < <(client_area "$pill")
     import -window root "$work/pill.png"
@@ -107,16 +98,9 @@ if command -v xcompmgr >/dev/null; then
     sleep 3
     shaped "$pin" || fail "the pinned window has no shape after the compositor stopped"
     import -window root "$work/again.png"
-    for corner in "$px $py" "$((px + pw - 1)) $((py + ph - 1))" "$((px + 1)) $((py + 1))"; do
-        read -r x y <<<"$corner"
-        colour="$(probe "$work/again.png" "$x" "$y")"
-        is_background "$colour" || fail "after the compositor stopped the pinned window's corner ($x, $y) shows $colour"
-    done
+    shows_background "$work/again.png" "after the compositor stopped the pinned window's corner" "$px" "$py" \
+        $((px + pw - 1)) $((py + ph - 1)) $((px + 1)) $((py + 1))
 fi
 
 xdotool key --window "$pin" Escape 2>/dev/null
-if [ "$failures" -eq 0 ]; then
-    echo "e2e no compositor: all checks passed"
-    exit 0
-fi
-exit 1
+finish "e2e no compositor"

@@ -7,19 +7,14 @@ set -u
 velmora="$1"
 cursorname="$2"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-source "$root/scripts/private-session" 1280x800 e2e-pointer
+source "$root/tests/e2e/e2e_lib.sh" 1280x800 e2e-pointer
 export VELMORA_STANDALONE=1
 mkdir -p "$XDG_CONFIG_HOME/Velmora"
 convert -size 600x400 gradient:'#FFB040-#E04060' "$work/sample.png"
 
+cursor_is() { [ "$("$cursorname")" = "$1" ]; }
 expect_cursor() { # name what → the cursor shown is `name`, within a second
-    local shown=""
-    for _ in $(seq 1 20); do
-        shown="$("$cursorname")"
-        [ "$shown" = "$1" ] && return 0
-        sleep 0.05
-    done
-    fail "$2: the cursor is \"$shown\", not \"$1\""
+    wait_for 1 cursor_is "$1" || fail "$2: the cursor is \"$("$cursorname")\", not \"$1\""
 }
 
 open_editor "$velmora" "$work/sample.png"
@@ -35,13 +30,8 @@ expect_cursor cross "Ctrl released over the picture"
 
 # 2. Pinned, with another window holding the keyboard and the pointer away from the pin.
 xdotool key ctrl+p
-pin=""
-for _ in $(seq 1 50); do
-    pin="$(velmora_windows | grep -vx "$editor" | head -1)"
-    [ -n "$pin" ] && break
-    sleep 0.1
-done
-[ -n "$pin" ] || { fail "Ctrl+P showed no pinned window"; exit 1; }
+other_window "$editor" || { fail "Ctrl+P showed no pinned window"; exit 1; }
+pin="$found"
 xdotool windowmove "$pin" 300 150
 sleep 0.5
 read -r px py pw ph < <(client_area "$pin")
@@ -52,13 +42,8 @@ xdotool windowactivate --sync "$shown" 2>/dev/null
 
 # The pointer onto the pin's bottom-right corner: no click, and the pin has the keyboard.
 xdotool mousemove $((px + pw - 5)) $((py + ph - 5))
-active=""
-for _ in $(seq 1 20); do
-    active="$(xdotool getactivewindow)"
-    [ "$active" = "$pin" ] && break
-    sleep 0.05
-done
-[ "$active" = "$pin" ] || fail "the pinned window did not take the keyboard on hover"
+is_active() { [ "$(xdotool getactivewindow)" = "$1" ]; }
+wait_for 1 is_active "$pin" || fail "the pinned window did not take the keyboard on hover"
 expect_cursor size_fdiag "bottom-right corner"
 for spot in "size_bdiag top-right $((px + pw - 4)) $((py + 4))" "size_hor left-edge $((px + 3)) $((py + ph / 2))" \
     "size_ver bottom-edge $((px + pw / 2)) $((py + ph - 3))" "left_ptr middle $((px + pw / 2)) $((py + ph / 2))"; do
@@ -69,14 +54,6 @@ done
 
 # Escape, sent to wherever the keyboard is, closes the pin.
 xdotool key Escape
-for _ in $(seq 1 40); do
-    velmora_windows | grep -qx "$pin" || break
-    sleep 0.05
-done
-velmora_windows | grep -qx "$pin" && fail "Escape did not reach the hovered pinned window"
-
-if [ "$failures" -eq 0 ]; then
-    echo "e2e pointer: all checks passed"
-    exit 0
-fi
-exit 1
+closed() { ! velmora_windows | grep -qx "$1"; }
+wait_for 2 closed "$pin" || fail "Escape did not reach the hovered pinned window"
+finish "e2e pointer"

@@ -7,34 +7,15 @@ set -u
 velmora="$1"
 page_program="$2"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-source "$root/scripts/private-session" 1280x800 e2e-scroll
+source "$root/tests/e2e/e2e_lib.sh" 1280x800 e2e-scroll
 
 "$page_program" --show "$work/page.png" "$work/viewport.txt" >"$work/page.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 1 100); do
-    [ -s "$work/viewport.txt" ] && break
-    sleep 0.05
-done
-[ -s "$work/viewport.txt" ] || { echo "FAIL: the page window did not appear"; cat "$work/page.log"; exit 1; }
+wait_for 5 test -s "$work/viewport.txt" || { echo "FAIL: the page window did not appear"; cat "$work/page.log"; exit 1; }
 read -r vx vy vw vh <"$work/viewport.txt"
 
-wait_window() { # name → window id in $found (or empty after 10 s)
-    found=""
-    for _ in $(seq 1 200); do
-        found="$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)"
-        [ -n "$found" ] && return 0
-        sleep 0.05
-    done
-    return 1
-}
-wait_exit() { # pid → exit status in $status (or fails after 20 s)
-    for _ in $(seq 1 400); do
-        kill -0 "$1" 2>/dev/null || { wait "$1"; status=$?; return 0; }
-        sleep 0.05
-    done
-    status=timeout
-    return 1
-}
+named() { found="$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)"; [ -n "$found" ]; }
+wait_window() { wait_for 10 named "$1"; } # name → window id in $found (or empty after 10 s)
 press_on_hud() { # key
     xdotool windowactivate --sync "$hud" 2>/dev/null
     xdotool key "$1"
@@ -44,10 +25,7 @@ press_on_hud() { # key
 velmora_pid=$!
 pids+=($velmora_pid)
 # The picker covers the screen once it shows; drag a rectangle a few pixels inside the viewport.
-for _ in $(seq 1 200); do
-    [ -n "$(xdotool search --onlyvisible --pid "$velmora_pid" 2>/dev/null | head -1)" ] && break
-    sleep 0.05
-done
+wait_for 10 shows_window "$velmora_pid"
 sleep 0.3
 x0=$((vx + 8)) y0=$((vy + 8)) x1=$((vx + vw - 8)) y1=$((vy + vh - 8))
 xdotool mousemove "$x0" "$y0" mousedown 1 mousemove $(((x0 + x1) / 2)) $(((y0 + y1) / 2)) mousemove "$x1" "$y1" mouseup 1
@@ -69,7 +47,7 @@ if wait_window "Velmora scrolling capture"; then
     done
     sleep 0.5
     press_on_hud Return
-    if wait_exit "$velmora_pid"; then
+    if wait_exit "$velmora_pid" 20; then
         [ "$status" = 0 ] || { fail "velmora scroll exited $status"; cat "$work/scroll.log"; }
         "$page_program" --check "$work/out.png" "$work/page.png" || fail "the stitched image is not the page"
         [ -n "${VELMORA_SHOTS:-}" ] && cp "$work/out.png" "$VELMORA_SHOTS/scroll-out.png"
@@ -92,12 +70,11 @@ if wait_window "Velmora scrolling capture"; then
     hud="$found"
     sleep 0.2
     press_on_hud Escape
-    wait_exit "$velmora_pid"
+    wait_exit "$velmora_pid" 20
     [ "$status" = 1 ] || fail "a cancelled scroll exited $status"
     [ ! -e "$work/cancel.png" ] || fail "a cancelled scroll wrote a file"
 else
     fail "no HUD for the cancel case"
 fi
 
-[ "$failures" = 0 ] && echo "e2e_scroll: all passed"
-exit $((failures > 0))
+finish "e2e scroll"

@@ -6,7 +6,7 @@ set -u
 velmora="$1"
 keygrab="$2"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-source "$root/scripts/private-session" 1600x1000 e2e-shell
+source "$root/tests/e2e/e2e_lib.sh" 1600x1000 e2e-shell
 unset VELMORA_STANDALONE
 
 convert -size 400x300 gradient:'#ff0000-#0000ff' \( -size 300x400 gradient:'#00ff00-#000000' -rotate 90 \) \
@@ -15,24 +15,12 @@ font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 convert -size 560x100 xc:white -font "$font" -pointsize 22 -fill '#202020' \
     -annotate +16+38 'Invoice number 1024' -annotate +16+78 'Paid on the first of May' "$work/text.png"
 
-origin() { # window → "x y" of its client area
-    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'
-}
 instances() { # velmora processes of this session (other sessions may run their own)
     local count=0
     for pid in $(pgrep -x velmora); do
         tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "DISPLAY=$DISPLAY" && count=$((count + 1))
     done
     echo "$count"
-}
-wait_for() { # seconds command… → whether the command succeeded within the time
-    local tries=$(($1 * 20))
-    shift
-    for _ in $(seq 1 "$tries"); do
-        "$@" && return 0
-        sleep 0.05
-    done
-    return 1
 }
 editor_window() { xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | while read -r w; do
     # The editor is the big one; pills share the title.
@@ -48,7 +36,6 @@ instance_windows() {
 }
 shows_notice() { instance_windows | grep -q .; }
 shows_picker() { instance_windows | grep -q ' 1600x1000$'; }
-clipboard_has_png() { xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -q image/png; }
 
 show "$work/known.png" known 200 150
 known="$shown"
@@ -82,7 +69,7 @@ kill -0 "$instance" 2>/dev/null || fail "the first instance ended"
 
 # 4. Ctrl+Shift+2 opens the picker; a drag opens the editor on exactly those pixels.
 import -window root "$work/screen.png"
-read -r kx ky < <(origin "$known")
+read -r kx ky _ < <(client_area "$known")
 xdotool key ctrl+shift+2
 if wait_for 10 shows_picker; then
     sleep 0.3
@@ -107,7 +94,7 @@ wait_for 5 sh -c '! xdotool search --onlyvisible --name "^Velmora\$" >/dev/null 
 # 5. Ctrl+Shift+3 over known text puts it on the clipboard, and the keyboard goes back to the
 # window that had it.
 xdotool windowactivate --sync "$words" 2>/dev/null
-read -r wx wy < <(origin "$words")
+read -r wx wy _ < <(client_area "$words")
 echo before | xclip -selection clipboard
 xdotool key ctrl+shift+3
 if wait_for 10 shows_picker; then
@@ -159,7 +146,7 @@ wait_for 10 has_editor
 editor="$(editor_window)"
 if [ -n "$editor" ]; then
     xdotool windowactivate --sync "$editor" 2>/dev/null
-    read -r ex ey < <(origin "$editor")
+    read -r ex ey _ < <(client_area "$editor")
     xdotool key r
     xdotool mousemove $((ex + 400)) $((ey + 300)) mousedown 1 mousemove $((ex + 500)) $((ey + 380)) \
         mousemove $((ex + 600)) $((ey + 450)) mouseup 1
@@ -170,7 +157,7 @@ if [ -n "$editor" ]; then
         fail "the rectangle is not in the copied picture"
     icon="$(xdotool search --class velmora 2>/dev/null | while read -r w; do
         [ "$(xdotool getwindowgeometry "$w" | awk '/Geometry/ {print $2}')" = 22x22 ] && echo "$w"; done | head -1)"
-    read -r ix iy < <(origin "$icon")
+    read -r ix iy _ < <(client_area "$icon")
     xdotool mousemove $((ix + 10)) $((iy + 10)) click 1
     sleep 0.5
     # From the bottom: Quit, Check for Updates, Preferences, Continue Last Edit.
@@ -192,13 +179,7 @@ status=$?
 [ "$status" = 0 ] || fail "velmora quit exited $status"
 wait_for 10 sh -c "! kill -0 $instance 2>/dev/null" || fail "the instance did not end"
 # A sanitizer build reports leaks and errors at exit, into the instance's log.
-if grep -qE 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$work/instance.log"; then
-    fail "sanitizer report from the instance"
-fi
+check_sanitizer "$work/instance.log"
 
-if [ "$failures" -eq 0 ]; then
-    echo "e2e shell: all checks passed"
-    exit 0
-fi
-cat "$work/instance.log"
-exit 1
+[ "$failures" -eq 0 ] || cat "$work/instance.log"
+finish "e2e shell"
