@@ -1,13 +1,9 @@
 #include "canvas/AnnotationCanvas.h"
-#include "editor/BackgroundAssetStore.h"
 #include "editor/CanvasArea.h"
 #include "editor/EditorPills.h"
-#include "editor/EditorSession.h"
 #include "editor/EditorToolState.h"
-#include "editor/EditorView.h"
-#include "preferences/HotkeyPreferences.h"
-#include "preferences/SettingsStore.h"
 #include "sidebar/ImageEditorSidebar.h"
+#include "support/EditorFixture.h"
 #include "support/TestSupport.h"
 #include "toolbar/AnnotationToolbar.h"
 #include "toolbar/HoverableToolbarIcon.h"
@@ -35,29 +31,13 @@ QImage samplePicture()
     return image;
 }
 
-struct Fixture
+// A region capture that could show the composite, unless a test asks otherwise.
+struct Fixture : test::EditorFixture
 {
-    QTemporaryDir dir;
-    MemorySettingsStore settings;
-    BackgroundAssetStore wallpapers{dir.filePath(QStringLiteral("wallpapers"))};
-    HotkeyPreferences hotkeys{settings};
-    std::unique_ptr<EditorSession> session;
-    std::unique_ptr<EditorView> view;
-
-    explicit Fixture(CaptureKind kind = CaptureKind::region, bool withAssets = true, bool composite = false,
+    explicit Fixture(const Options& options = {.backgroundAssets = true},
                      const QImage& image = samplePicture())
-    {
-        session = std::make_unique<EditorSession>(
-            image, kind,
-            withAssets ? std::optional(CaptureBackgroundAssets{image, std::nullopt, 30, true}) : std::nullopt,
-            composite, EditorSession::Services{settings, wallpapers});
-        view = std::make_unique<EditorView>(*session, settings, hotkeys, false);
-        view->resize(1000, 700);
-        view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
-    }
-
-    QWidget* canvas() const { return view->canvas(); }
+        : EditorFixture(image, options)
+    {}
 };
 
 // Smooth waves a few dozen pixels long once on screen: a blur of the export's strength keeps
@@ -90,11 +70,9 @@ class TestEditorView : public QObject
 private Q_SLOTS:
     void letterKeysPickTools_data();
     void letterKeysPickTools();
-    void lettersTypeIntoAnOpenText();
     void undoStepsThroughTypingFirst();
     void clipboardKeysEditTheText();
-    void zoomKeysStayInRange();
-    void scrollAccumulatorZoomsInWholeSteps();
+    void zoomStaysInRangeAndStepsWhole();
     void hostRequestsFromKeys();
     void returnCommitsOnlyALargeEnoughCrop();
     void escapeClearsTheCropBeforeClosing();
@@ -128,32 +106,13 @@ void TestEditorView::letterKeysPickTools()
     QFETCH(int, key);
     QFETCH(int, tool);
     Fixture f;
-    f.view->toolState().setCropRect(QRectF(0, 0, 50, 50));
-    f.view->toolState().setSelectedTool(AnnotationTool::select);
+    f.state().setCropRect(QRectF(0, 0, 50, 50));
+    f.state().setSelectedTool(AnnotationTool::select);
     QTest::keyClick(f.canvas(), Qt::Key(key));
-    QCOMPARE(int(f.view->toolState().selectedTool()), tool);
+    QCOMPARE(int(f.state().selectedTool()), tool);
     if (AnnotationTool(tool) != AnnotationTool::crop) {
-        QVERIFY(!f.view->toolState().cropRect());
+        QVERIFY(!f.state().cropRect());
     }
-}
-
-void TestEditorView::lettersTypeIntoAnOpenText()
-{
-    Fixture f;
-    f.view->toolState().setSelectedTool(AnnotationTool::text);
-    const double zoom = f.view->canvas()->zoom();
-    QTest::mouseClick(f.canvas(), Qt::LeftButton, {}, QPoint(int(150 * zoom), int(120 * zoom)));
-    QTRY_VERIFY_WITH_TIMEOUT(f.view->canvas()->isEditingText(), test::waitTimeout);
-    QWidget* editor = QApplication::focusWidget();
-    QVERIFY(editor);
-    QTest::keyClicks(editor, QStringLiteral("ra"));
-    QCOMPARE(f.view->toolState().selectedTool(), AnnotationTool::text);
-    const auto& annotations = f.session->annotations();
-    QCOMPARE(annotations.size(), 1);
-    QCOMPARE(std::get<TextAnnotation>(annotations[0]).text, QStringLiteral("ra"));
-    // Ctrl shortcuts still reach the editor window: Ctrl+Z undoes the text's creation.
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_VERIFY_WITH_TIMEOUT(!f.view->canvas()->isEditingText(), test::waitTimeout);
 }
 
 // Ctrl+Z while typing takes back the typing; only an empty field history lets it reach the
@@ -161,11 +120,7 @@ void TestEditorView::lettersTypeIntoAnOpenText()
 void TestEditorView::undoStepsThroughTypingFirst()
 {
     Fixture f;
-    f.view->toolState().setSelectedTool(AnnotationTool::text);
-    const double zoom = f.view->canvas()->zoom();
-    QTest::mouseClick(f.canvas(), Qt::LeftButton, {}, QPoint(int(150 * zoom), int(120 * zoom)));
-    QTRY_VERIFY_WITH_TIMEOUT(f.view->canvas()->isEditingText(), test::waitTimeout);
-    QWidget* field = QApplication::focusWidget();
+    QWidget* field = f.startText({150, 120});
     QVERIFY(field);
     const auto typed = [&f] {
         const auto& annotations = f.session->annotations();
@@ -179,24 +134,24 @@ void TestEditorView::undoStepsThroughTypingFirst()
 
     QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(typed(), QStringLiteral("Hello"));
-    QVERIFY(f.view->canvas()->isEditingText());
+    QVERIFY(f.canvas()->isEditingText());
     QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(typed(), QStringLiteral("Hellabco"));
     QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(typed(), QString());
-    QVERIFY(f.view->canvas()->isEditingText());
+    QVERIFY(f.canvas()->isEditingText());
     QCOMPARE(QApplication::focusWidget(), field);
     // Letters still type: the field kept the keyboard.
     QTest::keyClick(field, Qt::Key_R);
     QCOMPARE(typed(), QStringLiteral("r"));
-    QCOMPARE(f.view->toolState().selectedTool(), AnnotationTool::text);
+    QCOMPARE(f.state().selectedTool(), AnnotationTool::text);
     QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(typed(), QString());
 
     // The field has nothing left to undo: the editor's undo removes the text it created.
     QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
-    QTRY_VERIFY_WITH_TIMEOUT(!f.view->canvas()->isEditingText(), test::waitTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.canvas()->isEditingText(), test::waitTimeout);
     QVERIFY(f.session->annotations().empty());
 }
 
@@ -206,11 +161,7 @@ void TestEditorView::clipboardKeysEditTheText()
 {
     Fixture f;
     QSignalSpy copy(f.view.get(), &EditorView::copyRequested);
-    f.view->toolState().setSelectedTool(AnnotationTool::text);
-    const double zoom = f.view->canvas()->zoom();
-    QTest::mouseClick(f.canvas(), Qt::LeftButton, {}, QPoint(int(150 * zoom), int(120 * zoom)));
-    QTRY_VERIFY_WITH_TIMEOUT(f.view->canvas()->isEditingText(), test::waitTimeout);
-    QWidget* field = QApplication::focusWidget();
+    QWidget* field = f.startText({150, 120});
     QVERIFY(field);
     QTest::keyClicks(field, QStringLiteral("one two"));
     QTest::keyClick(field, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
@@ -223,12 +174,13 @@ void TestEditorView::clipboardKeysEditTheText()
     QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
 
     QCOMPARE(copy.count(), 0);
-    QVERIFY(f.view->canvas()->isEditingText());
+    QVERIFY(f.canvas()->isEditingText());
     QCOMPARE(f.session->annotations().size(), size_t(1));
     QCOMPARE(std::get<TextAnnotation>(f.session->annotations()[0]).text, QStringLiteral("twoone twoone "));
 }
 
-void TestEditorView::zoomKeysStayInRange()
+// Ctrl with the wheel zooms as well: the drag-cursor test sends real wheel events through the window.
+void TestEditorView::zoomStaysInRangeAndStepsWhole()
 {
     Fixture f;
     QTest::keyClick(f.canvas(), Qt::Key_Minus, Qt::ControlModifier);
@@ -239,11 +191,8 @@ void TestEditorView::zoomKeysStayInRange()
     QCOMPARE(f.view->zoom().percent(), 1000.0);
     QTest::keyClick(f.canvas(), Qt::Key_0, Qt::ControlModifier);
     QCOMPARE(f.view->zoom().percent(), 100.0);
-}
 
-void TestEditorView::scrollAccumulatorZoomsInWholeSteps()
-{
-    // The model first: a touchpad total of 25 is 2.5 steps.
+    // A touchpad total of 25 is 2.5 steps; the half step waits for the rest of its gesture.
     EditorZoom zoom;
     QVERIFY(zoom.scroll(0, 10, true));
     QVERIFY(!zoom.scroll(0, 5, true));
@@ -257,15 +206,6 @@ void TestEditorView::scrollAccumulatorZoomsInWholeSteps()
     QCOMPARE(zoom.percent(), 100.0);
     // The zoom pill shows whole percents.
     QCOMPARE(EditorPills::zoomLabel(250.9, QSize(1920, 1080)), QStringLiteral("250% · 1920x1080"));
-
-    // Then real wheel events with Ctrl held.
-    Fixture f;
-    QWidget* area = f.canvas()->parentWidget();
-    const QPoint centre = area->rect().center();
-    QWheelEvent wheel(centre, area->mapToGlobal(centre), QPoint(), QPoint(0, 240), Qt::NoButton,
-                      Qt::ControlModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(area, &wheel);
-    QCOMPARE(f.view->zoom().percent(), 300.0);
 }
 
 void TestEditorView::hostRequestsFromKeys()
@@ -304,17 +244,17 @@ void TestEditorView::returnCommitsOnlyALargeEnoughCrop()
 {
     Fixture f;
     f.session->setAnnotations({test::rect(10, 10, 50, 40)});
-    f.view->toolState().setSelectedAnnotationIds({annotationId(f.session->annotations()[0])});
-    f.view->toolState().setCropRect(QRectF(10, 10, 5, 100));
+    f.state().setSelectedAnnotationIds({annotationId(f.session->annotations()[0])});
+    f.state().setCropRect(QRectF(10, 10, 5, 100));
     QTest::keyClick(f.canvas(), Qt::Key_Return);
     QCOMPARE(f.session->capturedImage().size(), QSize(400, 300));
-    QVERIFY(f.view->toolState().selectedAnnotationIds().isEmpty());
+    QVERIFY(f.state().selectedAnnotationIds().isEmpty());
 
-    f.view->toolState().setCropRect(QRectF(10, 10, 6, 100));
+    f.state().setCropRect(QRectF(10, 10, 6, 100));
     QTest::keyClick(f.canvas(), Qt::Key_Return);
     QCOMPARE(f.session->capturedImage().size(), QSize(6, 100));
-    QVERIFY(!f.view->toolState().cropRect());
-    QCOMPARE(f.view->toolState().selectedTool(), AnnotationTool::arrow);
+    QVERIFY(!f.state().cropRect());
+    QCOMPARE(f.state().selectedTool(), AnnotationTool::arrow);
     QVERIFY(f.session->canUndo());
     QTest::keyClick(f.canvas(), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(f.session->capturedImage().size(), QSize(400, 300));
@@ -324,9 +264,9 @@ void TestEditorView::escapeClearsTheCropBeforeClosing()
 {
     Fixture f;
     QSignalSpy close(f.view.get(), &EditorView::closeRequested);
-    f.view->toolState().setCropRect(QRectF(10, 10, 50, 50));
+    f.state().setCropRect(QRectF(10, 10, 50, 50));
     QTest::keyClick(f.canvas(), Qt::Key_Escape);
-    QVERIFY(!f.view->toolState().cropRect());
+    QVERIFY(!f.state().cropRect());
     QCOMPARE(close.size(), 0);
     QTest::keyClick(f.canvas(), Qt::Key_Escape);
     QCOMPARE(close.size(), 1);
@@ -338,8 +278,8 @@ void TestEditorView::deleteAndSelectAll()
     f.session->setAnnotations(
         {test::rect(10, 10, 50, 40), test::rect(100, 100, 50, 40), test::rect(200, 10, 50, 40)});
     QTest::keyClick(f.canvas(), Qt::Key_A, Qt::ControlModifier);
-    QCOMPARE(f.view->toolState().selectedAnnotationIds().size(), 3);
-    f.view->toolState().setSelectedAnnotationIds({annotationId(f.session->annotations()[1])});
+    QCOMPARE(f.state().selectedAnnotationIds().size(), 3);
+    f.state().setSelectedAnnotationIds({annotationId(f.session->annotations()[1])});
     QTest::keyClick(f.canvas(), Qt::Key_Delete);
     QCOMPARE(f.session->annotations().size(), 2);
     QCOMPARE(std::get<RectAnnotation>(f.session->annotations()[1]).origin, QPointF(200, 10));
@@ -362,7 +302,7 @@ void TestEditorView::compositeKeyTogglesTheSidebar()
 
 void TestEditorView::compositeKeyIgnoresBareWindowCaptures()
 {
-    Fixture f(CaptureKind::window, false, false);
+    Fixture f({.kind = CaptureKind::window});
     QTest::keyClick(f.canvas(), Qt::Key_G);
     QVERIFY(!f.session->isBackgroundCompositeEnabled());
     QVERIFY(!f.view->isSidebarVisible());
@@ -402,7 +342,7 @@ void TestEditorView::toolKeysWorkWithTheSidebarOpen()
     QVERIFY(f.view->isSidebarVisible());
     QTRY_COMPARE_WITH_TIMEOUT(f.view->sidebar()->parentWidget()->width(), 250, test::waitTimeout);
     press(lastKey);
-    QCOMPARE(int(f.view->toolState().selectedTool()), lastTool);
+    QCOMPARE(int(f.state().selectedTool()), lastTool);
     QVERIFY(f.view->toolbar()->toolButton(AnnotationTool(lastTool))->isSelected());
     QVERIFY(!f.view->toolbar()->toolButton(AnnotationTool(firstTool))->isSelected());
 }
@@ -433,7 +373,7 @@ void TestEditorView::canvasShowsTheExportAtAnyDensity()
     QFETCH(double, shadow);
     QImage picture = samplePicture();
     picture.setDevicePixelRatio(density);
-    Fixture f(CaptureKind::window, true, true, picture);
+    Fixture f({.kind = CaptureKind::window, .backgroundAssets = true, .composite = true}, picture);
     EditorSession& session = *f.session;
     session.setContentPadding(45);
     session.setContentInset(inset);
@@ -452,7 +392,7 @@ void TestEditorView::canvasShowsTheExportAtAnyDensity()
     const QImage exported = session.renderedImage().convertToFormat(QImage::Format_ARGB32);
 
     // At a zoom of the capture's density one view point is one exported pixel.
-    auto* canvas = f.view->canvas();
+    auto* canvas = f.canvas();
     canvas->setZoom(density);
     QCOMPARE(canvas->size(), exported.size());
     QImage shown(exported.size(), QImage::Format_ARGB32);
@@ -495,9 +435,8 @@ void TestEditorView::liveBackgroundShowsTheExport()
     QFETCH(double, blur);
     QFETCH(int, zoomSteps);
     QFETCH(int, tolerance);
-    Fixture f(CaptureKind::region, true, true);
     // Smaller than the composite, so the fitted view scales it down.
-    f.view->resize(760, 560);
+    Fixture f({.backgroundAssets = true, .composite = true, .windowSize = {760, 560}});
     EditorSession& session = *f.session;
     session.setWindowCaptureShadow(0);
     session.setWindowCaptureBackgroundBlur(blur);
