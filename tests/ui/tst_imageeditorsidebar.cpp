@@ -25,7 +25,6 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include <array>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -50,7 +49,7 @@ struct Fixture
         sidebar = std::make_unique<ImageEditorSidebar>(session.get(), &tools);
         sidebar->resize(ImageEditorSidebar::sidebarWidth, height);
         sidebar->show();
-        ok = QTest::qWaitForWindowExposed(sidebar.get());
+        QVERIFY(QTest::qWaitForWindowExposed(sidebar.get()));
     }
 
     SidebarSliderRow* row(const QString& label) const { return sidebar->sliderRow(label); }
@@ -63,7 +62,6 @@ struct Fixture
     EditorToolState tools{settings};
     std::unique_ptr<EditorSession> session;
     std::unique_ptr<ImageEditorSidebar> sidebar;
-    bool ok = false;
 };
 
 double sessionValue(const EditorSession& session, const QString& label)
@@ -148,7 +146,6 @@ private Q_SLOTS:
 void TestImageEditorSidebar::visibilityFollowsToolAndComposite()
 {
     Fixture f(false);
-    QVERIFY(f.ok);
     const QStringList pixel{"Pixel Size"};
     for (const auto& [tool, composite, rows] :
          std::initializer_list<std::tuple<AnnotationTool, bool, QStringList>>{
@@ -195,7 +192,6 @@ void TestImageEditorSidebar::keysMoveTheBoundField()
     QFETCH(double, expected);
 
     Fixture f(true);
-    QVERIFY(f.ok);
     f.tools.setSelectedTool(AnnotationTool::blur);
     f.session->setAnnotations({test::rect(100, 100)});
     SidebarSliderRow* row = f.row(label);
@@ -222,7 +218,6 @@ void TestImageEditorSidebar::keysMoveTheBoundField()
 void TestImageEditorSidebar::paddingFollowsDragWheelAndSession()
 {
     Fixture f(true);
-    QVERIFY(f.ok);
     f.session->setAnnotations({test::rect(100, 100)});
     SidebarSliderRow* row = f.row(QStringLiteral("Padding"));
     SidebarSlider* slider = row->slider();
@@ -284,7 +279,6 @@ void TestImageEditorSidebar::resetRestoresDefaultsAndUndoes()
     QFETCH(double, padding);
     QFETCH(double, corner);
     Fixture f(true, kind);
-    QVERIFY(f.ok);
     const auto gradient = BackgroundSelection::gradient(BackgroundGradientPreset::mintBreeze);
     f.session->setContentPadding(80);
     f.session->setContentCornerRadius(12);
@@ -310,7 +304,6 @@ void TestImageEditorSidebar::resetRestoresDefaultsAndUndoes()
 void TestImageEditorSidebar::choosingAndAddingBackgrounds()
 {
     Fixture f(true, CaptureKind::region, test::solidImage(160, 100, QColor(90, 60, 140)));
-    QVERIFY(f.ok);
     const BackgroundSelection desktop = BackgroundSelection::desktopWallpaper();
     f.session->setBackgroundSelection(desktop);
     for (const BackgroundSelection& selection :
@@ -392,7 +385,6 @@ void TestImageEditorSidebar::removingCustomColors()
     QFETCH(int, removed);
     QFETCH(int, expected);
     Fixture f(true);
-    QVERIFY(f.ok);
     QVector<BackgroundColorItem> items;
     for (int i = 0; i < count; ++i) {
         items.append(BackgroundColorItem::make(QStringLiteral("c%1").arg(i), Color::grey(0.2 + 0.2 * i)));
@@ -413,7 +405,6 @@ void TestImageEditorSidebar::removingCustomColors()
 void TestImageEditorSidebar::addingACustomColorOpensALiveDialog()
 {
     Fixture f(true);
-    QVERIFY(f.ok);
     // Without custom colours the new one starts from the default, selected, in a modeless dialog.
     f.session->setCustomBackgroundColors({});
     click(f.picker()->addColorButton());
@@ -461,7 +452,6 @@ void TestImageEditorSidebar::gridsStayEvenWithAScrollBar()
 {
     // Short enough that the content scrolls: the scroll bar takes width from the grids.
     Fixture f(true, CaptureKind::region, std::nullopt, 420);
-    QVERIFY(f.ok);
     f.tools.setSelectedTool(AnnotationTool::blur);
     auto* scrollArea = f.sidebar->findChild<QScrollArea*>();
     QTRY_VERIFY_WITH_TIMEOUT(scrollArea->verticalScrollBar()->isVisible(), test::waitTimeout);
@@ -499,7 +489,6 @@ void TestImageEditorSidebar::lookInLightAndDark()
     // The dark one also shows the placeholder of a desktop picture that is not there yet.
     Fixture f(true, CaptureKind::region,
               dark ? std::nullopt : std::optional(test::solidImage(320, 200, QColor(90, 110, 160))));
-    QVERIFY(f.ok);
     f.tools.setSelectedTool(AnnotationTool::blur);
 
     const QImage image = f.sidebar->grab().toImage();
