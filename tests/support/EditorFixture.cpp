@@ -13,6 +13,7 @@
 #include "toolbar/PillPopover.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -92,6 +93,16 @@ void EditorFixture::settle()
     for (int i = 0; i < 3; ++i) {
         QCoreApplication::processEvents();
     }
+}
+
+QImage blockPicture()
+{
+    QImage image(400, 300, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.fillRect(20, 20, 100, 80, Qt::blue);
+    p.fillRect(200, 150, 150, 100, Qt::green);
+    return image;
 }
 
 QVector<PillOptionRow*> rowsOf(PillButton* pill)

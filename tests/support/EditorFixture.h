@@ -62,6 +62,10 @@ struct EditorFixture
     static void settle();
 };
 
+// A white 400 × 300 picture with a blue block at (20, 20, 100, 80) and a green one at
+// (200, 150, 150, 100).
+QImage blockPicture();
+
 // The rows of a pill's popover, in order.
 QVector<PillOptionRow*> rowsOf(PillButton* pill);
 QStringList checkedRows(PillButton* pill);
