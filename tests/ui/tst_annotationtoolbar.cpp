@@ -23,7 +23,6 @@
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QVBoxLayout>
 #include <QtTest>
 
 using namespace velmora;

@@ -5,7 +5,6 @@
 #include "toolbar/AnnotationToolbar.h"
 
 #include <QApplication>
-#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWindow>

@@ -17,7 +17,6 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
-#include <QVBoxLayout>
 
 using namespace velmora;
 using velmora::test::checkedRows;

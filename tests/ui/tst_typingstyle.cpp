@@ -73,43 +73,28 @@ private Q_SLOTS:
 
 void TestTypingStyle::eachChoiceStylesTheTextBeingTyped_data()
 {
-    QTest::addColumn<int>("choice");
-    QTest::newRow("colour") << 0;
-    QTest::newRow("white outline") << 1;
-    QTest::newRow("text style") << 2;
-    QTest::newRow("font size") << 3;
+    // Colour and size: the run-on test below.
+    QTest::addColumn<bool>("textStyle");
+    QTest::newRow("white outline") << false;
+    QTest::newRow("text style") << true;
 }
 
 void TestTypingStyle::eachChoiceStylesTheTextBeingTyped()
 {
-    QFETCH(int, choice);
+    QFETCH(bool, textStyle);
     Fixture f;
     f.startText({200, 150});
     f.type(QStringLiteral("Hi"));
-    const QFont fontBefore = f.canvas()->textEditor()->fieldFont();
     const qsizetype steps = f.session->undoStack().size();
 
-    switch (choice) {
-    case 0:
-        chooseSwatch(f.toolbar()->colorPill(), 3);
-        QCOMPARE(f.typed()->color, green);
-        QCOMPARE(f.glyphColour(), green.toQColor());
-        break;
-    case 1:
-        QTest::mouseClick(f.toolbar()->whiteStrokeToggle(), Qt::LeftButton);
-        QVERIFY(f.typed()->hasWhiteStroke);
-        break;
-    case 2:
+    if (textStyle) {
         chooseRow(f.toolbar()->textStylePill(), QStringLiteral("Box"));
         QCOMPARE(f.typed()->style, TextStyle::box);
         // A box shows white glyphs on the colour.
         QCOMPARE(f.glyphColour(), QColor(Qt::white));
-        break;
-    case 3:
-        chooseRow(f.toolbar()->fontSizePill(), QStringLiteral("48 pt"));
-        QCOMPARE(f.typed()->fontSize, 48.0);
-        QCOMPARE(f.canvas()->textEditor()->fieldFont().pointSizeF(), fontBefore.pointSizeF() * 2);
-        break;
+    } else {
+        QTest::mouseClick(f.toolbar()->whiteStrokeToggle(), Qt::LeftButton);
+        QVERIFY(f.typed()->hasWhiteStroke);
     }
     QCOMPARE(f.session->undoStack().size(), steps + 1);
     // The text stays open with the caret in it: typing goes on without a click.
@@ -125,6 +110,7 @@ void TestTypingStyle::typingRunsOnThroughChoicesAndUndoStepsBack()
     Fixture f;
     f.startText({200, 150});
     f.type(QStringLiteral("Hi"));
+    const double fieldPoints = f.canvas()->textEditor()->fieldFont().pointSizeF();
     chooseSwatch(f.toolbar()->colorPill(), 3);
     chooseRow(f.toolbar()->fontSizePill(), QStringLiteral("48 pt"));
     QTRY_VERIFY_WITH_TIMEOUT(f.textFieldHasFocus(), test::waitTimeout);
@@ -132,8 +118,11 @@ void TestTypingStyle::typingRunsOnThroughChoicesAndUndoStepsBack()
 
     QVERIFY(f.canvas()->isEditingText());
     QCOMPARE(f.typed()->text, QStringLiteral("Hi!"));
+    QCOMPARE(f.fieldText(), QStringLiteral("Hi!"));
     QCOMPARE(f.typed()->color, green);
+    QCOMPARE(f.glyphColour(), green.toQColor());
     QCOMPARE(f.typed()->fontSize, 48.0);
+    QCOMPARE(f.canvas()->textEditor()->fieldFont().pointSizeF(), fieldPoints * 2);
     // The pills show the text being typed.
     QCOMPARE(f.toolbar()->fontSizePill()->fontSize(), 48.0);
 
