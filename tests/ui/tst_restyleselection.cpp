@@ -131,15 +131,10 @@ void TestRestyleSelection::stylesReachOnlyTheKindsThatHaveThem()
     Fixture f;
     f.drag(AnnotationTool::arrow, {40, 200}, {200, 60});
     AnnotationList withText = f.session->annotations();
-    withText.append(TextAnnotation{QUuid::createUuid(),
-                                   {300, 240},
-                                   QStringLiteral("Hi"),
-                                   24,
-                                   red,
-                                   false,
-                                   std::nullopt,
-                                   false,
-                                   TextStyle::standard});
+    TextAnnotation hi = test::text(QStringLiteral("Hi"), {300, 240});
+    hi.fontSize = 24;
+    hi.color = red;
+    withText.append(hi);
     f.session->setAnnotations(withText);
     f.state().setSelectedTool(AnnotationTool::select);
     f.click({120, 130});
