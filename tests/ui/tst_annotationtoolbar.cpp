@@ -3,6 +3,7 @@
 #include "editor/EditorToolState.h"
 #include "preferences/HotkeyPreferences.h"
 #include "preferences/SettingsStore.h"
+#include "support/EditorFixture.h"
 #include "support/TestSupport.h"
 #include "toolbar/AnnotationToolbar.h"
 #include "toolbar/ArrowStylePill.h"
@@ -22,36 +23,13 @@
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QVBoxLayout>
 #include <QtTest>
 
 using namespace velmora;
+using velmora::test::checkedRows;
+using velmora::test::rowsOf;
 
 namespace {
-
-// The rows of an open pill, in popover order.
-QVector<PillOptionRow*> rowsOf(PillButton* pill)
-{
-    QVector<PillOptionRow*> rows;
-    QVBoxLayout* layout = pill->popover()->rows();
-    for (int i = 0; i < layout->count(); ++i) {
-        if (auto* row = qobject_cast<PillOptionRow*>(layout->itemAt(i)->widget())) {
-            rows.append(row);
-        }
-    }
-    return rows;
-}
-
-QStringList checkedRows(PillButton* pill)
-{
-    QStringList list;
-    for (const PillOptionRow* row : rowsOf(pill)) {
-        if (row->isSelected()) {
-            list.append(row->text());
-        }
-    }
-    return list;
-}
 
 QVector<int> selectedSwatches(const ColorPill* pill)
 {

@@ -1,18 +1,13 @@
 #include "canvas/AnnotationCanvas.h"
-#include "editor/BackgroundAssetStore.h"
-#include "editor/EditorSession.h"
 #include "editor/EditorToolState.h"
-#include "editor/EditorView.h"
-#include "preferences/HotkeyPreferences.h"
-#include "preferences/SettingsStore.h"
 #include "sidebar/ImageEditorSidebar.h"
 #include "sidebar/SidebarSlider.h"
 #include "sidebar/SidebarSliderRow.h"
+#include "support/EditorFixture.h"
 #include "support/TestSupport.h"
 #include "toolbar/AnnotationToolbar.h"
 #include "toolbar/HoverableToolbarIcon.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <map>
@@ -82,20 +77,13 @@ void TestBlurPixelSize::pixelSizeWorksWithoutTheComposite()
     QFETCH(bool, sliderEnd);
     QFETCH(int, expectedSize);
 
-    QTemporaryDir dir;
-    MemorySettingsStore settings;
-    BackgroundAssetStore wallpapers{dir.filePath(QStringLiteral("wallpapers"))};
-    HotkeyPreferences hotkeys{settings};
     const QImage picture = ramps();
-    EditorSession session(picture, windowWithoutBackground ? CaptureKind::window : CaptureKind::region,
-                          windowWithoutBackground
-                              ? std::nullopt
-                              : std::optional(CaptureBackgroundAssets{picture, std::nullopt, 30, true}),
-                          false, EditorSession::Services{settings, wallpapers});
-    EditorView view(session, settings, hotkeys, false);
-    view.resize(1100, 700);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    test::EditorFixture f(picture,
+                          {.kind = windowWithoutBackground ? CaptureKind::window : CaptureKind::region,
+                           .backgroundAssets = !windowWithoutBackground,
+                           .windowSize = {1100, 700}});
+    EditorSession& session = *f.session;
+    EditorView& view = *f.view;
     QVERIFY(!session.isCompositeShown());
     // The size drawn must be the one chosen, not the size the editor starts with.
     QVERIFY(std::abs(session.blurRadius() - expectedSize) > 1);
@@ -126,16 +114,8 @@ void TestBlurPixelSize::pixelSizeWorksWithoutTheComposite()
     QCOMPARE(row->valueText(), QString::number(expectedSize) + QStringLiteral(".0"));
 
     // A blur region drawn across most of the picture.
-    AnnotationCanvas* canvas = view.canvas();
-    const double zoom = canvas->zoom();
     const QRectF region(40, 40, 320, 220);
-    const QPoint from = (region.topLeft() * zoom).toPoint();
-    const QPoint to = (region.bottomRight() * zoom).toPoint();
-    QTest::mousePress(canvas, Qt::LeftButton, {}, from);
-    for (int i = 1; i <= 6; ++i) {
-        QTest::mouseMove(canvas, from + (to - from) * i / 6);
-    }
-    QTest::mouseRelease(canvas, Qt::LeftButton, {}, to);
+    f.drag(AnnotationTool::blur, region.topLeft(), region.bottomRight());
     QCOMPARE(session.annotations().size(), 1);
 
     const QImage rendered = session.renderedImage();

@@ -1,17 +1,11 @@
 #include "canvas/AnnotationCanvas.h"
-#include "editor/BackgroundAssetStore.h"
-#include "editor/EditorSession.h"
 #include "editor/EditorToolState.h"
-#include "editor/EditorView.h"
-#include "preferences/HotkeyPreferences.h"
-#include "preferences/SettingsStore.h"
+#include "support/EditorFixture.h"
 #include "support/TestSupport.h"
 #include "toolbar/AnnotationToolbar.h"
 
 #include <QApplication>
-#include <QPainter>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
 
@@ -22,33 +16,18 @@ namespace {
 // An editor window with the pointer resting over the middle of its picture. The pointer is the
 // platform's own and presses go to the top-level window, so Qt itself finds the widget under the
 // pointer, as it does for a real one.
-struct Fixture
+struct Fixture : test::EditorFixture
 {
-    QTemporaryDir dir;
-    MemorySettingsStore settings;
-    BackgroundAssetStore wallpapers{dir.filePath(QStringLiteral("wallpapers"))};
-    HotkeyPreferences hotkeys{settings};
-    std::unique_ptr<EditorSession> session;
-    std::unique_ptr<EditorView> view;
     QPoint pointer; // in the window
 
-    Fixture()
+    Fixture() : EditorFixture(test::solidImage(400, 300, Qt::white))
     {
-        QImage image(400, 300, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::white);
-        session = std::make_unique<EditorSession>(image, CaptureKind::region, std::nullopt, false,
-                                                  EditorSession::Services{settings, wallpapers});
-        view = std::make_unique<EditorView>(*session, settings, hotkeys, false);
-        view->setDragImageProvider([image] { return image; });
-        view->resize(1000, 700);
-        view->show();
-        view->activateWindow();
+        view->setDragImageProvider([image = session->capturedImage()] { return image; });
         QVERIFY(QTest::qWaitForWindowActive(view.get()));
         pointer = canvas()->mapTo(view.get(), canvas()->rect().center());
         moveTo(pointer);
     }
 
-    AnnotationCanvas* canvas() const { return view->canvas(); }
     QWindow* window() const { return view->windowHandle(); }
     // The cursor the window shows now: the one of the widget under the pointer.
     Qt::CursorShape shownCursor() const { return window()->cursor().shape(); }

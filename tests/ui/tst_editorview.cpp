@@ -1,86 +1,28 @@
 #include "canvas/AnnotationCanvas.h"
-#include "editor/BackgroundAssetStore.h"
-#include "editor/CanvasArea.h"
 #include "editor/EditorPills.h"
-#include "editor/EditorSession.h"
 #include "editor/EditorToolState.h"
-#include "editor/EditorView.h"
-#include "preferences/HotkeyPreferences.h"
-#include "preferences/SettingsStore.h"
 #include "sidebar/ImageEditorSidebar.h"
+#include "support/EditorFixture.h"
 #include "support/TestSupport.h"
 #include "toolbar/AnnotationToolbar.h"
 #include "toolbar/HoverableToolbarIcon.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QPainter>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <cmath>
 
 using namespace velmora;
 
 namespace {
 
-QImage samplePicture()
+// A region capture that could show the composite, unless a test asks otherwise.
+struct Fixture : test::EditorFixture
 {
-    QImage image(400, 300, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
-    QPainter p(&image);
-    p.fillRect(20, 20, 100, 80, Qt::blue);
-    p.fillRect(200, 150, 150, 100, Qt::green);
-    return image;
-}
-
-struct Fixture
-{
-    QTemporaryDir dir;
-    MemorySettingsStore settings;
-    BackgroundAssetStore wallpapers{dir.filePath(QStringLiteral("wallpapers"))};
-    HotkeyPreferences hotkeys{settings};
-    std::unique_ptr<EditorSession> session;
-    std::unique_ptr<EditorView> view;
-
-    explicit Fixture(CaptureKind kind = CaptureKind::region, bool withAssets = true, bool composite = false,
-                     const QImage& image = samplePicture())
-    {
-        session = std::make_unique<EditorSession>(
-            image, kind,
-            withAssets ? std::optional(CaptureBackgroundAssets{image, std::nullopt, 30, true}) : std::nullopt,
-            composite, EditorSession::Services{settings, wallpapers});
-        view = std::make_unique<EditorView>(*session, settings, hotkeys, false);
-        view->resize(1000, 700);
-        view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
-    }
-
-    QWidget* canvas() const { return view->canvas(); }
+    explicit Fixture(const Options& options = {.backgroundAssets = true},
+                     const QImage& image = test::blockPicture())
+        : EditorFixture(image, options)
+    {}
 };
-
-// Smooth waves a few dozen pixels long once on screen: a blur of the export's strength keeps
-// most of their contrast, one about four times stronger flattens them.
-QImage wavyPicture(int width, int height)
-{
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < height; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            line[x] = qRgb(int(128 + 100 * std::sin(2 * M_PI * x / 360)),
-                           int(128 + 100 * std::sin(2 * M_PI * y / 300)),
-                           int(128 + 60 * std::sin(2 * M_PI * (x + y) / 500)));
-        }
-    }
-    return image;
-}
-
-int channelDifference(QRgb a, QRgb b)
-{
-    return std::max(
-        {std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
-}
 
 } // namespace
 
@@ -90,11 +32,9 @@ class TestEditorView : public QObject
 private Q_SLOTS:
     void letterKeysPickTools_data();
     void letterKeysPickTools();
-    void lettersTypeIntoAnOpenText();
     void undoStepsThroughTypingFirst();
     void clipboardKeysEditTheText();
-    void zoomKeysStayInRange();
-    void scrollAccumulatorZoomsInWholeSteps();
+    void zoomStaysInRangeAndStepsWhole();
     void hostRequestsFromKeys();
     void returnCommitsOnlyALargeEnoughCrop();
     void escapeClearsTheCropBeforeClosing();
@@ -103,10 +43,6 @@ private Q_SLOTS:
     void compositeKeyIgnoresBareWindowCaptures();
     void toolKeysWorkWithTheSidebarOpen_data();
     void toolKeysWorkWithTheSidebarOpen();
-    void canvasShowsTheExportAtAnyDensity_data();
-    void canvasShowsTheExportAtAnyDensity();
-    void liveBackgroundShowsTheExport_data();
-    void liveBackgroundShowsTheExport();
 };
 
 void TestEditorView::letterKeysPickTools_data()
@@ -128,32 +64,13 @@ void TestEditorView::letterKeysPickTools()
     QFETCH(int, key);
     QFETCH(int, tool);
     Fixture f;
-    f.view->toolState().setCropRect(QRectF(0, 0, 50, 50));
-    f.view->toolState().setSelectedTool(AnnotationTool::select);
+    f.state().setCropRect(QRectF(0, 0, 50, 50));
+    f.state().setSelectedTool(AnnotationTool::select);
     QTest::keyClick(f.canvas(), Qt::Key(key));
-    QCOMPARE(int(f.view->toolState().selectedTool()), tool);
+    QCOMPARE(int(f.state().selectedTool()), tool);
     if (AnnotationTool(tool) != AnnotationTool::crop) {
-        QVERIFY(!f.view->toolState().cropRect());
+        QVERIFY(!f.state().cropRect());
     }
-}
-
-void TestEditorView::lettersTypeIntoAnOpenText()
-{
-    Fixture f;
-    f.view->toolState().setSelectedTool(AnnotationTool::text);
-    const double zoom = f.view->canvas()->zoom();
-    QTest::mouseClick(f.canvas(), Qt::LeftButton, {}, QPoint(int(150 * zoom), int(120 * zoom)));
-    QTRY_VERIFY_WITH_TIMEOUT(f.view->canvas()->isEditingText(), test::waitTimeout);
-    QWidget* editor = QApplication::focusWidget();
-    QVERIFY(editor);
-    QTest::keyClicks(editor, QStringLiteral("ra"));
-    QCOMPARE(f.view->toolState().selectedTool(), AnnotationTool::text);
-    const auto& annotations = f.session->annotations();
-    QCOMPARE(annotations.size(), 1);
-    QCOMPARE(std::get<TextAnnotation>(annotations[0]).text, QStringLiteral("ra"));
-    // Ctrl shortcuts still reach the editor window: Ctrl+Z undoes the text's creation.
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_VERIFY_WITH_TIMEOUT(!f.view->canvas()->isEditingText(), test::waitTimeout);
 }
 
 // Ctrl+Z while typing takes back the typing; only an empty field history lets it reach the
@@ -161,11 +78,7 @@ void TestEditorView::lettersTypeIntoAnOpenText()
 void TestEditorView::undoStepsThroughTypingFirst()
 {
     Fixture f;
-    f.view->toolState().setSelectedTool(AnnotationTool::text);
-    const double zoom = f.view->canvas()->zoom();
-    QTest::mouseClick(f.canvas(), Qt::LeftButton, {}, QPoint(int(150 * zoom), int(120 * zoom)));
-    QTRY_VERIFY_WITH_TIMEOUT(f.view->canvas()->isEditingText(), test::waitTimeout);
-    QWidget* field = QApplication::focusWidget();
+    QWidget* field = f.startText({150, 120});
     QVERIFY(field);
     const auto typed = [&f] {
         const auto& annotations = f.session->annotations();
@@ -179,24 +92,24 @@ void TestEditorView::undoStepsThroughTypingFirst()
 
     QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(typed(), QStringLiteral("Hello"));
-    QVERIFY(f.view->canvas()->isEditingText());
+    QVERIFY(f.canvas()->isEditingText());
     QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(typed(), QStringLiteral("Hellabco"));
     QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(typed(), QString());
-    QVERIFY(f.view->canvas()->isEditingText());
+    QVERIFY(f.canvas()->isEditingText());
     QCOMPARE(QApplication::focusWidget(), field);
     // Letters still type: the field kept the keyboard.
     QTest::keyClick(field, Qt::Key_R);
     QCOMPARE(typed(), QStringLiteral("r"));
-    QCOMPARE(f.view->toolState().selectedTool(), AnnotationTool::text);
+    QCOMPARE(f.state().selectedTool(), AnnotationTool::text);
     QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(typed(), QString());
 
     // The field has nothing left to undo: the editor's undo removes the text it created.
     QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
-    QTRY_VERIFY_WITH_TIMEOUT(!f.view->canvas()->isEditingText(), test::waitTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.canvas()->isEditingText(), test::waitTimeout);
     QVERIFY(f.session->annotations().empty());
 }
 
@@ -206,11 +119,7 @@ void TestEditorView::clipboardKeysEditTheText()
 {
     Fixture f;
     QSignalSpy copy(f.view.get(), &EditorView::copyRequested);
-    f.view->toolState().setSelectedTool(AnnotationTool::text);
-    const double zoom = f.view->canvas()->zoom();
-    QTest::mouseClick(f.canvas(), Qt::LeftButton, {}, QPoint(int(150 * zoom), int(120 * zoom)));
-    QTRY_VERIFY_WITH_TIMEOUT(f.view->canvas()->isEditingText(), test::waitTimeout);
-    QWidget* field = QApplication::focusWidget();
+    QWidget* field = f.startText({150, 120});
     QVERIFY(field);
     QTest::keyClicks(field, QStringLiteral("one two"));
     QTest::keyClick(field, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
@@ -223,12 +132,13 @@ void TestEditorView::clipboardKeysEditTheText()
     QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
 
     QCOMPARE(copy.count(), 0);
-    QVERIFY(f.view->canvas()->isEditingText());
+    QVERIFY(f.canvas()->isEditingText());
     QCOMPARE(f.session->annotations().size(), size_t(1));
     QCOMPARE(std::get<TextAnnotation>(f.session->annotations()[0]).text, QStringLiteral("twoone twoone "));
 }
 
-void TestEditorView::zoomKeysStayInRange()
+// Ctrl with the wheel zooms as well: the drag-cursor test sends real wheel events through the window.
+void TestEditorView::zoomStaysInRangeAndStepsWhole()
 {
     Fixture f;
     QTest::keyClick(f.canvas(), Qt::Key_Minus, Qt::ControlModifier);
@@ -239,11 +149,8 @@ void TestEditorView::zoomKeysStayInRange()
     QCOMPARE(f.view->zoom().percent(), 1000.0);
     QTest::keyClick(f.canvas(), Qt::Key_0, Qt::ControlModifier);
     QCOMPARE(f.view->zoom().percent(), 100.0);
-}
 
-void TestEditorView::scrollAccumulatorZoomsInWholeSteps()
-{
-    // The model first: a touchpad total of 25 is 2.5 steps.
+    // A touchpad total of 25 is 2.5 steps; the half step waits for the rest of its gesture.
     EditorZoom zoom;
     QVERIFY(zoom.scroll(0, 10, true));
     QVERIFY(!zoom.scroll(0, 5, true));
@@ -257,15 +164,6 @@ void TestEditorView::scrollAccumulatorZoomsInWholeSteps()
     QCOMPARE(zoom.percent(), 100.0);
     // The zoom pill shows whole percents.
     QCOMPARE(EditorPills::zoomLabel(250.9, QSize(1920, 1080)), QStringLiteral("250% · 1920x1080"));
-
-    // Then real wheel events with Ctrl held.
-    Fixture f;
-    QWidget* area = f.canvas()->parentWidget();
-    const QPoint centre = area->rect().center();
-    QWheelEvent wheel(centre, area->mapToGlobal(centre), QPoint(), QPoint(0, 240), Qt::NoButton,
-                      Qt::ControlModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(area, &wheel);
-    QCOMPARE(f.view->zoom().percent(), 300.0);
 }
 
 void TestEditorView::hostRequestsFromKeys()
@@ -304,17 +202,17 @@ void TestEditorView::returnCommitsOnlyALargeEnoughCrop()
 {
     Fixture f;
     f.session->setAnnotations({test::rect(10, 10, 50, 40)});
-    f.view->toolState().setSelectedAnnotationIds({annotationId(f.session->annotations()[0])});
-    f.view->toolState().setCropRect(QRectF(10, 10, 5, 100));
+    f.state().setSelectedAnnotationIds({annotationId(f.session->annotations()[0])});
+    f.state().setCropRect(QRectF(10, 10, 5, 100));
     QTest::keyClick(f.canvas(), Qt::Key_Return);
     QCOMPARE(f.session->capturedImage().size(), QSize(400, 300));
-    QVERIFY(f.view->toolState().selectedAnnotationIds().isEmpty());
+    QVERIFY(f.state().selectedAnnotationIds().isEmpty());
 
-    f.view->toolState().setCropRect(QRectF(10, 10, 6, 100));
+    f.state().setCropRect(QRectF(10, 10, 6, 100));
     QTest::keyClick(f.canvas(), Qt::Key_Return);
     QCOMPARE(f.session->capturedImage().size(), QSize(6, 100));
-    QVERIFY(!f.view->toolState().cropRect());
-    QCOMPARE(f.view->toolState().selectedTool(), AnnotationTool::arrow);
+    QVERIFY(!f.state().cropRect());
+    QCOMPARE(f.state().selectedTool(), AnnotationTool::arrow);
     QVERIFY(f.session->canUndo());
     QTest::keyClick(f.canvas(), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(f.session->capturedImage().size(), QSize(400, 300));
@@ -324,9 +222,9 @@ void TestEditorView::escapeClearsTheCropBeforeClosing()
 {
     Fixture f;
     QSignalSpy close(f.view.get(), &EditorView::closeRequested);
-    f.view->toolState().setCropRect(QRectF(10, 10, 50, 50));
+    f.state().setCropRect(QRectF(10, 10, 50, 50));
     QTest::keyClick(f.canvas(), Qt::Key_Escape);
-    QVERIFY(!f.view->toolState().cropRect());
+    QVERIFY(!f.state().cropRect());
     QCOMPARE(close.size(), 0);
     QTest::keyClick(f.canvas(), Qt::Key_Escape);
     QCOMPARE(close.size(), 1);
@@ -338,8 +236,8 @@ void TestEditorView::deleteAndSelectAll()
     f.session->setAnnotations(
         {test::rect(10, 10, 50, 40), test::rect(100, 100, 50, 40), test::rect(200, 10, 50, 40)});
     QTest::keyClick(f.canvas(), Qt::Key_A, Qt::ControlModifier);
-    QCOMPARE(f.view->toolState().selectedAnnotationIds().size(), 3);
-    f.view->toolState().setSelectedAnnotationIds({annotationId(f.session->annotations()[1])});
+    QCOMPARE(f.state().selectedAnnotationIds().size(), 3);
+    f.state().setSelectedAnnotationIds({annotationId(f.session->annotations()[1])});
     QTest::keyClick(f.canvas(), Qt::Key_Delete);
     QCOMPARE(f.session->annotations().size(), 2);
     QCOMPARE(std::get<RectAnnotation>(f.session->annotations()[1]).origin, QPointF(200, 10));
@@ -362,7 +260,7 @@ void TestEditorView::compositeKeyTogglesTheSidebar()
 
 void TestEditorView::compositeKeyIgnoresBareWindowCaptures()
 {
-    Fixture f(CaptureKind::window, false, false);
+    Fixture f({.kind = CaptureKind::window});
     QTest::keyClick(f.canvas(), Qt::Key_G);
     QVERIFY(!f.session->isBackgroundCompositeEnabled());
     QVERIFY(!f.view->isSidebarVisible());
@@ -402,186 +300,9 @@ void TestEditorView::toolKeysWorkWithTheSidebarOpen()
     QVERIFY(f.view->isSidebarVisible());
     QTRY_COMPARE_WITH_TIMEOUT(f.view->sidebar()->parentWidget()->width(), 250, test::waitTimeout);
     press(lastKey);
-    QCOMPARE(int(f.view->toolState().selectedTool()), lastTool);
+    QCOMPARE(int(f.state().selectedTool()), lastTool);
     QVERIFY(f.view->toolbar()->toolButton(AnnotationTool(lastTool))->isSelected());
     QVERIFY(!f.view->toolbar()->toolButton(AnnotationTool(firstTool))->isSelected());
-}
-
-void TestEditorView::canvasShowsTheExportAtAnyDensity_data()
-{
-    QTest::addColumn<double>("density");
-    QTest::addColumn<double>("inset");
-    QTest::addColumn<double>("corner");
-    QTest::addColumn<double>("shadow");
-    QTest::newRow("0.5") << 0.5 << 0.0 << 0.0 << 0.0;
-    QTest::newRow("1") << 1.0 << 0.0 << 0.0 << 0.0;
-    QTest::newRow("1.25") << 1.25 << 0.0 << 0.0 << 0.0;
-    QTest::newRow("1.25 inset") << 1.25 << 3.0 << 0.0 << 0.0;
-    QTest::newRow("1.5 inset") << 1.5 << 5.0 << 0.0 << 0.0;
-    QTest::newRow("2") << 2.0 << 0.0 << 0.0 << 0.0;
-    // The rounded corners and the shadow under them, with and without an inset.
-    QTest::newRow("1, corners, shadow") << 1.0 << 0.0 << 18.0 << 16.0;
-    QTest::newRow("1, inset, corners, shadow") << 1.0 << 8.0 << 18.0 << 16.0;
-    QTest::newRow("2, inset, corners, shadow") << 2.0 << 4.0 << 18.0 << 16.0;
-}
-
-void TestEditorView::canvasShowsTheExportAtAnyDensity()
-{
-    QFETCH(double, density);
-    QFETCH(double, inset);
-    QFETCH(double, corner);
-    QFETCH(double, shadow);
-    QImage picture = samplePicture();
-    picture.setDevicePixelRatio(density);
-    Fixture f(CaptureKind::window, true, true, picture);
-    EditorSession& session = *f.session;
-    session.setContentPadding(45);
-    session.setContentInset(inset);
-    session.setContentCornerRadius(corner);
-    session.setWindowCaptureShadow(shadow);
-    const Color background = Color::fromRgb8(40, 160, 90);
-    session.addCustomBackgroundColor(background);
-    // A one-pixel frame through the middle of content pixels, and a blur box over the blue block's
-    // edge, both placed over the content as the editor places them.
-    const double o = session.contentOffset();
-    const auto at = [&](double x, double y) { return QPointF(o + x / density, o + y / density); };
-    session.setAnnotations(
-        {RectAnnotation{QUuid::createUuid(), at(150.5, 40.5), QSizeF(39, 29) / density,
-                        Color::fromRgb8(255, 0, 0), 1 / density, 0, false},
-         BlurAnnotation{QUuid::createUuid(), at(100, 60), QSizeF(40, 30) / density, 7 / density}});
-    const QImage exported = session.renderedImage().convertToFormat(QImage::Format_ARGB32);
-
-    // At a zoom of the capture's density one view point is one exported pixel.
-    auto* canvas = f.view->canvas();
-    canvas->setZoom(density);
-    QCOMPARE(canvas->size(), exported.size());
-    QImage shown(exported.size(), QImage::Format_ARGB32);
-    shown.fill(background.toQColor()); // the live background behind the canvas
-    canvas->render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
-    test::dump(shown, QStringLiteral("editorview-density"));
-    const int differing = test::differingPixels(shown, exported, 4);
-    QVERIFY2(!differing, qPrintable(QStringLiteral("%1 pixels differ").arg(differing)));
-    // The zoom pill reports the size that is exported.
-    auto* pills = f.view->findChild<EditorPills*>();
-    QVERIFY(pills);
-    QVERIFY2(pills->zoomText().endsWith(QStringLiteral("%1x%2").arg(exported.width()).arg(exported.height())),
-             qPrintable(pills->zoomText()));
-}
-
-void TestEditorView::liveBackgroundShowsTheExport_data()
-{
-    QTest::addColumn<QString>("background");
-    QTest::addColumn<double>("blur");
-    QTest::addColumn<int>("zoomSteps");
-    QTest::addColumn<int>("tolerance");
-    // A picture is resampled once for the screen here and twice (export, then screen) for the
-    // comparison, and blurred at another resolution: a few levels of difference are expected; a
-    // blur of the wrong strength differs by dozens.
-    QTest::newRow("wallpaper, blurred, fitted") << "wallpaper" << 10.0 << 0 << 4;
-    QTest::newRow("wallpaper, blurred, 200%") << "wallpaper" << 10.0 << 1 << 4;
-    QTest::newRow("wallpaper, sharp, fitted") << "wallpaper" << 0.0 << 0 << 4;
-    QTest::newRow("desktop picture, blurred, 200%") << "desktop" << 12.0 << 1 << 4;
-    QTest::newRow("gradient, blurred, fitted") << "gradient" << 8.0 << 0 << 2;
-    QTest::newRow("gradient, blurred, 200%") << "gradient" << 8.0 << 1 << 2;
-    QTest::newRow("automatic gradient, fitted") << "auto-gradient" << 0.0 << 0 << 2;
-    QTest::newRow("unreadable wallpaper") << "broken" << 5.0 << 0 << 0;
-}
-
-// The padding around the capture shows only the background, in the editor as in the export: the
-// editor's pixels there must be the exported composite's, drawn at the editor's scale.
-void TestEditorView::liveBackgroundShowsTheExport()
-{
-    QFETCH(QString, background);
-    QFETCH(double, blur);
-    QFETCH(int, zoomSteps);
-    QFETCH(int, tolerance);
-    Fixture f(CaptureKind::region, true, true);
-    // Smaller than the composite, so the fitted view scales it down.
-    f.view->resize(760, 560);
-    EditorSession& session = *f.session;
-    session.setWindowCaptureShadow(0);
-    session.setWindowCaptureBackgroundBlur(blur);
-
-    QTemporaryDir source;
-    // As large as a desktop picture: the export blurs it in its own pixels, several times as many
-    // as the screen shows even at 200%.
-    const QImage waves = wavyPicture(3600, 2250);
-    if (background == QLatin1String("wallpaper") || background == QLatin1String("broken")) {
-        const QString path = source.filePath(QStringLiteral("wallpaper.png"));
-        if (background == QLatin1String("wallpaper")) {
-            QVERIFY(waves.save(path));
-        } else {
-            QFile broken(path);
-            QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write("not a picture") > 0);
-        }
-        session.addWallpapers({QUrl::fromLocalFile(path)});
-        QCOMPARE(session.backgroundSelection().kind(), BackgroundSelection::Kind::userWallpaper);
-    } else if (background == QLatin1String("desktop")) {
-        session.setBackgroundAssets(CaptureBackgroundAssets{session.contentImage(), waves, 50, true});
-        session.setBackgroundSelection(BackgroundSelection::desktopWallpaper());
-    } else if (background == QLatin1String("gradient")) {
-        session.setBackgroundSelection(BackgroundSelection::gradient(BackgroundGradientPreset::purpleWave));
-    } else {
-        session.setBackgroundSelection(BackgroundSelection::autoGradient());
-    }
-    auto* area = qobject_cast<CanvasArea*>(f.canvas()->parentWidget());
-    QVERIFY(area);
-    for (int i = 0; i < zoomSteps; ++i) {
-        f.view->zoomIn();
-    }
-    if (zoomSteps > 0) {
-        // Zoomed in, the capture fills the view: pan to the composite's top-left corner.
-        const QPoint centre = area->rect().center();
-        QWheelEvent wheel(centre, area->mapToGlobal(centre), QPoint(), QPoint(4000, 4000), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(area, &wheel);
-    }
-    QApplication::processEvents();
-
-    const CanvasLayout layout = area->layout();
-    QVERIFY(zoomSteps > 0 ? layout.scale > 1.5 : layout.scale < 0.95);
-    const QRectF composite(QPointF(f.canvas()->pos()), layout.pictureRect.size());
-    const QImage shown = area->grab().toImage().convertToFormat(QImage::Format_ARGB32);
-    const QImage exported = session.flattenedComposite();
-    QImage expected(shown.size(), QImage::Format_ARGB32);
-    expected.fill(Qt::transparent);
-    {
-        QPainter painter(&expected);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        QImage pixels = exported;
-        pixels.setDevicePixelRatio(1);
-        painter.drawImage(composite, pixels);
-    }
-    test::dump(shown, QStringLiteral("live-background"));
-    test::dump(expected, QStringLiteral("live-background-export"));
-
-    // Only the padding: away from the capture and its rounded corners, and from the pills.
-    const double offset = session.contentOffset() * layout.scale;
-    const QRectF content = QRectF(composite.topLeft() + QPointF(offset, offset),
-                                  pointSize(session.contentImage()) * layout.scale)
-                               .adjusted(-2, -2, 2, 2);
-    const QRect pills = f.view->findChild<EditorPills*>()->geometry();
-    int compared = 0;
-    int differing = 0;
-    int worst = 0;
-    for (int y = 0; y < shown.height(); ++y) {
-        for (int x = 0; x < shown.width(); ++x) {
-            const QPointF centre(x + 0.5, y + 0.5);
-            if (!composite.adjusted(1, 1, -1, -1).contains(centre) || content.contains(centre) ||
-                pills.contains(x, y)) {
-                continue;
-            }
-            const int difference = channelDifference(shown.pixel(x, y), expected.pixel(x, y));
-            ++compared;
-            differing += difference > tolerance;
-            worst = std::max(worst, difference);
-        }
-    }
-    QVERIFY2(compared > 5000, qPrintable(QString::number(compared)));
-    QVERIFY2(
-        !differing,
-        qPrintable(
-            QStringLiteral("%1 of %2 pixels differ, by up to %3").arg(differing).arg(compared).arg(worst)));
 }
 
 QTEST_MAIN(TestEditorView)

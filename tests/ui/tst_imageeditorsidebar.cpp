@@ -1,70 +1,30 @@
-#include "editor/BackgroundAssetStore.h"
-#include "editor/EditorSession.h"
-#include "editor/EditorToolState.h"
-#include "preferences/SettingsStore.h"
-#include "sidebar/AddSwatchButton.h"
-#include "sidebar/BackgroundThumbnail.h"
-#include "sidebar/ColorSwatchThumbnail.h"
+#include "SidebarFixture.h"
 #include "sidebar/ImageEditorSidebar.h"
 #include "sidebar/SidebarBackgroundPickerRow.h"
 #include "sidebar/SidebarSlider.h"
 #include "sidebar/SidebarSliderRow.h"
 #include "support/TestSupport.h"
 
-#include <QAbstractSpinBox>
 #include <QApplication>
-#include <QColorDialog>
-#include <QLineEdit>
 #include <QScopeGuard>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 
-#include <array>
 #include <cmath>
 #include <map>
-#include <memory>
 #include <tuple>
 
 using namespace velmora;
+using Fixture = velmora::test::SidebarFixture;
+using velmora::test::click;
+using velmora::test::verifyOnlySelected;
 
 namespace {
 
 const QStringList backgroundRows{"Corner Radius", "Padding", "Inset", "Shadow", "Background Image Blur"};
-
-// A session over isolated settings and a wallpaper folder of its own, with the sidebar shown.
-struct Fixture
-{
-    explicit Fixture(bool composite, CaptureKind kind = CaptureKind::region,
-                     std::optional<QImage> desktopWallpaper = std::nullopt, int height = 1100)
-    {
-        const QImage image = test::solidImage(400, 300, QColor(40, 120, 200));
-        session = std::make_unique<EditorSession>(image, kind,
-                                                  CaptureBackgroundAssets{image, desktopWallpaper, 30, true},
-                                                  composite, EditorSession::Services{settings, wallpapers});
-        sidebar = std::make_unique<ImageEditorSidebar>(session.get(), &tools);
-        sidebar->resize(ImageEditorSidebar::sidebarWidth, height);
-        sidebar->show();
-        ok = QTest::qWaitForWindowExposed(sidebar.get());
-    }
-
-    SidebarSliderRow* row(const QString& label) const { return sidebar->sliderRow(label); }
-    SidebarBackgroundPickerRow* picker() const { return sidebar->backgroundPicker(); }
-
-    test::IsolatedHome home;
-    QTemporaryDir dir;
-    MemorySettingsStore settings;
-    BackgroundAssetStore wallpapers{dir.filePath(QStringLiteral("wallpapers"))};
-    EditorToolState tools{settings};
-    std::unique_ptr<EditorSession> session;
-    std::unique_ptr<ImageEditorSidebar> sidebar;
-    bool ok = false;
-};
 
 double sessionValue(const EditorSession& session, const QString& label)
 {
@@ -81,42 +41,6 @@ double sessionValue(const EditorSession& session, const QString& label)
 QPointF firstOrigin(const EditorSession& session)
 {
     return std::get<RectAnnotation>(session.annotations().front()).origin;
-}
-
-void click(QWidget* widget, QPoint at = {})
-{
-    QTest::mouseClick(widget, Qt::LeftButton, {}, at.isNull() ? widget->rect().center() : at);
-}
-
-void clickBadge(BackgroundThumbnail* thumbnail)
-{
-    QVERIFY(thumbnail);
-    QCoreApplication::processEvents(); // let a grid that just grew settle
-    QVERIFY(thumbnail->isVisible());
-    const QPoint badge = thumbnail->badgeRect().center().toPoint();
-    // Come in from outside, as a pointer does: the badge shows only on hover.
-    QTest::mouseMove(thumbnail->window(), QPoint(1, 1));
-    QTest::mouseMove(thumbnail, thumbnail->rect().center());
-    QTest::mouseMove(thumbnail, badge);
-    QTRY_VERIFY_WITH_TIMEOUT(thumbnail->isBadgeShown(), test::waitTimeout);
-    click(thumbnail, badge);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-// Exactly one thumbnail, the one for `selection`, carries the selection ring, drawn in the
-// highlight colour.
-void verifyOnlySelected(SidebarBackgroundPickerRow* picker, const BackgroundSelection& selection)
-{
-    BackgroundThumbnail* chosen = picker->thumbnail(selection);
-    QVERIFY(chosen);
-    for (const auto& [choice, thumbnail] : picker->thumbnails()) {
-        QCOMPARE(thumbnail->isSelected(), thumbnail == chosen);
-    }
-    const QImage pixels = chosen->grab().toImage();
-    const QColor ring = pixels.pixelColor(int(pixels.width() / 2), int(1 * pixels.devicePixelRatio()));
-    const QColor highlight = chosen->palette().color(QPalette::Highlight);
-    QVERIFY2(std::abs(ring.red() - highlight.red()) < 40 && std::abs(ring.blue() - highlight.blue()) < 40,
-             qPrintable(ring.name()));
 }
 
 } // namespace
@@ -136,11 +60,6 @@ private Q_SLOTS:
     void paddingFollowsDragWheelAndSession();
     void resetRestoresDefaultsAndUndoes_data();
     void resetRestoresDefaultsAndUndoes();
-    void choosingAndAddingBackgrounds();
-    void removingCustomColors_data();
-    void removingCustomColors();
-    void addingACustomColorOpensALiveDialog();
-    void gridsStayEvenWithAScrollBar();
     void lookInLightAndDark_data();
     void lookInLightAndDark();
 };
@@ -148,7 +67,6 @@ private Q_SLOTS:
 void TestImageEditorSidebar::visibilityFollowsToolAndComposite()
 {
     Fixture f(false);
-    QVERIFY(f.ok);
     const QStringList pixel{"Pixel Size"};
     for (const auto& [tool, composite, rows] :
          std::initializer_list<std::tuple<AnnotationTool, bool, QStringList>>{
@@ -195,7 +113,6 @@ void TestImageEditorSidebar::keysMoveTheBoundField()
     QFETCH(double, expected);
 
     Fixture f(true);
-    QVERIFY(f.ok);
     f.tools.setSelectedTool(AnnotationTool::blur);
     f.session->setAnnotations({test::rect(100, 100)});
     SidebarSliderRow* row = f.row(label);
@@ -222,7 +139,6 @@ void TestImageEditorSidebar::keysMoveTheBoundField()
 void TestImageEditorSidebar::paddingFollowsDragWheelAndSession()
 {
     Fixture f(true);
-    QVERIFY(f.ok);
     f.session->setAnnotations({test::rect(100, 100)});
     SidebarSliderRow* row = f.row(QStringLiteral("Padding"));
     SidebarSlider* slider = row->slider();
@@ -284,7 +200,6 @@ void TestImageEditorSidebar::resetRestoresDefaultsAndUndoes()
     QFETCH(double, padding);
     QFETCH(double, corner);
     Fixture f(true, kind);
-    QVERIFY(f.ok);
     const auto gradient = BackgroundSelection::gradient(BackgroundGradientPreset::mintBreeze);
     f.session->setContentPadding(80);
     f.session->setContentCornerRadius(12);
@@ -307,182 +222,6 @@ void TestImageEditorSidebar::resetRestoresDefaultsAndUndoes()
     verifyOnlySelected(f.picker(), gradient);
 }
 
-void TestImageEditorSidebar::choosingAndAddingBackgrounds()
-{
-    Fixture f(true, CaptureKind::region, test::solidImage(160, 100, QColor(90, 60, 140)));
-    QVERIFY(f.ok);
-    const BackgroundSelection desktop = BackgroundSelection::desktopWallpaper();
-    f.session->setBackgroundSelection(desktop);
-    for (const BackgroundSelection& selection :
-         {BackgroundSelection::preset(BackgroundColorPreset::coral),
-          BackgroundSelection::gradient(BackgroundGradientPreset::oceanWhisper),
-          BackgroundSelection::autoColor(), BackgroundSelection::autoGradient(),
-          BackgroundSelection::transparent(),
-          BackgroundSelection::customColor(QStringLiteral("default-custom-color")), desktop}) {
-        BackgroundThumbnail* thumbnail = f.picker()->thumbnail(selection);
-        QVERIFY2(thumbnail, qPrintable(selection.persistenceValue()));
-        click(thumbnail);
-        QCOMPARE(f.session->backgroundSelection(), selection);
-        QCOMPARE(f.settings.value(QStringLiteral("region.backgroundSelection")).toString(),
-                 selection.persistenceValue());
-        verifyOnlySelected(f.picker(), selection);
-    }
-    // The desktop thumbnail shows the picture behind the capture.
-    const QImage pixels = f.picker()->thumbnail(desktop)->grab().toImage();
-    QCOMPARE(pixels.pixelColor(pixels.rect().center()), QColor(90, 60, 140));
-
-    // Cancelling the wallpaper chooser changes nothing.
-    QList<QUrl> answer;
-    f.sidebar->setWallpaperChooser([&](QWidget*) { return answer; });
-    click(f.picker()->addWallpaperButton());
-    QVERIFY(f.session->userWallpaperItems().isEmpty());
-    QCOMPARE(f.session->backgroundSelection(), desktop);
-
-    // A text file comes first: the first picture (red) is what becomes the background.
-    QTemporaryDir source;
-    QFile text(source.filePath(QStringLiteral("notes.txt")));
-    QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a picture") > 0);
-    text.close();
-    answer = {QUrl::fromLocalFile(text.fileName())};
-    for (const auto& [name, color] :
-         {std::pair{"red.png", QColor(220, 40, 40)}, std::pair{"green.JPG", QColor(40, 200, 60)},
-          std::pair{"blue.png", QColor(40, 60, 220)}}) {
-        QVERIFY(test::solidImage(64, 40, color).save(source.filePath(QLatin1String(name))));
-        answer.append(QUrl::fromLocalFile(source.filePath(QLatin1String(name))));
-    }
-    click(f.picker()->addWallpaperButton());
-    const auto items = f.session->userWallpaperItems();
-    QCOMPARE(items.size(), 3);
-    const BackgroundSelection selection = f.session->backgroundSelection();
-    const auto isChosen = [&](const BackgroundWallpaperItem& item) { return item.id == selection.itemId(); };
-    const auto chosen = std::find_if(items.begin(), items.end(), isChosen);
-    QVERIFY(selection.kind() == BackgroundSelection::Kind::userWallpaper && chosen != items.end());
-    QCOMPARE(chosen->image.pixelColor(10, 10), QColor(220, 40, 40));
-    verifyOnlySelected(f.picker(), selection);
-
-    // Removing another wallpaper keeps the choice; removing the chosen one falls back to the desktop.
-    clickBadge(f.picker()->thumbnail(
-        BackgroundSelection::userWallpaper(std::find_if_not(items.begin(), items.end(), isChosen)->id)));
-    QCOMPARE(f.session->userWallpaperItems().size(), 2);
-    QCOMPARE(f.session->backgroundSelection(), selection);
-    clickBadge(f.picker()->thumbnail(selection));
-    QCOMPARE(f.session->userWallpaperItems().size(), 1);
-    QVERIFY(!f.picker()->thumbnail(selection));
-    verifyOnlySelected(f.picker(), desktop);
-}
-
-void TestImageEditorSidebar::removingCustomColors_data()
-{
-    // Colours in the list, the selected one, the removed one, and the one selected after
-    // (-1 for white).
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("selected");
-    QTest::addColumn<int>("removed");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("the selected middle one: the one before") << 3 << 1 << 1 << 0;
-    QTest::newRow("the selected first one: the next") << 3 << 0 << 0 << 1;
-    QTest::newRow("another one: the choice stays") << 3 << 2 << 0 << 2;
-    QTest::newRow("the only one: white") << 1 << 0 << 0 << -1;
-}
-
-void TestImageEditorSidebar::removingCustomColors()
-{
-    QFETCH(int, count);
-    QFETCH(int, selected);
-    QFETCH(int, removed);
-    QFETCH(int, expected);
-    Fixture f(true);
-    QVERIFY(f.ok);
-    QVector<BackgroundColorItem> items;
-    for (int i = 0; i < count; ++i) {
-        items.append(BackgroundColorItem::make(QStringLiteral("c%1").arg(i), Color::grey(0.2 + 0.2 * i)));
-    }
-    f.session->setCustomBackgroundColors(items);
-    f.session->setBackgroundSelection(BackgroundSelection::customColor(items[selected].id));
-    const auto removedChoice = BackgroundSelection::customColor(items[removed].id);
-    clickBadge(f.picker()->thumbnail(removedChoice));
-
-    QCOMPARE(f.session->customBackgroundColors().size(), count - 1);
-    QVERIFY(!f.picker()->thumbnail(removedChoice));
-    const auto want = expected < 0 ? BackgroundSelection::preset(BackgroundColorPreset::white)
-                                   : BackgroundSelection::customColor(items[expected].id);
-    QCOMPARE(f.session->backgroundSelection(), want);
-    verifyOnlySelected(f.picker(), want);
-}
-
-void TestImageEditorSidebar::addingACustomColorOpensALiveDialog()
-{
-    Fixture f(true);
-    QVERIFY(f.ok);
-    // Without custom colours the new one starts from the default, selected, in a modeless dialog.
-    f.session->setCustomBackgroundColors({});
-    click(f.picker()->addColorButton());
-    QCOMPARE(f.session->customBackgroundColors().size(), 1);
-    const auto choice = BackgroundSelection::customColor(f.session->customBackgroundColors()[0].id);
-    QCOMPARE(f.session->customBackgroundColors()[0].color().toQColor().name(), QStringLiteral("#d4e3f7"));
-    QCOMPARE(f.session->backgroundSelection(), choice);
-    verifyOnlySelected(f.picker(), choice);
-    QColorDialog* dialog = f.sidebar->colorDialog();
-    QVERIFY(dialog && QTest::qWaitForWindowExposed(dialog) && !dialog->isModal());
-    QCOMPARE(dialog->currentColor().name(), QStringLiteral("#d4e3f7"));
-
-    // Typing into the dialog's hex field updates the same swatch in place.
-    auto* swatch = qobject_cast<ColorSwatchThumbnail*>(f.picker()->thumbnail(choice));
-    QVERIFY(swatch);
-    QLineEdit* hex = nullptr;
-    for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) {
-        hex = qobject_cast<QAbstractSpinBox*>(edit->parentWidget()) ? hex : edit;
-    }
-    QVERIFY(hex);
-    hex->setFocus();
-    hex->selectAll();
-    QTest::keyClicks(hex, QStringLiteral("#336699"));
-    QCOMPARE(f.session->customBackgroundColors().size(), 1);
-    QCOMPARE(f.session->customBackgroundColors()[0].color().hexRgb(), QStringLiteral("#336699"));
-    QCOMPARE(f.picker()->thumbnail(choice), swatch);
-    QCOMPARE(swatch->color().hexRgb(), QStringLiteral("#336699"));
-
-    // Working elsewhere closes the dialog.
-    f.sidebar->activateWindow();
-    QTRY_VERIFY_WITH_TIMEOUT(!f.sidebar->colorDialog(), test::waitTimeout);
-
-    // With custom colours the new one copies the first, not the last.
-    f.session->setCustomBackgroundColors(
-        f.session->customBackgroundColors() +
-        QVector<BackgroundColorItem>{BackgroundColorItem::make("black", Color::black())});
-    click(f.picker()->addColorButton());
-    QCOMPARE(f.session->customBackgroundColors().size(), 3);
-    QCOMPARE(f.session->customBackgroundColors().back().color().hexRgb(), QStringLiteral("#336699"));
-    QVERIFY(f.sidebar->colorDialog());
-    QCOMPARE(f.sidebar->colorDialog()->currentColor().name(), QStringLiteral("#336699"));
-}
-
-void TestImageEditorSidebar::gridsStayEvenWithAScrollBar()
-{
-    // Short enough that the content scrolls: the scroll bar takes width from the grids.
-    Fixture f(true, CaptureKind::region, std::nullopt, 420);
-    QVERIFY(f.ok);
-    f.tools.setSelectedTool(AnnotationTool::blur);
-    auto* scrollArea = f.sidebar->findChild<QScrollArea*>();
-    QTRY_VERIFY_WITH_TIMEOUT(scrollArea->verticalScrollBar()->isVisible(), test::waitTimeout);
-    QWidget* viewport = scrollArea->viewport();
-    const int viewportRight = viewport->mapTo(f.sidebar.get(), QPoint(viewport->width(), 0)).x();
-
-    // Square swatches of one size in the colour grid, from the automatic colour to the add swatch.
-    const QSize first = f.picker()->thumbnail(BackgroundSelection::autoColor())->size();
-    QVERIFY(std::abs(first.width() - first.height()) <= 1);
-    QCOMPARE(f.picker()->addColorButton()->height(), first.height());
-    for (const auto& [selection, thumbnail] : f.picker()->thumbnails()) {
-        const QRect inSidebar(thumbnail->mapTo(f.sidebar.get(), QPoint(0, 0)), thumbnail->size());
-        QVERIFY2(inSidebar.right() < viewportRight, qPrintable(selection.persistenceValue()));
-        QVERIFY(inSidebar.width() >= 26);
-        if (selection.kind() == BackgroundSelection::Kind::preset) {
-            QVERIFY(std::abs(thumbnail->width() - first.width()) <= 1);
-            QCOMPARE(thumbnail->height(), first.height());
-        }
-    }
-}
-
 void TestImageEditorSidebar::lookInLightAndDark_data()
 {
     QTest::addColumn<bool>("dark");
@@ -499,7 +238,6 @@ void TestImageEditorSidebar::lookInLightAndDark()
     // The dark one also shows the placeholder of a desktop picture that is not there yet.
     Fixture f(true, CaptureKind::region,
               dark ? std::nullopt : std::optional(test::solidImage(320, 200, QColor(90, 110, 160))));
-    QVERIFY(f.ok);
     f.tools.setSelectedTool(AnnotationTool::blur);
 
     const QImage image = f.sidebar->grab().toImage();

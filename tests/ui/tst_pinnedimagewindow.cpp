@@ -101,133 +101,19 @@ class TestPinnedImageWindow : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void resizeKeepsTheImageProportions_data();
-    void resizeKeepsTheImageProportions();
-    void resizeZonesAlongTheBorder_data();
-    void resizeZonesAlongTheBorder();
-    void dragNearTheBorderResizes();
-    void wheelFactor_data();
-    void wheelFactor();
-    void zoomWithoutAScreenOnlyShrinks();
     void wheelZoomsAroundThePointerWithinLimits_data();
     void wheelZoomsAroundThePointerWithinLimits();
-    void keysClose_data();
-    void keysClose();
     void copyHandsOverTheImageAndShowsThePill();
     void saveAsWritesAPngOrReportsFailure_data();
     void saveAsWritesAPngOrReportsFailure();
     void closeButtonShowsWhileThePointerIsOver();
     void cursorShowsTheZoneUnderThePointer_data();
     void cursorShowsTheZoneUnderThePointer();
-    void draggingACornerKeepsTheProportions_data();
-    void draggingACornerKeepsTheProportions();
-    void draggingTheMiddleMovesTheWindow();
+    void draggingResizesInProportionOrMoves_data();
+    void draggingResizesInProportionOrMoves();
     void hoverGivesTheKeyboard_data();
     void hoverGivesTheKeyboard();
 };
-
-void TestPinnedImageWindow::resizeKeepsTheImageProportions_data()
-{
-    using E = ResizeEdge;
-    QTest::addColumn<ResizeEdges>("edges");
-    QTest::addColumn<QPoint>("delta");
-    QTest::addColumn<QSizeF>("imageSize");
-    QTest::addColumn<QRect>("expected");
-    // The window is (100, 100, 400, 200).
-    const QSizeF wide(400, 200);
-    QTest::newRow("right: grows up from the bottom")
-        << ResizeEdges(E::Right) << QPoint(100, 7) << wide << QRect(100, 50, 500, 250);
-    QTest::newRow("left: right and bottom stay")
-        << ResizeEdges(E::Left) << QPoint(-100, 0) << wide << QRect(0, 50, 500, 250);
-    QTest::newRow("top: widens to the right")
-        << ResizeEdges(E::Top) << QPoint(-9, -50) << wide << QRect(100, 50, 500, 250);
-    QTest::newRow("bottom-left, mostly sideways: top-right stays")
-        << (E::Bottom | E::Left) << QPoint(-100, 10) << wide << QRect(0, 100, 500, 250);
-    QTest::newRow("top-right, mostly down: bottom-left stays")
-        << (E::Top | E::Right) << QPoint(5, 100) << wide << QRect(100, 200, 200, 100);
-    QTest::newRow("past the minimum")
-        << ResizeEdges(E::Left) << QPoint(1000, 0) << wide << QRect(420, 260, 80, 40);
-    QTest::newRow("a tall image's minimum")
-        << ResizeEdges(E::Bottom) << QPoint(0, -1000) << QSizeF(100, 300) << QRect(100, 100, 80, 240);
-    QTest::newRow("no image: free") << ResizeEdges(E::Right) << QPoint(100, 0) << QSizeF()
-                                    << QRect(100, 100, 500, 200);
-}
-
-void TestPinnedImageWindow::resizeKeepsTheImageProportions()
-{
-    QFETCH(ResizeEdges, edges);
-    QFETCH(QPoint, delta);
-    QFETCH(QSizeF, imageSize);
-    QFETCH(QRect, expected);
-    QCOMPARE(pinned::resizedFrame(QRect(100, 100, 400, 200), edges, delta, imageSize), expected);
-}
-
-void TestPinnedImageWindow::resizeZonesAlongTheBorder_data()
-{
-    using E = ResizeEdge;
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<QPoint>("pos");
-    QTest::addColumn<ResizeEdges>("edges");
-    // The corner squares are larger than the strips, and a window too flat for top and bottom
-    // zones can still be moved by its middle.
-    QTest::newRow("right strip") << QSize(300, 200) << QPoint(294, 100) << ResizeEdges(E::Right);
-    QTest::newRow("top strip") << QSize(300, 200) << QPoint(150, 5) << ResizeEdges(E::Top);
-    QTest::newRow("inside") << QSize(300, 200) << QPoint(10, 100) << ResizeEdges();
-    QTest::newRow("bottom-right corner") << QSize(300, 200) << QPoint(288, 189) << (E::Right | E::Bottom);
-    QTest::newRow("top, beside the corner") << QSize(300, 200) << QPoint(20, 3) << ResizeEdges(E::Top);
-    QTest::newRow("flat window moves") << QSize(300, 20) << QPoint(150, 3) << ResizeEdges();
-}
-
-void TestPinnedImageWindow::resizeZonesAlongTheBorder()
-{
-    QFETCH(QSize, size);
-    QFETCH(QPoint, pos);
-    QFETCH(ResizeEdges, edges);
-    QCOMPARE(pinned::edgesAt(pos, size), edges);
-}
-
-void TestPinnedImageWindow::dragNearTheBorderResizes()
-{
-    PinnedFixture f(quadrantImage(400, 200), QRect(100, 100, 400, 200));
-    QTRY_COMPARE_WITH_TIMEOUT(f.window.geometry(), QRect(100, 100, 400, 200), test::waitTimeout);
-    const QPoint pressed = f.window.mapToGlobal(QPoint(395, 100)); // 5 inside the right edge
-    QTest::mousePress(&f.window, Qt::LeftButton, {}, QPoint(395, 100));
-    for (const int dx : {25, 50})
-        QTest::mouseMove(&f.window, f.window.mapFromGlobal(pressed + QPoint(dx, 0)));
-    QTest::mouseRelease(&f.window, Qt::LeftButton, {}, f.window.mapFromGlobal(pressed + QPoint(50, 0)));
-    QCOMPARE(f.window.geometry(), QRect(100, 75, 450, 225));
-    // Released: moving the pointer on changes nothing.
-    QTest::mouseMove(&f.window, f.window.mapFromGlobal(pressed + QPoint(80, 0)));
-    QCOMPARE(f.window.geometry(), QRect(100, 75, 450, 225));
-}
-
-void TestPinnedImageWindow::wheelFactor_data()
-{
-    QTest::addColumn<QPoint>("angleDelta");
-    QTest::addColumn<QPoint>("pixelDelta");
-    QTest::addColumn<double>("factor"); // 0: ignored
-    QTest::newRow("a notch out") << QPoint(0, -120) << QPoint() << 0.95;
-    QTest::newRow("a sideways notch dominates") << QPoint(240, 120) << QPoint() << 1.1;
-    QTest::newRow("touchpad pixels count") << QPoint(0, 120) << QPoint(0, 20) << 1.1;
-    QTest::newRow("nothing") << QPoint() << QPoint() << 1.0;
-    QTest::newRow("pixels alone are ignored") << QPoint() << QPoint(0, -400) << 0.0;
-}
-
-void TestPinnedImageWindow::wheelFactor()
-{
-    QFETCH(QPoint, angleDelta);
-    QFETCH(QPoint, pixelDelta);
-    QFETCH(double, factor);
-    QCOMPARE(pinned::wheelZoomFactor(angleDelta, pixelDelta).value_or(0.0), factor);
-}
-
-void TestPinnedImageWindow::zoomWithoutAScreenOnlyShrinks()
-{
-    // With no screen the window does not grow past its current width, but still shrinks.
-    const QRect frame(0, 0, 200, 100);
-    QCOMPARE(pinned::zoomedFrame(frame, QPointF(100, 50), 2.0, QSizeF(400, 200), std::nullopt)->width(), 200);
-    QCOMPARE(pinned::zoomedFrame(frame, QPointF(100, 50), 0.5, QSizeF(400, 200), std::nullopt)->width(), 100);
-}
 
 void TestPinnedImageWindow::wheelZoomsAroundThePointerWithinLimits_data()
 {
@@ -266,34 +152,6 @@ void TestPinnedImageWindow::wheelZoomsAroundThePointerWithinLimits()
         QVERIFY(qAbs(frame.width() / aspect - frame.height()) <= 1.0);
     }
     QCOMPARE(f.window.width(), width ? width : f.window.screen()->availableGeometry().width());
-}
-
-void TestPinnedImageWindow::keysClose_data()
-{
-    QTest::addColumn<QKeyCombination>("keys");
-    QTest::addColumn<bool>("closes");
-    QTest::newRow("Escape") << QKeyCombination(Qt::Key_Escape) << true;
-    QTest::newRow("Ctrl+W") << QKeyCombination(Qt::ControlModifier, Qt::Key_W) << true;
-    QTest::newRow("W alone") << QKeyCombination(Qt::Key_W) << false;
-    QTest::newRow("Ctrl+Q") << QKeyCombination(Qt::ControlModifier, Qt::Key_Q) << false;
-}
-
-void TestPinnedImageWindow::keysClose()
-{
-    QFETCH(QKeyCombination, keys);
-    QFETCH(bool, closes);
-    PinnedFixture f(quadrantImage(200, 100), QRect(100, 100, 200, 100));
-    QTest::keyClick(&f.window, keys.key(), keys.keyboardModifiers());
-    QCOMPARE(f.window.isVisible(), !closes);
-    QCOMPARE(f.closedBy, closes ? QList{&f.window} : QList<PinnedImageWindow*>());
-    QCOMPARE(f.window.image().isNull(), closes); // a closed window lets go of its image
-    if (!closes)
-        return;
-    // Closing again does not notify the owner again, and a closed window copies nothing.
-    f.window.close();
-    QCOMPARE(f.closedBy.size(), 1);
-    QTest::keyClick(&f.window, Qt::Key_C, Qt::ControlModifier);
-    QVERIFY(f.copied.isEmpty());
 }
 
 void TestPinnedImageWindow::copyHandsOverTheImageAndShowsThePill()
@@ -442,13 +300,14 @@ void TestPinnedImageWindow::cursorShowsTheZoneUnderThePointer()
     QCOMPARE(f.window.windowHandle()->cursor().shape(), Qt::CursorShape(shape));
 }
 
-void TestPinnedImageWindow::draggingACornerKeepsTheProportions_data()
+void TestPinnedImageWindow::draggingResizesInProportionOrMoves_data()
 {
     QTest::addColumn<QPoint>("press"); // in the window
     QTest::addColumn<QPoint>("delta");
     QTest::addColumn<QRect>("expected");
-    // The window is (200, 150, 300, 200) showing a 3:2 image. The corner follows whichever of
-    // width and height the pointer changed more, and the opposite corner stays put.
+    // The window is (200, 150, 300, 200) showing a 3:2 image. A corner follows whichever of width
+    // and height the pointer changed more, and the opposite corner stays put; an edge keeps the
+    // opposite edge; 10 points inside the border is no longer a resize zone.
     QTest::newRow("bottom-right, mostly sideways")
         << QPoint(292, 192) << QPoint(60, 6) << QRect(200, 150, 360, 240);
     QTest::newRow("top-left, mostly up") << QPoint(5, 5) << QPoint(-9, -60) << QRect(110, 90, 390, 260);
@@ -458,9 +317,12 @@ void TestPinnedImageWindow::draggingACornerKeepsTheProportions_data()
         << QPoint(6, 194) << QPoint(-3, 45) << QRect(132, 150, 368, 245);
     QTest::newRow("bottom-right, shrunk past the minimum")
         << QPoint(292, 192) << QPoint(-280, -20) << QRect(200, 150, 80, 54);
+    QTest::newRow("right edge: grows up from the bottom")
+        << QPoint(295, 100) << QPoint(60, 0) << QRect(200, 110, 360, 240);
+    QTest::newRow("middle: moves") << QPoint(10, 100) << QPoint(40, 25) << QRect(240, 175, 300, 200);
 }
 
-void TestPinnedImageWindow::draggingACornerKeepsTheProportions()
+void TestPinnedImageWindow::draggingResizesInProportionOrMoves()
 {
     QFETCH(QPoint, press);
     QFETCH(QPoint, delta);
@@ -476,21 +338,9 @@ void TestPinnedImageWindow::draggingACornerKeepsTheProportions()
         QTest::mouseMove(window, f.window.mapFromGlobal(start + step));
     QTest::mouseRelease(window, Qt::LeftButton, {}, f.window.mapFromGlobal(start + delta));
     QCOMPARE(f.window.geometry(), expected);
-}
-
-void TestPinnedImageWindow::draggingTheMiddleMovesTheWindow()
-{
-    PinnedFixture f(quadrantImage(300, 200), QRect(200, 150, 300, 200));
-    QWindow* window = f.window.windowHandle();
-    QTRY_COMPARE_WITH_TIMEOUT(f.window.geometry(), QRect(200, 150, 300, 200), test::waitTimeout);
-    // 10 points inside the border is no longer a resize zone.
-    const QPoint press(10, 100);
-    const QPoint start = f.window.mapToGlobal(press);
-    QTest::mouseMove(window, press);
-    QTest::mousePress(window, Qt::LeftButton, {}, press);
-    QTest::mouseMove(window, f.window.mapFromGlobal(start + QPoint(40, 25)));
-    QTest::mouseRelease(window, Qt::LeftButton, {}, f.window.mapFromGlobal(start + QPoint(40, 25)));
-    QCOMPARE(f.window.geometry(), QRect(240, 175, 300, 200));
+    // Released: moving the pointer on changes nothing.
+    QTest::mouseMove(window, f.window.mapFromGlobal(start + delta * 2));
+    QCOMPARE(f.window.geometry(), expected);
 }
 
 void TestPinnedImageWindow::hoverGivesTheKeyboard_data()
@@ -501,6 +351,8 @@ void TestPinnedImageWindow::hoverGivesTheKeyboard_data()
     QTest::newRow("Escape") << QKeyCombination(Qt::Key_Escape) << true << false;
     QTest::newRow("Ctrl+W") << QKeyCombination(Qt::ControlModifier, Qt::Key_W) << true << false;
     QTest::newRow("Ctrl+C") << QKeyCombination(Qt::ControlModifier, Qt::Key_C) << false << true;
+    QTest::newRow("W alone") << QKeyCombination(Qt::Key_W) << false << false;
+    QTest::newRow("Ctrl+Q") << QKeyCombination(Qt::ControlModifier, Qt::Key_Q) << false << false;
 }
 
 void TestPinnedImageWindow::hoverGivesTheKeyboard()
@@ -524,8 +376,16 @@ void TestPinnedImageWindow::hoverGivesTheKeyboard()
     QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::focusWindow(), f.window.windowHandle(), test::waitTimeout);
     QTest::keyClick(QGuiApplication::focusWindow(), keys.key(), keys.keyboardModifiers());
     QCOMPARE(f.window.isVisible(), !closes);
-    QCOMPARE(f.closedBy.size(), closes ? 1 : 0);
+    QCOMPARE(f.closedBy, closes ? QList{&f.window} : QList<PinnedImageWindow*>());
     QCOMPARE(f.copied.size(), copies ? 1 : 0);
+    QCOMPARE(f.window.image().isNull(), closes); // a closed window lets go of its image
+    if (!closes)
+        return;
+    // Closing again does not notify the owner again, and a closed window copies nothing.
+    f.window.close();
+    QCOMPARE(f.closedBy.size(), 1);
+    QTest::keyClick(&f.window, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(f.copied.isEmpty());
 }
 
 QTEST_MAIN(TestPinnedImageWindow)

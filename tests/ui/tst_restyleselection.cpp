@@ -1,11 +1,7 @@
 #include "annotation/AnnotationStyle.h"
 #include "canvas/AnnotationCanvas.h"
-#include "editor/BackgroundAssetStore.h"
-#include "editor/EditorSession.h"
 #include "editor/EditorToolState.h"
-#include "editor/EditorView.h"
-#include "preferences/HotkeyPreferences.h"
-#include "preferences/SettingsStore.h"
+#include "support/EditorFixture.h"
 #include "support/TestSupport.h"
 #include "toolbar/AnnotationToolbar.h"
 #include "toolbar/ArrowStylePill.h"
@@ -20,11 +16,13 @@
 
 #include <QLineEdit>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QVBoxLayout>
 
 using namespace velmora;
+using velmora::test::checkedRows;
+using velmora::test::chooseRow;
+using velmora::test::chooseSwatch;
+using velmora::test::rowsOf;
 
 namespace {
 
@@ -33,52 +31,6 @@ const Color green = ColorPill::presets()[3];
 const Color blue = ColorPill::presets()[4];
 const Color purple = ColorPill::presets()[5];
 
-QVector<PillOptionRow*> rowsOf(PillButton* pill)
-{
-    QVector<PillOptionRow*> rows;
-    QVBoxLayout* layout = pill->popover()->rows();
-    for (int i = 0; i < layout->count(); ++i) {
-        if (auto* row = qobject_cast<PillOptionRow*>(layout->itemAt(i)->widget())) {
-            rows.append(row);
-        }
-    }
-    return rows;
-}
-
-// Opens the pill with a click and clicks the popover's row with this label.
-void chooseRow(PillButton* pill, const QString& label)
-{
-    QTest::mouseClick(pill, Qt::LeftButton);
-    QVERIFY(pill->isOpen());
-    for (PillOptionRow* row : rowsOf(pill)) {
-        if (row->text() == label) {
-            QTest::mouseClick(row, Qt::LeftButton);
-            QVERIFY(!pill->isOpen());
-            return;
-        }
-    }
-    QFAIL(qPrintable(QStringLiteral("no row ") + label));
-}
-
-QStringList checkedRows(PillButton* pill)
-{
-    QStringList checked;
-    for (const PillOptionRow* row : rowsOf(pill)) {
-        if (row->isSelected()) {
-            checked.append(row->text());
-        }
-    }
-    return checked;
-}
-
-void chooseSwatch(ColorPill* pill, int index)
-{
-    QTest::mouseClick(pill, Qt::LeftButton);
-    QVERIFY(pill->isOpen());
-    QTest::mouseClick(pill->swatchGrid()->swatches().at(index), Qt::LeftButton);
-    QVERIFY(!pill->isOpen());
-}
-
 bool near(const QColor& a, const QColor& b, int tolerance = 40)
 {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
@@ -86,48 +38,14 @@ bool near(const QColor& a, const QColor& b, int tolerance = 40)
 }
 
 // An editor over a plain white picture, so every coloured pixel is an annotation's.
-struct Fixture
+struct Fixture : test::EditorFixture
 {
-    QTemporaryDir dir;
-    MemorySettingsStore settings;
-    BackgroundAssetStore wallpapers{dir.filePath(QStringLiteral("wallpapers"))};
-    HotkeyPreferences hotkeys{settings};
-    std::unique_ptr<EditorSession> session;
-    std::unique_ptr<EditorView> view;
-
-    Fixture()
+    Fixture() : EditorFixture(test::solidImage(400, 300, Qt::white))
     {
-        const QImage white = test::solidImage(400, 300, Qt::white);
-        session = std::make_unique<EditorSession>(white, CaptureKind::region, std::nullopt, false,
-                                                  EditorSession::Services{settings, wallpapers});
         session->setStrokeWidth(4);
-        view = std::make_unique<EditorView>(*session, settings, hotkeys, false);
-        view->resize(1000, 700);
-        view->show();
-        view->activateWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
         state().setAnnotationColor(red);
     }
 
-    EditorToolState& state() const { return view->toolState(); }
-    AnnotationToolbar* toolbar() const { return view->toolbar(); }
-    AnnotationCanvas* canvas() const { return view->canvas(); }
-    // Canvas points to the canvas widget's pixels.
-    QPoint at(QPointF p) const { return (p * canvas()->zoom()).toPoint(); }
-
-    void drag(AnnotationTool tool, QPointF from, QPointF to)
-    {
-        state().setSelectedTool(tool);
-        QTest::mousePress(canvas(), Qt::LeftButton, {}, at(from));
-        for (int i = 1; i <= 6; ++i) {
-            QTest::mouseMove(canvas(), at(from + (to - from) * i / 6));
-        }
-        QTest::mouseRelease(canvas(), Qt::LeftButton, {}, at(to));
-    }
-    void click(QPointF p, Qt::KeyboardModifiers keys = {})
-    {
-        QTest::mouseClick(canvas(), Qt::LeftButton, keys, at(p));
-    }
     QColor pixel(QPointF p) { return canvas()->grab().toImage().pixelColor(at(p)); }
     AnnotationStyle styleAt(int index) const { return styleOf(session->annotations().at(index)); }
 };
@@ -213,15 +131,10 @@ void TestRestyleSelection::stylesReachOnlyTheKindsThatHaveThem()
     Fixture f;
     f.drag(AnnotationTool::arrow, {40, 200}, {200, 60});
     AnnotationList withText = f.session->annotations();
-    withText.append(TextAnnotation{QUuid::createUuid(),
-                                   {300, 240},
-                                   QStringLiteral("Hi"),
-                                   24,
-                                   red,
-                                   false,
-                                   std::nullopt,
-                                   false,
-                                   TextStyle::standard});
+    TextAnnotation hi = test::text(QStringLiteral("Hi"), {300, 240});
+    hi.fontSize = 24;
+    hi.color = red;
+    withText.append(hi);
     f.session->setAnnotations(withText);
     f.state().setSelectedTool(AnnotationTool::select);
     f.click({120, 130});

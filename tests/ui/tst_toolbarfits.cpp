@@ -1,10 +1,6 @@
-#include "editor/BackgroundAssetStore.h"
-#include "editor/EditorSession.h"
 #include "editor/EditorToolState.h"
-#include "editor/EditorView.h"
 #include "icons/LucideIcon.h"
-#include "preferences/HotkeyPreferences.h"
-#include "preferences/SettingsStore.h"
+#include "support/EditorFixture.h"
 #include "support/TestSupport.h"
 #include "toolbar/AnnotationToolbar.h"
 #include "toolbar/ArrowStylePill.h"
@@ -22,7 +18,6 @@
 #include <QLayout>
 #include <QMenu>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -33,43 +28,17 @@ namespace {
 
 // An editor on a region capture that could show the composite (so the background tool is there),
 // with its window exactly `width` points wide.
-struct Fixture
+struct Fixture : test::EditorFixture
 {
-    QTemporaryDir dir;
-    MemorySettingsStore settings;
-    BackgroundAssetStore wallpapers{dir.filePath(QStringLiteral("wallpapers"))};
-    HotkeyPreferences hotkeys{settings};
-    std::unique_ptr<EditorSession> session;
-    std::unique_ptr<EditorView> view;
-
     explicit Fixture(int width)
-    {
-        const QImage image = test::solidImage(400, 300, Qt::darkCyan);
-        session = std::make_unique<EditorSession>(image, CaptureKind::region,
-                                                  CaptureBackgroundAssets{image, std::nullopt, 30, true},
-                                                  false, EditorSession::Services{settings, wallpapers});
-        view = std::make_unique<EditorView>(*session, settings, hotkeys, false);
-        view->resize(width, 600);
-        view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
-        settle();
-    }
-
-    AnnotationToolbar* toolbar() const { return view->toolbar(); }
-    EditorToolState& tools() const { return view->toolState(); }
+        : EditorFixture(test::solidImage(400, 300, Qt::darkCyan),
+                        {.backgroundAssets = true, .windowSize = {width, 600}})
+    {}
 
     void resize(int width)
     {
         view->resize(width, 600);
         settle();
-    }
-
-    // Lets posted layout requests run, as the event loop would before the next paint.
-    static void settle()
-    {
-        for (int i = 0; i < 3; ++i) {
-            QCoreApplication::processEvents();
-        }
     }
 };
 
@@ -241,8 +210,8 @@ void TestToolbarFits::buttonsStayInsideAndApart()
     QFETCH(bool, cropping);
     Fixture f(width);
     if (cropping) {
-        f.tools().setSelectedTool(AnnotationTool::crop);
-        f.tools().setCropRect(QRectF(20, 20, 120, 90));
+        f.state().setSelectedTool(AnnotationTool::crop);
+        f.state().setCropRect(QRectF(20, 20, 120, 90));
         Fixture::settle();
     }
     QCOMPARE(f.view->width(), width);
@@ -298,9 +267,9 @@ void TestToolbarFits::everyControlIsReachable()
                                        [&](const auto& info) { return label == QLatin1String(info.label); });
         tool != AnnotationToolbar::tools().end()) {
         const AnnotationTool wanted = tool->tool;
-        f.tools().setSelectedTool(wanted == AnnotationTool::select ? AnnotationTool::arrow
+        f.state().setSelectedTool(wanted == AnnotationTool::select ? AnnotationTool::arrow
                                                                    : AnnotationTool::select);
-        acted = [&f, wanted] { return f.tools().selectedTool() == wanted; };
+        acted = [&f, wanted] { return f.state().selectedTool() == wanted; };
     } else if (label == QLatin1String("Clear All") || label == QLatin1String("Undo")) {
         session.pushUndo();
         session.setAnnotations({test::rect(30, 30)});
@@ -311,13 +280,13 @@ void TestToolbarFits::everyControlIsReachable()
         session.undo();
         acted = [&session] { return session.annotations().size() == 1; };
     } else if (label == QLatin1String("Apply Crop")) {
-        f.tools().setSelectedTool(AnnotationTool::crop);
-        f.tools().setCropRect(QRectF(20, 20, 120, 90));
+        f.state().setSelectedTool(AnnotationTool::crop);
+        f.state().setCropRect(QRectF(20, 20, 120, 90));
         acted = [&session] { return session.displaySize() == QSizeF(120, 90); };
     } else if (auto* pill = qobject_cast<PillButton*>(button)) {
         acted = [pill] { return pill->isOpen() && pill->popover()->isVisible(); };
     } else if (label == QLatin1String("Enable white outline")) {
-        acted = [&f] { return f.tools().annotationHasWhiteStroke(); };
+        acted = [&f] { return f.state().annotationHasWhiteStroke(); };
     } else if (label == QLatin1String("Background tool")) {
         acted = [&session] { return session.isBackgroundCompositeEnabled(); };
     } else if (label == QLatin1String("Pin to Screen")) {

@@ -2,109 +2,43 @@
 #include "canvas/AnnotationCanvas.h"
 #include "canvas/InPlaceTextEditor.h"
 #include "canvas/TextEditorField.h"
-#include "editor/BackgroundAssetStore.h"
-#include "editor/EditorSession.h"
 #include "editor/EditorToolState.h"
-#include "editor/EditorView.h"
-#include "preferences/HotkeyPreferences.h"
-#include "preferences/SettingsStore.h"
+#include "support/EditorFixture.h"
 #include "support/TestSupport.h"
 #include "toolbar/AnnotationToolbar.h"
 #include "toolbar/ColorPill.h"
-#include "toolbar/ColorSwatchButton.h"
-#include "toolbar/ColorSwatchGrid.h"
 #include "toolbar/FontSizePill.h"
-#include "toolbar/PillOptionRow.h"
-#include "toolbar/PillPopover.h"
 #include "toolbar/TextStylePill.h"
 #include "toolbar/WhiteStrokeToggle.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QVBoxLayout>
 
 using namespace velmora;
+using velmora::test::chooseRow;
+using velmora::test::chooseSwatch;
 
 namespace {
 
 const Color red = ColorPill::presets()[0];
 const Color green = ColorPill::presets()[3];
 
-// Opens the pill with a real click and clicks the popover's row with this label.
-void chooseRow(PillButton* pill, const QString& label)
-{
-    QTest::mouseClick(pill, Qt::LeftButton);
-    QVERIFY(pill->isOpen());
-    QVBoxLayout* layout = pill->popover()->rows();
-    for (int i = 0; i < layout->count(); ++i) {
-        auto* row = qobject_cast<PillOptionRow*>(layout->itemAt(i)->widget());
-        if (row && row->text() == label) {
-            QTest::mouseClick(row, Qt::LeftButton);
-            QVERIFY(!pill->isOpen());
-            return;
-        }
-    }
-    QFAIL(qPrintable(QStringLiteral("no row ") + label));
-}
-
-void chooseSwatch(ColorPill* pill, int index)
-{
-    QTest::mouseClick(pill, Qt::LeftButton);
-    QVERIFY(pill->isOpen());
-    QTest::mouseClick(pill->swatchGrid()->swatches().at(index), Qt::LeftButton);
-    QVERIFY(!pill->isOpen());
-}
-
 // An editor with the text tool, over a plain picture.
-struct Fixture
+struct Fixture : test::EditorFixture
 {
-    QTemporaryDir dir;
-    MemorySettingsStore settings;
-    BackgroundAssetStore wallpapers{dir.filePath(QStringLiteral("wallpapers"))};
-    HotkeyPreferences hotkeys{settings};
-    std::unique_ptr<EditorSession> session;
-    std::unique_ptr<EditorView> view;
-
-    Fixture()
+    Fixture() : EditorFixture(test::solidImage(400, 300, Qt::white))
     {
-        session = std::make_unique<EditorSession>(test::solidImage(400, 300, Qt::white), CaptureKind::region,
-                                                  std::nullopt, false,
-                                                  EditorSession::Services{settings, wallpapers});
         session->setFontSize(24);
         session->setTextStyle(TextStyle::standard);
-        view = std::make_unique<EditorView>(*session, settings, hotkeys, false);
-        view->resize(1000, 700);
-        view->show();
-        view->activateWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
-        view->toolState().setAnnotationColor(red);
-        view->toolState().setAnnotationHasWhiteStroke(false);
+        state().setAnnotationColor(red);
+        state().setAnnotationHasWhiteStroke(false);
     }
-
-    AnnotationToolbar* toolbar() const { return view->toolbar(); }
-    AnnotationCanvas* canvas() const { return view->canvas(); }
 
     // Keys go where the keyboard really is: the focused widget of the active window.
     void type(const QString& keys) const { QTest::keyClicks(QApplication::focusWidget(), keys); }
     void press(int key, Qt::KeyboardModifiers mods = {}) const
     {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), mods);
-    }
-
-    void startText()
-    {
-        view->toolState().setSelectedTool(AnnotationTool::text);
-        QTest::mouseClick(canvas(), Qt::LeftButton, {}, (QPointF(200, 150) * canvas()->zoom()).toPoint());
-        QVERIFY(canvas()->isEditingText());
-        QTRY_VERIFY_WITH_TIMEOUT(fieldHasFocus(), test::waitTimeout);
-    }
-
-    bool fieldHasFocus() const
-    {
-        InPlaceTextEditor* editor = canvas()->textEditor();
-        return editor && qobject_cast<TextEditorField*>(QApplication::focusWidget()) &&
-               editor->isAncestorOf(QApplication::focusWidget());
     }
 
     // The text being typed, as the session holds it; null when none is.
@@ -139,48 +73,33 @@ private Q_SLOTS:
 
 void TestTypingStyle::eachChoiceStylesTheTextBeingTyped_data()
 {
-    QTest::addColumn<int>("choice");
-    QTest::newRow("colour") << 0;
-    QTest::newRow("white outline") << 1;
-    QTest::newRow("text style") << 2;
-    QTest::newRow("font size") << 3;
+    // Colour and size: the run-on test below.
+    QTest::addColumn<bool>("textStyle");
+    QTest::newRow("white outline") << false;
+    QTest::newRow("text style") << true;
 }
 
 void TestTypingStyle::eachChoiceStylesTheTextBeingTyped()
 {
-    QFETCH(int, choice);
+    QFETCH(bool, textStyle);
     Fixture f;
-    f.startText();
+    f.startText({200, 150});
     f.type(QStringLiteral("Hi"));
-    const QFont fontBefore = f.canvas()->textEditor()->fieldFont();
     const qsizetype steps = f.session->undoStack().size();
 
-    switch (choice) {
-    case 0:
-        chooseSwatch(f.toolbar()->colorPill(), 3);
-        QCOMPARE(f.typed()->color, green);
-        QCOMPARE(f.glyphColour(), green.toQColor());
-        break;
-    case 1:
-        QTest::mouseClick(f.toolbar()->whiteStrokeToggle(), Qt::LeftButton);
-        QVERIFY(f.typed()->hasWhiteStroke);
-        break;
-    case 2:
+    if (textStyle) {
         chooseRow(f.toolbar()->textStylePill(), QStringLiteral("Box"));
         QCOMPARE(f.typed()->style, TextStyle::box);
         // A box shows white glyphs on the colour.
         QCOMPARE(f.glyphColour(), QColor(Qt::white));
-        break;
-    case 3:
-        chooseRow(f.toolbar()->fontSizePill(), QStringLiteral("48 pt"));
-        QCOMPARE(f.typed()->fontSize, 48.0);
-        QCOMPARE(f.canvas()->textEditor()->fieldFont().pointSizeF(), fontBefore.pointSizeF() * 2);
-        break;
+    } else {
+        QTest::mouseClick(f.toolbar()->whiteStrokeToggle(), Qt::LeftButton);
+        QVERIFY(f.typed()->hasWhiteStroke);
     }
     QCOMPARE(f.session->undoStack().size(), steps + 1);
     // The text stays open with the caret in it: typing goes on without a click.
     QVERIFY(f.canvas()->isEditingText());
-    QTRY_VERIFY_WITH_TIMEOUT(f.fieldHasFocus(), test::waitTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(f.textFieldHasFocus(), test::waitTimeout);
     f.type(QStringLiteral("!"));
     QCOMPARE(f.typed()->text, QStringLiteral("Hi!"));
     QCOMPARE(f.fieldText(), QStringLiteral("Hi!"));
@@ -189,17 +108,21 @@ void TestTypingStyle::eachChoiceStylesTheTextBeingTyped()
 void TestTypingStyle::typingRunsOnThroughChoicesAndUndoStepsBack()
 {
     Fixture f;
-    f.startText();
+    f.startText({200, 150});
     f.type(QStringLiteral("Hi"));
+    const double fieldPoints = f.canvas()->textEditor()->fieldFont().pointSizeF();
     chooseSwatch(f.toolbar()->colorPill(), 3);
     chooseRow(f.toolbar()->fontSizePill(), QStringLiteral("48 pt"));
-    QTRY_VERIFY_WITH_TIMEOUT(f.fieldHasFocus(), test::waitTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(f.textFieldHasFocus(), test::waitTimeout);
     f.type(QStringLiteral("!"));
 
     QVERIFY(f.canvas()->isEditingText());
     QCOMPARE(f.typed()->text, QStringLiteral("Hi!"));
+    QCOMPARE(f.fieldText(), QStringLiteral("Hi!"));
     QCOMPARE(f.typed()->color, green);
+    QCOMPARE(f.glyphColour(), green.toQColor());
     QCOMPARE(f.typed()->fontSize, 48.0);
+    QCOMPARE(f.canvas()->textEditor()->fieldFont().pointSizeF(), fieldPoints * 2);
     // The pills show the text being typed.
     QCOMPARE(f.toolbar()->fontSizePill()->fontSize(), 48.0);
 
@@ -226,10 +149,10 @@ void TestTypingStyle::typingRunsOnThroughChoicesAndUndoStepsBack()
 void TestTypingStyle::undoingAChoiceAfterTheTextIsDoneKeepsItShown()
 {
     Fixture f;
-    f.startText();
+    f.startText({200, 150});
     f.type(QStringLiteral("Hi"));
     chooseSwatch(f.toolbar()->colorPill(), 3);
-    QTRY_VERIFY_WITH_TIMEOUT(f.fieldHasFocus(), test::waitTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(f.textFieldHasFocus(), test::waitTimeout);
     f.press(Qt::Key_Return);
     QVERIFY(!f.canvas()->isEditingText());
 
