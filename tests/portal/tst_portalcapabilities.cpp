@@ -110,9 +110,10 @@ private Q_SLOTS:
         m_fake.asked = 0;
         PortalGlobalShortcuts shortcuts(m_bus.client());
         shortcuts.setOffered(false);
-        const QList<Hotkey> hotkeys{Hotkey{19, Hotkey::command | Hotkey::shift}};
-        QCOMPARE(shortcuts.grab(hotkeys), hotkeys);
+        shortcuts.bind({{QStringLiteral("region"), QStringLiteral("Capture Area"),
+                         Hotkey{19, Hotkey::command | Hotkey::shift}}});
         QCOMPARE(m_fake.asked.load(), 0);
+        QCOMPARE(shortcuts.change(), DesktopShortcuts::Change::desktopSettings);
     }
 
     void nullBackend()

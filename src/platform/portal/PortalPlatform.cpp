@@ -29,7 +29,9 @@ std::unique_ptr<Platform> createPortalPlatform()
     auto shortcuts = std::make_unique<portal::PortalGlobalShortcuts>(bus);
     shortcuts->setOffered(platform->capabilities.shortcuts ==
                           PlatformCapabilities::Shortcuts::desktopAssigned);
-    platform->shortcuts = std::move(shortcuts);
+    platform->desktopShortcuts = std::move(shortcuts);
+    // The portal names shortcuts rather than taking keys.
+    platform->shortcuts.reset();
     // Every Wayland compositor composites: translucent windows work there.
     platform->compositor =
         std::make_unique<CompositorWatch>(QGuiApplication::platformName() == QLatin1String("wayland"));
