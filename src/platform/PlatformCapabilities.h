@@ -24,6 +24,13 @@ struct PlatformCapabilities
     Shortcuts shortcuts = Shortcuts::unavailable;
 
     bool windowCapture() const { return windowList || interactiveWindowGrab; }
+    // Why window capture is not offered, in plain words; empty when it is.
+    QString windowUnavailableReason() const
+    {
+        return windowCapture() ? QString()
+                               : QStringLiteral("Window capture needs an X11 session or a desktop screenshot "
+                                                "portal that lets you pick a window");
+    }
 };
 
 } // namespace velmora
