@@ -292,13 +292,16 @@ QWidget* HotkeysPreferencesView::buildAssignedRow(HotkeyPreferences::Action acti
     texts->addWidget(description);
     layout->addLayout(texts, 1);
 
-    // Read-only: the desktop owns these keys. As wide as a recorder, so the columns line up with
-    // the editor's section below.
+    // Read-only: the desktop owns these keys. Placed like a recorder with its reset button, so
+    // the column lines up with the editor's section below.
     auto* assigned = new QLabel(row);
     assigned->setFixedWidth(HotkeyRecorderButton::defaultWidth);
-    assigned->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    assigned->setAlignment(Qt::AlignCenter);
     assigned->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(assigned, 0, Qt::AlignVCenter);
+    auto* resetPlace = new QWidget(row);
+    resetPlace->setFixedWidth(IconButton(QStringLiteral("rotate-ccw"), {}).sizeHint().width());
+    layout->addWidget(resetPlace);
 
     m_rows.append({action, nullptr, nullptr, nullptr, assigned});
     return row;
