@@ -42,9 +42,11 @@
 
 namespace velmora {
 
-AppDelegate::AppDelegate(QObject* parent) : QObject(parent)
+AppDelegate::AppDelegate(QObject* parent) : AppDelegate(createPlatform(), parent) {}
+
+AppDelegate::AppDelegate(std::unique_ptr<Platform> platform, QObject* parent)
+    : QObject(parent), m_platform(std::move(platform))
 {
-    m_platform = createPlatform();
     CompositorWatch::setShared(m_platform->compositor.get());
     DesktopWallpaperCache::installShared({}, m_platform->rootBackground.get());
     m_pickers = std::make_unique<OverlayPickers>();
@@ -114,24 +116,25 @@ void AppDelegate::setupTray()
     m_trayMenu->setCapabilities(m_platform->capabilities);
     PreferencesWindowController::shared().setCapabilities(m_platform->capabilities);
     connect(m_trayMenu.get(), &TrayMenu::triggered, this, [this](TrayMenu::Command command) {
+        using Action = HotkeyPreferences::Action;
         switch (command) {
         case TrayMenu::Command::captureRegion:
-            m_flows->startRegionCapture(RegionCaptureMode::editor);
+            startCapture(Action::region);
             break;
         case TrayMenu::Command::captureText:
-            m_flows->startRegionCapture(RegionCaptureMode::ocr);
+            startCapture(Action::ocr);
             break;
         case TrayMenu::Command::captureColor:
-            m_flows->startRegionCapture(RegionCaptureMode::color);
+            startCapture(Action::colorCapture);
             break;
         case TrayMenu::Command::captureWindow:
-            m_flows->startWindowCapture();
+            startCapture(Action::window);
             break;
         case TrayMenu::Command::captureFullScreen:
-            m_flows->startFullScreenCapture();
+            startCapture(Action::fullScreen);
             break;
         case TrayMenu::Command::captureScrolling:
-            m_flows->startScrollingCapture();
+            startCapture(Action::scrollingCapture);
             break;
         case TrayMenu::Command::loadFromClipboard:
             loadFromClipboard();
@@ -176,6 +179,11 @@ void AppDelegate::setupTray()
 
 void AppDelegate::setupHotKey()
 {
+    if (m_platform->desktopShortcuts &&
+        m_platform->capabilities.shortcuts == PlatformCapabilities::Shortcuts::desktopAssigned) {
+        setupDesktopShortcuts();
+        return;
+    }
     // Where no key can be taken (Wayland without the shortcut portal, no display), the Hotkeys
     // tab lists the commands to bind in the desktop's settings; a pill per refused shortcut at
     // every start would only be noise.
@@ -183,14 +191,14 @@ void AppDelegate::setupHotKey()
         m_platform->capabilities.shortcuts == PlatformCapabilities::Shortcuts::unavailable) {
         return;
     }
+    using Action = HotkeyPreferences::Action;
     m_hotKey = std::make_unique<GlobalHotKey>(
         HotkeyPreferences::shared(), *m_platform->shortcuts,
-        GlobalHotKey::Callbacks{[this] { m_flows->startRegionCapture(RegionCaptureMode::editor); },
-                                [this] { m_flows->startWindowCapture(); },
-                                [this] { m_flows->startRegionCapture(RegionCaptureMode::ocr); },
-                                [this] { m_flows->startRegionCapture(RegionCaptureMode::color); },
-                                [this] { m_flows->startFullScreenCapture(); },
-                                [this] { m_flows->startScrollingCapture(); }});
+        GlobalHotKey::Callbacks{
+            [this] { startCapture(Action::region); }, [this] { startCapture(Action::window); },
+            [this] { startCapture(Action::ocr); }, [this] { startCapture(Action::colorCapture); },
+            [this] { startCapture(Action::fullScreen); },
+            [this] { startCapture(Action::scrollingCapture); }});
     connect(m_hotKey.get(), &GlobalHotKey::shortcutUnavailable, this, [](const Hotkey& hotkey) {
         PillNotification::shared().show(
             QStringLiteral("Shortcut unavailable: %1").arg(hotkey.displayString()), 4.0,
@@ -203,6 +211,73 @@ void AppDelegate::setupHotKey()
         auto* timing = new CaptureTiming(this);
         connect(m_platform->shortcuts.get(), &GlobalShortcuts::pressed, timing, &CaptureTiming::triggered);
         m_pickers->setPickObserver([timing] { timing->picked(); });
+    }
+}
+
+void AppDelegate::setupDesktopShortcuts()
+{
+    DesktopShortcuts& desktop = *m_platform->desktopShortcuts;
+    PreferencesWindowController::shared().setDesktopShortcuts(&desktop);
+    connect(&desktop, &DesktopShortcuts::activated, this, [this](const QString& id) {
+        if (const std::optional<HotkeyPreferences::Action> action =
+                fromRawValue<HotkeyPreferences::Action>(id)) {
+            startCapture(*action);
+        }
+    });
+    // The names are the actions' stored names, the same from run to run, so that the desktop
+    // keeps what the user assigned. Velmora's own combinations are only what it would like.
+    QList<DesktopShortcuts::Request> requests;
+    for (const HotkeyPreferences::Action action : HotkeyPreferences::captureActions()) {
+        if (unavailableReason(action).isEmpty()) {
+            requests.append({rawValue(action), HotkeyPreferences::title(action),
+                             HotkeyPreferences::shared().hotkeyInForce(action)});
+        }
+    }
+    desktop.bind(requests);
+}
+
+QString AppDelegate::unavailableReason(HotkeyPreferences::Action action) const
+{
+    const PlatformCapabilities& can = m_platform->capabilities;
+    switch (action) {
+    case HotkeyPreferences::Action::window:
+        return can.windowUnavailableReason();
+    case HotkeyPreferences::Action::scrollingCapture:
+        return can.scrollingCapture ? QString() : can.scrollingUnavailableReason;
+    default:
+        return {};
+    }
+}
+
+void AppDelegate::startCapture(HotkeyPreferences::Action action)
+{
+    // The tray row of such a capture is disabled, but a shortcut the desktop still holds for it
+    // reaches here all the same.
+    if (const QString why = unavailableReason(action); !why.isEmpty()) {
+        PillNotification::shared().show(why, 4.0);
+        return;
+    }
+    switch (action) {
+    case HotkeyPreferences::Action::region:
+        m_flows->startRegionCapture(RegionCaptureMode::editor);
+        break;
+    case HotkeyPreferences::Action::ocr:
+        m_flows->startRegionCapture(RegionCaptureMode::ocr);
+        break;
+    case HotkeyPreferences::Action::colorCapture:
+        m_flows->startRegionCapture(RegionCaptureMode::color);
+        break;
+    case HotkeyPreferences::Action::window:
+        m_flows->startWindowCapture();
+        break;
+    case HotkeyPreferences::Action::fullScreen:
+        m_flows->startFullScreenCapture();
+        break;
+    case HotkeyPreferences::Action::scrollingCapture:
+        m_flows->startScrollingCapture();
+        break;
+    case HotkeyPreferences::Action::saveToDisk:
+        break;
     }
 }
 

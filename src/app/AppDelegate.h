@@ -1,6 +1,7 @@
 #pragma once
 
 #include "InstanceService.h"
+#include "preferences/HotkeyPreferences.h"
 
 #include <QObject>
 #include <QPointer>
@@ -35,6 +36,8 @@ class AppDelegate : public QObject
 
 public:
     explicit AppDelegate(QObject* parent = nullptr);
+    // On a given backend rather than the one the running display calls for (tests).
+    explicit AppDelegate(std::unique_ptr<Platform> platform, QObject* parent = nullptr);
     ~AppDelegate() override;
 
     // Start-up, in this order: leftovers of earlier drag exports, the desktop pictures (in the
@@ -70,6 +73,13 @@ public:
 private:
     void setupTray();
     void setupHotKey();
+    // Where the desktop assigns the keys: binds the captures that work here, each under its name.
+    void setupDesktopShortcuts();
+    // Every capture the tray or a shortcut asks for starts here; one that cannot work on this
+    // desktop shows why instead, in the words of the tray row's tooltip.
+    void startCapture(HotkeyPreferences::Action action);
+    // Why a capture cannot work on this desktop; empty when it can.
+    QString unavailableReason(HotkeyPreferences::Action action) const;
     void checkForUpdates();
     void runCapture(const QStringList& arguments, std::function<void(const CommandReply&)> reply);
     void captureFinished(const CaptureResult& result);

@@ -82,6 +82,15 @@ void AppDelegate::runCapture(const QStringList& arguments, std::function<void(co
         reply({2, {}, errorLine(parsed.command, QStringLiteral("-o is written by the calling process"))});
         return;
     }
+    const QString unavailable = parsed.command == QLatin1String("window")
+                                    ? unavailableReason(HotkeyPreferences::Action::window)
+                                : parsed.command == QLatin1String("scroll")
+                                    ? unavailableReason(HotkeyPreferences::Action::scrollingCapture)
+                                    : QString();
+    if (!unavailable.isEmpty()) {
+        reply({2, {}, errorLine(parsed.command, unavailable)});
+        return;
+    }
     if (m_pendingCapture || m_flows->isBusy()) {
         reply({2, {}, errorLine(parsed.command, QStringLiteral("another capture is in progress"))});
         return;

@@ -24,7 +24,7 @@ bool CaptureFlows::startWindowCapture()
     const PlatformCapabilities& can = m_services.platform.capabilities;
     if (!can.windowCapture()) {
         // Velmora's picker would offer no window at all.
-        fail(can.windowUnavailableReason);
+        fail(can.windowUnavailableReason());
         return true;
     }
     if (!can.windowList && can.interactiveWindowGrab) {

@@ -1,3 +1,5 @@
+#include "DesktopShortcuts.h"
+#include "RawValue.h"
 #include "app/AppearanceController.h"
 #include "preferences/GeneralPreferences.h"
 #include "preferences/GeneralPreferencesView.h"
@@ -12,6 +14,29 @@
 #include <QCommandLineParser>
 #include <QTabWidget>
 #include <QTemporaryDir>
+
+namespace {
+
+// A desktop that has answered: the area and text captures got Velmora's own combinations, the
+// window capture another one, the rest no keys; its dialog opens on request.
+class AnsweredDesktop final : public velmora::DesktopShortcuts
+{
+public:
+    using DesktopShortcuts::DesktopShortcuts;
+    void bind(const QList<Request>&) override {}
+    std::optional<QMap<QString, QString>> assignments() const override
+    {
+        using Action = velmora::HotkeyPreferences::Action;
+        return QMap<QString, QString>{{velmora::rawValue(Action::region), QStringLiteral("Ctrl+Shift+2")},
+                                      {velmora::rawValue(Action::ocr), QStringLiteral("Ctrl+Shift+3")},
+                                      {velmora::rawValue(Action::window), QStringLiteral("Super+Shift+W")}};
+    }
+    Change change() const override { return Change::configure; }
+    void requestChange() override {}
+    void refresh() override {}
+};
+
+} // namespace
 
 // velmora-dev-preferences [--tab N] [--record] [--appearance system|light|dark] [--grab FOLDER]
 // [--shortcuts grabbed|portal|none]: the
@@ -39,8 +64,8 @@ int main(int argc, char* argv[])
         QStringLiteral("folder"));
     const QCommandLineOption shortcuts(
         QStringLiteral("shortcuts"),
-        QStringLiteral("Who takes the global shortcuts: grabbed (X11), portal (the desktop), none (Wayland "
-                       "without the GlobalShortcuts portal)."),
+        QStringLiteral("Who takes the global shortcuts: grabbed (X11), portal (the desktop, which has "
+                       "assigned some), none (Wayland without the GlobalShortcuts portal)."),
         QStringLiteral("who"), QStringLiteral("grabbed"));
     parser.addOptions({tab, record, appearance, grab, shortcuts});
     parser.process(app);
@@ -53,6 +78,7 @@ int main(int argc, char* argv[])
     AppearanceController appearanceController(general);
     PreferencesWindowController controller(
         hotkeys, general, LaunchAtLogin(folder.path(), QCoreApplication::applicationFilePath()), store);
+    AnsweredDesktop desktop;
     if (parser.value(shortcuts) != QLatin1String("grabbed")) {
         PlatformCapabilities capabilities;
         capabilities.interactiveWindowGrab = true;
@@ -60,6 +86,7 @@ int main(int argc, char* argv[])
                                      ? PlatformCapabilities::Shortcuts::desktopAssigned
                                      : PlatformCapabilities::Shortcuts::unavailable;
         controller.setCapabilities(capabilities);
+        controller.setDesktopShortcuts(&desktop);
     }
     controller.show();
     controller.window()->tabs()->setCurrentIndex(parser.value(tab).toInt());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CompositorWatch.h"
+#include "DesktopShortcuts.h"
 #include "GlobalShortcuts.h"
 #include "PlatformCapabilities.h"
 #include "ScreenCapture.h"
@@ -20,6 +21,9 @@ struct Platform
     std::unique_ptr<FocusTracker> focus;
     std::unique_ptr<RootBackground> rootBackground;
     std::unique_ptr<GlobalShortcuts> shortcuts;
+    // Where the desktop assigns the keys (PlatformCapabilities::Shortcuts::desktopAssigned) in
+    // place of `shortcuts`; null elsewhere.
+    std::unique_ptr<DesktopShortcuts> desktopShortcuts;
     std::unique_ptr<CompositorWatch> compositor;
     PlatformCapabilities capabilities;
 };

@@ -18,14 +18,26 @@ struct PlatformCapabilities
     bool windowList = false;
     // The desktop's own picker captures a window (ScreenCapture::grabWindow asks it).
     bool interactiveWindowGrab = false;
-    // Why window capture is not offered, in plain words; empty when it is.
-    QString windowUnavailableReason;
+    // Why window capture is not offered on this backend, where it knows better than the general
+    // reason windowUnavailableReason() gives.
+    QString windowUnavailableDetail;
     bool scrollingCapture = false;
     // Why scrolling capture is not offered, in plain words; empty when it is.
     QString scrollingUnavailableReason;
     Shortcuts shortcuts = Shortcuts::unavailable;
 
     bool windowCapture() const { return windowList || interactiveWindowGrab; }
+    // Why window capture is not offered, in plain words; empty when it is.
+    QString windowUnavailableReason() const
+    {
+        if (windowCapture()) {
+            return {};
+        }
+        return windowUnavailableDetail.isEmpty()
+                   ? QStringLiteral("Window capture needs an X11 session or a desktop screenshot portal "
+                                    "that lets you pick a window")
+                   : windowUnavailableDetail;
+    }
 };
 
 } // namespace velmora

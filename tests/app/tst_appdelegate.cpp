@@ -1,8 +1,13 @@
 #include "AppDelegate.h"
 #include "AppState.h"
 #include "CaptureFlows.h"
+#include "Platform.h"
+#include "preferences/HotkeyPreferences.h"
+#include "shell/PillNotification.h"
+#include "shell/TrayMenu.h"
 #include "support/TestSupport.h"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,6 +30,19 @@ CommandReply run(AppDelegate& delegate, const QStringList& arguments, const QStr
     QTest::qWait(10);
     return replies == 1 ? answer : CommandReply{-2, {}, QStringLiteral("%1 replies").arg(replies)};
 }
+
+// A desktop that assigns the keys itself: records what it was asked to bind; the test presses.
+class FakeDesktop final : public DesktopShortcuts
+{
+public:
+    void bind(const QList<Request>& list) override { requests = list; }
+    std::optional<QMap<QString, QString>> assignments() const override { return std::nullopt; }
+    Change change() const override { return Change::desktopSettings; }
+    void requestChange() override {}
+    void refresh() override {}
+
+    QList<Request> requests;
+};
 
 } // namespace
 
@@ -51,6 +69,8 @@ private Q_SLOTS:
     void commandsAnswerAsTheirOwnProcessWould();
     void aSecondCaptureWhileOneRunsIsRefused();
     void quittingWithEditorsOpenAsksFirst();
+    void desktopShortcutsRunOnlyWhatWorksHere_data();
+    void desktopShortcutsRunOnlyWhatWorksHere();
 
 private:
     std::unique_ptr<test::IsolatedHome> m_home;
@@ -86,6 +106,13 @@ void TestAppDelegate::commandsAnswerAsTheirOwnProcessWould_data()
     // The failure of the capture itself comes back to the caller, not only a beep.
     QTest::newRow("capture without a display") << QStringList{"full"} << 2 << ""
                                                << "velmora full: no display" << 0;
+    // A capture this backend cannot do says why, in the words of its disabled tray row.
+    QTest::newRow("scrolling where it cannot work")
+        << QStringList{"scroll"} << 2 << ""
+        << "velmora scroll: Scrolling capture needs a display" << 0;
+    QTest::newRow("window where it cannot work")
+        << QStringList{"window"} << 2 << ""
+        << "velmora window: Window capture needs a display" << 0;
 }
 
 void TestAppDelegate::commandsAnswerAsTheirOwnProcessWould()
@@ -146,6 +173,57 @@ void TestAppDelegate::quittingWithEditorsOpenAsksFirst()
     });
     QVERIFY(idle.requestQuit());
     QCOMPARE(asked.size(), 2);
+}
+
+void TestAppDelegate::desktopShortcutsRunOnlyWhatWorksHere_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<int>("trayRow"); // whose tooltip is the notice; -1: the capture starts
+    QTest::newRow("area") << "region" << -1;
+    // The desktop may still hold keys for a capture from a run where it worked.
+    QTest::newRow("scrolling") << "scrollingCapture" << int(TrayMenu::Command::captureScrolling);
+    QTest::newRow("window") << "window" << int(TrayMenu::Command::captureWindow);
+}
+
+// Where the desktop assigns the keys, the captures that work are bound under their stored names
+// with Velmora's combinations as wishes; a pressed shortcut runs its capture, unless it cannot work
+// here: then nothing starts and the notice gives the reason the tray row's tooltip gives.
+void TestAppDelegate::desktopShortcutsRunOnlyWhatWorksHere()
+{
+    QFETCH(QString, id);
+    QFETCH(int, trayRow);
+    auto platform = createNullPlatform();
+    platform->capabilities.shortcuts = PlatformCapabilities::Shortcuts::desktopAssigned;
+    auto* desktop = new FakeDesktop;
+    platform->desktopShortcuts.reset(desktop);
+    TrayMenu tray(HotkeyPreferences::shared(), {});
+    tray.setCapabilities(platform->capabilities);
+    AppDelegate delegate(std::move(platform));
+    delegate.start();
+
+    QStringList bound;
+    for (const DesktopShortcuts::Request& request : std::as_const(desktop->requests)) {
+        bound.append(request.id);
+    }
+    QCOMPARE(bound, (QStringList{"region", "fullScreen", "ocr", "colorCapture"}));
+    QCOMPARE(desktop->requests.first().preferred,
+             HotkeyPreferences::defaultHotkey(HotkeyPreferences::Action::region));
+
+    PillNotification::shared().dismissNow();
+    QSignalSpy finished(&delegate.flows(), &CaptureFlows::finished);
+    Q_EMIT desktop->activated(id);
+    if (trayRow < 0) {
+        QTRY_COMPARE(finished.size(), 1);
+        QVERIFY(
+            finished.first().first().value<CaptureResult>().message.contains(QLatin1String("no display")));
+        return;
+    }
+    const QString reason = tray.action(TrayMenu::Command(trayRow))->toolTip();
+    QVERIFY(!reason.isEmpty());
+    QTRY_COMPARE(PillNotification::shared().message(), reason);
+    QTest::qWait(50);
+    QCOMPARE(finished.size(), 0);
+    QVERIFY(!delegate.flows().isBusy());
 }
 
 QTEST_MAIN(TestAppDelegate)

@@ -32,9 +32,9 @@ public:
         if (!m_daemon.waitForStarted() || !m_daemon.waitForReadyRead(10000)) {
             return false;
         }
-        const QString address = QString::fromUtf8(m_daemon.readLine()).trimmed();
-        m_portal = QDBusConnection::connectToBus(address, QStringLiteral("portal"));
-        m_client = QDBusConnection::connectToBus(address, QStringLiteral("client"));
+        m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+        m_portal = QDBusConnection::connectToBus(m_address, QStringLiteral("portal"));
+        m_client = QDBusConnection::connectToBus(m_address, QStringLiteral("client"));
         return m_portal.isConnected() && m_client.isConnected();
     }
 
@@ -48,10 +48,13 @@ public:
 
     QDBusConnection& portal() { return m_portal; }
     QDBusConnection& client() { return m_client; }
+    // For processes of the test's own that serve on the bus.
+    const QString& address() const { return m_address; }
 
 private:
     QTemporaryDir m_folder;
     QProcess m_daemon;
+    QString m_address;
     QDBusConnection m_portal{QString()};
     QDBusConnection m_client{QString()};
 };

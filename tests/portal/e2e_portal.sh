@@ -4,6 +4,8 @@
 # modes. Plain: fake_portal stands in for the whole desktop portal. --frontend: the real
 # /usr/libexec/xdg-desktop-portal in front, finding fake_portal as its backend through
 # XDG_DESKTOP_PORTAL_DIR and a .portal file. Every process started here is ended by its id.
+# The desktop's global shortcuts (plain mode, needs Xvfb and xdotool): a tray instance on an X
+# display binds its captures through fake_portal, whose Activated opens the picker there.
 # Usage: e2e_portal.sh VELMORA FAKE_PORTAL [--frontend]
 set -u
 velmora="$1"
@@ -18,6 +20,7 @@ fi
 work="$(mktemp -d "${TMPDIR:-/tmp}/velmora-portal.XXXXXX")"
 pids=()
 bus_pid=""
+xvfb_pid=""
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 stop_portal() {
@@ -34,6 +37,7 @@ stop_bus() {
 cleanup() {
     stop_portal
     stop_bus
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -202,7 +206,79 @@ if [ "$frontend" != "--frontend" ]; then
     grep -q '^Close /org/freedesktop/portal/desktop/request/' "$work/calls.log" || fail "the request was not closed"
 fi
 
-# 6. No portal on the bus at all: exit 2 at once.
+# 6. Shortcuts the desktop assigns: the tray instance binds its captures by name, with its own
+#    combinations as wishes; the desktop's Activated for the area opens the picker over the portal's
+#    picture in that instance. Escape ends the flow, so the next press opens it again, and a drag
+#    there opens the editor.
+if [ "$frontend" != "--frontend" ] && command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
+    start_portal done
+    for n in $(seq 160 230); do
+        [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] && break
+    done
+    Xvfb ":$n" -screen 0 1040x480x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 1 100); do
+        [ -e "/tmp/.X11-unix/X$n" ] && break
+        sleep 0.05
+    done
+    export DISPLAY=":$n"
+    QT_QPA_PLATFORM=xcb "$velmora" >"$work/instance.log" 2>&1 &
+    instance=$!
+    pids+=($instance)
+    press() { # shortcut id → the desktop says it was pressed
+        dbus-send --session --type=method_call --dest=org.freedesktop.portal.Desktop /org/freedesktop/portal/desktop \
+            org.velmora.FakePortal.Activate "string:$1"
+    }
+    window_of_size() { # WxH → whether the instance shows a window of that size
+        xdotool search --onlyvisible --pid "$instance" 2>/dev/null | while read -r w; do
+            xdotool getwindowgeometry "$w" 2>/dev/null | awk '/Geometry/ {print $2}'
+        done | grep -qx "$1"
+    }
+    shows_picker() { window_of_size 1040x480; }
+    shows_editor() { xdotool search --onlyvisible --pid "$instance" 2>/dev/null | while read -r w; do
+        xdotool getwindowgeometry "$w" 2>/dev/null | awk '/Geometry/ {split($2, s, "x"); if (s[1] > 300 && s[1] < 1040) print}'
+    done | grep -q .; }
+    until_true() { # tries command… → whether it succeeds within tries × 50 ms
+        local tries="$1"
+        shift
+        for _ in $(seq 1 "$tries"); do
+            "$@" && return 0
+            sleep 0.05
+        done
+        return 1
+    }
+    if until_true 200 grep -q '^BindShortcuts' "$work/calls.log"; then
+        bound="$(grep '^BindShortcuts' "$work/calls.log" | tail -1)"
+        for wanted in region=CTRL+SHIFT+2 ocr=CTRL+SHIFT+3 fullScreen=- colorCapture=-; do
+            grep -qw -- "$wanted" <<<"$bound" || fail "bound without $wanted: $bound"
+        done
+        : >"$work/calls.log"
+        press region
+        if until_true 200 shows_picker; then
+            grep -q '^Screenshot interactive=0' "$work/calls.log" || fail "the picker did not freeze the portal's picture"
+            sleep 0.3
+            xdotool key Escape
+            until_true 100 eval '! shows_picker' || fail "Escape left the picker up"
+            press region
+            if until_true 200 shows_picker; then
+                sleep 0.3
+                xdotool mousemove 100 100 mousedown 1 mousemove 200 150 mousemove 400 300 mouseup 1
+                until_true 200 shows_editor || fail "a drag in the picker opened no editor"
+            else
+                fail "a second press after Escape opened no picker"
+            fi
+        else
+            fail "the desktop's Activated for the area opened no picker"
+            cat "$work/instance.log"
+        fi
+    else
+        fail "the tray instance bound no shortcuts"
+        cat "$work/instance.log" "$work/calls.log"
+    fi
+    unset DISPLAY
+fi
+
+# 7. No portal on the bus at all: exit 2 at once.
 stop_portal
 run absent full -o "$work/absent.png"
 [ "$status" = 2 ] || fail "without a portal: exited $status, not 2"

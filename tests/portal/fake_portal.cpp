@@ -12,12 +12,19 @@
 // never (no answer), refuse-plain (2 to a non-interactive call, done to an interactive one).
 // Every call is logged to FILE as one line: "<method> interactive=<0|1> path=<ok|wrong> file=<…>"
 // and "Close <path>" when a request is closed.
+//
+// The frontend also serves org.freedesktop.portal.GlobalShortcuts (version 2): it assigns each
+// bound shortcut its preferred trigger (none without one) and logs "CreateSession",
+// "BindShortcuts id=TRIGGER…", "ListShortcuts" and "ConfigureShortcuts". A test plays the desktop
+// through org.velmora.FakePortal on the same object: Activate(s id) emits Activated for that
+// shortcut, Assign(s id, s trigger) gives it other keys ("" none) and emits ShortcutsChanged.
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVirtualObject>
 #include <QDir>
@@ -28,7 +35,48 @@
 
 #include <cstdio>
 
+// One entry of the GlobalShortcuts lists, a(sa{sv}).
+struct Shortcut
+{
+    QString id;
+    QVariantMap properties;
+};
+Q_DECLARE_METATYPE(Shortcut)
+
+QDBusArgument& operator<<(QDBusArgument& argument, const Shortcut& shortcut)
+{
+    argument.beginStructure();
+    argument << shortcut.id << shortcut.properties;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, Shortcut& shortcut)
+{
+    argument.beginStructure();
+    argument >> shortcut.id >> shortcut.properties;
+    argument.endStructure();
+    return argument;
+}
+
 namespace {
+
+constexpr char shortcutsInterface[] = "org.freedesktop.portal.GlobalShortcuts";
+constexpr char controlInterface[] = "org.velmora.FakePortal";
+
+// "CTRL+SHIFT+2" as a desktop would show it: "Ctrl+Shift+2".
+QString describeTrigger(const QString& trigger)
+{
+    QStringList parts = trigger.split(QLatin1Char('+'));
+    for (QString& part : parts) {
+        if (part.size() > 1 && part == part.toUpper()) {
+            part = part.left(1) + part.mid(1).toLower();
+        } else if (part.size() == 1) {
+            part = part.toUpper();
+        }
+    }
+    return parts.join(QLatin1Char('+')).replace(QLatin1String("Logo"), QLatin1String("Super"));
+}
 
 struct Options
 {
@@ -115,6 +163,13 @@ public:
             }
             return true;
         }
+        if (message.interface() == QLatin1String(shortcutsInterface) &&
+            m_options.role != QLatin1String("backend")) {
+            return shortcutsCall(message, bus);
+        }
+        if (message.interface() == QLatin1String(controlInterface)) {
+            return control(message, bus);
+        }
         if (member != QLatin1String("Screenshot")) {
             bus.send(message.createErrorReply(QDBusError::UnknownMethod, member));
             return true;
@@ -171,7 +226,109 @@ private:
         return true;
     }
 
+    // The GlobalShortcuts calls of one client's session; every answer comes as the Response of
+    // the request, sent before the reply, as the frontend's Screenshot does.
+    bool shortcutsCall(const QDBusMessage& message, const QDBusConnection& bus)
+    {
+        const QString member = message.member();
+        const QVariantList arguments = message.arguments();
+        if (member == QLatin1String("ConfigureShortcuts")) {
+            logLine(m_options, member);
+            bus.send(message.createReply());
+            return true;
+        }
+        QVariantMap results;
+        if (member == QLatin1String("CreateSession")) {
+            const QVariantMap options = qdbus_cast<QVariantMap>(arguments.value(0));
+            QString sender = message.service();
+            sender.remove(QLatin1Char(':')).replace(QLatin1Char('.'), QLatin1Char('_'));
+            m_session = QStringLiteral("/org/freedesktop/portal/desktop/session/") + sender +
+                        QLatin1Char('/') + options.value(QStringLiteral("session_handle_token")).toString();
+            results.insert(QStringLiteral("session_handle"), m_session);
+            logLine(m_options, member);
+        } else if (member == QLatin1String("BindShortcuts")) {
+            QList<Shortcut> list;
+            qvariant_cast<QDBusArgument>(arguments.value(1)) >> list;
+            m_shortcuts.clear();
+            QStringList line{member};
+            for (const Shortcut& shortcut : std::as_const(list)) {
+                const QString trigger =
+                    shortcut.properties.value(QStringLiteral("preferred_trigger")).toString();
+                m_shortcuts.insert(shortcut.id,
+                                   {shortcut.properties.value(QStringLiteral("description")).toString(),
+                                    describeTrigger(trigger)});
+                line.append(shortcut.id + QLatin1Char('=') +
+                            (trigger.isEmpty() ? QStringLiteral("-") : trigger));
+            }
+            logLine(m_options, line.join(QLatin1Char(' ')));
+            results.insert(QStringLiteral("shortcuts"), QVariant::fromValue(assigned()));
+        } else if (member == QLatin1String("ListShortcuts")) {
+            logLine(m_options, member);
+            results.insert(QStringLiteral("shortcuts"), QVariant::fromValue(assigned()));
+        } else {
+            bus.send(message.createErrorReply(QDBusError::UnknownMethod, member));
+            return true;
+        }
+        const QVariantMap options = qdbus_cast<QVariantMap>(arguments.constLast());
+        const QString path =
+            expectedPath(message.service(), options.value(QStringLiteral("handle_token")).toString());
+        QDBusMessage response = QDBusMessage::createTargetedSignal(
+            message.service(), path, QStringLiteral("org.freedesktop.portal.Request"),
+            QStringLiteral("Response"));
+        response << 0u << results;
+        bus.send(response);
+        bus.send(message.createReply(QVariant::fromValue(QDBusObjectPath(path))));
+        return true;
+    }
+
+    // The test standing in for the user at the desktop.
+    bool control(const QDBusMessage& message, const QDBusConnection& bus)
+    {
+        const QVariantList arguments = message.arguments();
+        const QString id = arguments.value(0).toString();
+        QDBusMessage signal;
+        if (message.member() == QLatin1String("Activate")) {
+            signal =
+                QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/portal/desktop"),
+                                           QLatin1String(shortcutsInterface), QStringLiteral("Activated"));
+            signal << QVariant::fromValue(QDBusObjectPath(m_session)) << id << qulonglong(0) << QVariantMap();
+        } else if (message.member() == QLatin1String("Assign") && m_shortcuts.contains(id)) {
+            m_shortcuts[id].trigger = arguments.value(1).toString();
+            signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/portal/desktop"),
+                                                QLatin1String(shortcutsInterface),
+                                                QStringLiteral("ShortcutsChanged"));
+            signal << QVariant::fromValue(QDBusObjectPath(m_session)) << QVariant::fromValue(assigned());
+        } else {
+            bus.send(
+                message.createErrorReply(QDBusError::InvalidArgs, message.member() + QLatin1Char(' ') + id));
+            return true;
+        }
+        bus.send(signal);
+        bus.send(message.createReply());
+        return true;
+    }
+
+    // What the desktop assigned, as ListShortcuts and ShortcutsChanged report it.
+    QList<Shortcut> assigned() const
+    {
+        QList<Shortcut> list;
+        for (auto it = m_shortcuts.cbegin(); it != m_shortcuts.cend(); ++it) {
+            list.append({it.key(),
+                         {{QStringLiteral("description"), it->description},
+                          {QStringLiteral("trigger_description"), it->trigger}}});
+        }
+        return list;
+    }
+
+    struct Bound
+    {
+        QString description;
+        QString trigger; // as the desktop shows it; empty: no keys
+    };
+
     Options m_options;
+    QString m_session;
+    QMap<QString, Bound> m_shortcuts;
 };
 
 } // namespace
@@ -190,6 +347,8 @@ int main(int argc, char** argv)
     Options options{parser.value(QStringLiteral("role")), parser.value(QStringLiteral("picture")),
                     parser.value(QStringLiteral("mode")), parser.value(QStringLiteral("log"))};
 
+    qDBusRegisterMetaType<Shortcut>();
+    qDBusRegisterMetaType<QList<Shortcut>>();
     QDBusConnection bus = QDBusConnection::sessionBus();
     const bool backend = options.role == QLatin1String("backend");
     const QString name = backend ? QStringLiteral("org.freedesktop.impl.portal.desktop.velmoratest")

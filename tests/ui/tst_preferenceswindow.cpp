@@ -208,8 +208,6 @@ void TestPreferencesWindow::hotkeysTabFollowsWhatTheDesktopAllows_data()
     QTest::addColumn<QStringList>("commands"); // empty: the recorders are offered
     using Shortcuts = PlatformCapabilities::Shortcuts;
     QTest::newRow("x11") << int(Shortcuts::grabbed) << true << true << QStringList();
-    QTest::newRow("wayland with the GlobalShortcuts portal")
-        << int(Shortcuts::desktopAssigned) << true << false << QStringList();
     QTest::newRow("wayland without it")
         << int(Shortcuts::unavailable) << true << false
         << QStringList{"velmora window", "velmora region", "velmora full", "velmora text", "velmora color"};

@@ -86,7 +86,7 @@ void TestTrayMenu::capturesTheBackendCannotDoAreDisabledWithTheReason()
     capabilities.interactiveWindowGrab = interactiveWindowGrab;
     capabilities.scrollingCapture = scrolling;
     capabilities.scrollingUnavailableReason = scrollingReason;
-    capabilities.windowUnavailableReason = QStringLiteral("Window capture needs a display");
+    capabilities.windowUnavailableDetail = QStringLiteral("Window capture needs a display");
     tray.setCapabilities(capabilities);
     // Opening the menu again keeps what the backend cannot do.
     Q_EMIT tray.menu()->aboutToShow();

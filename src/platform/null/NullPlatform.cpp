@@ -58,7 +58,7 @@ std::unique_ptr<Platform> createNullPlatform()
     platform->shortcuts = std::make_unique<NullGlobalShortcuts>();
     // No display, no compositing manager.
     platform->compositor = std::make_unique<CompositorWatch>(false);
-    platform->capabilities.windowUnavailableReason =
+    platform->capabilities.windowUnavailableDetail =
         QStringLiteral("Window capture needs a display: Velmora runs in an X11 or Wayland session");
     platform->capabilities.scrollingUnavailableReason =
         QStringLiteral("Scrolling capture needs a display: Velmora runs in an X11 or Wayland session");

@@ -6,8 +6,10 @@
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 
+#include <algorithm>
 #include <array>
 
 namespace velmora::portal {
@@ -82,25 +84,20 @@ std::optional<QString> portalTrigger(const Hotkey& hotkey)
     return trigger + key;
 }
 
-QString portalShortcutId(const Hotkey& hotkey)
-{
-    return QStringLiteral("hotkey-%1-%2").arg(hotkey.keyCode).arg(hotkey.modifierRawValue);
-}
-
 PortalGlobalShortcuts::PortalGlobalShortcuts(QDBusConnection bus, int timeoutMs, QObject* parent)
-    : GlobalShortcuts(parent), m_bus(std::move(bus)), m_timeoutMs(timeoutMs)
+    : DesktopShortcuts(parent), m_bus(std::move(bus)), m_timeoutMs(timeoutMs)
 {
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<QList<PortalShortcut>>();
 }
 
-bool globalShortcutsOffered(QDBusConnection bus, int timeoutMs, QString* why)
+uint globalShortcutsVersion(QDBusConnection bus, int timeoutMs, QString* why)
 {
     if (!bus.isConnected()) {
         if (why) {
             *why = QStringLiteral("no session bus");
         }
-        return false;
+        return 0;
     }
     QDBusMessage get = QDBusMessage::createMethodCall(
         QLatin1String(desktopService), QLatin1String(desktopPath),
@@ -111,65 +108,102 @@ bool globalShortcutsOffered(QDBusConnection bus, int timeoutMs, QString* why)
         if (why) {
             *why = reply.errorMessage();
         }
-        return false;
+        return 0;
     }
-    return true;
+    // A portal that answers without a usable number still has the interface: its first version.
+    const uint version = qdbus_cast<QDBusVariant>(reply.arguments().value(0)).variant().toUInt();
+    return std::max(version, 1u);
 }
 
-bool PortalGlobalShortcuts::offersInterface() const
+bool globalShortcutsOffered(QDBusConnection bus, int timeoutMs, QString* why)
 {
-    QString why = QStringLiteral("the desktop offers none");
-    // Asked once, when the tray instance first takes its shortcuts, unless already known. Said
-    // here rather than where it is found out: only the tray instance takes shortcuts, and a
-    // one-shot command must stay silent.
-    if (m_offered ? *m_offered : globalShortcutsOffered(m_bus, 3000, &why)) {
-        return true;
-    }
-    qCWarning(lcPlatform).noquote() << "[Velmora] No GlobalShortcuts portal:" << why;
-    return false;
+    return globalShortcutsVersion(std::move(bus), timeoutMs, why) > 0;
 }
 
-QList<Hotkey> PortalGlobalShortcuts::grab(const QList<Hotkey>& hotkeys)
+void PortalGlobalShortcuts::bind(const QList<Request>& requests)
 {
-    m_hotkeys.clear();
-    QList<Hotkey> refused;
-    for (const Hotkey& hotkey : hotkeys) {
-        if (portalTrigger(hotkey)) {
-            m_hotkeys.append(hotkey);
-        } else {
-            refused.append(hotkey);
-        }
-    }
+    m_requests = requests;
     if (m_state == State::unknown) {
-        m_state = offersInterface() ? State::creating : State::unavailable;
-        if (m_state == State::creating) {
-            m_bus.connect(QLatin1String(desktopService), QLatin1String(desktopPath),
-                          QLatin1String(shortcutsInterface), QStringLiteral("Activated"), this,
-                          SLOT(onActivated(QDBusMessage)));
-            createSession();
+        // Asked once, when the tray instance first binds its shortcuts. Said here rather than where
+        // it is found out: only the tray instance binds shortcuts, and a one-shot command must stay
+        // silent.
+        QString why = QStringLiteral("the desktop offers none");
+        if (m_offered != false) {
+            m_version = globalShortcutsVersion(m_bus, 3000, &why);
+            // Known to be offered, but silent now: the first version's calls are the safe guess.
+            if (m_offered == true) {
+                m_version = std::max(m_version, 1u);
+            }
         }
+        if (m_version == 0) {
+            qCWarning(lcPlatform).noquote() << "[Velmora] No GlobalShortcuts portal:" << why;
+            setState(State::unavailable);
+            return;
+        }
+        m_bus.connect(QLatin1String(desktopService), QLatin1String(desktopPath),
+                      QLatin1String(shortcutsInterface), QStringLiteral("Activated"), this,
+                      SLOT(onActivated(QDBusMessage)));
+        m_bus.connect(QLatin1String(desktopService), QLatin1String(desktopPath),
+                      QLatin1String(shortcutsInterface), QStringLiteral("ShortcutsChanged"), this,
+                      SLOT(onShortcutsChanged(QDBusMessage)));
+        setState(State::creating);
+        createSession();
+        return;
     }
-    switch (m_state) {
-    case State::unavailable:
-        return hotkeys;
-    case State::ready:
-        bind();
+    if (m_state == State::ready) {
+        bindShortcuts();
+    }
+    // While the session is being made, it binds the latest requests once it exists.
+}
+
+DesktopShortcuts::Change PortalGlobalShortcuts::change() const
+{
+    if (m_state != State::ready) {
+        return Change::desktopSettings;
+    }
+    if (m_version >= 2 && !m_configureRefused) {
+        return Change::configure;
+    }
+    return m_rebindRefused ? Change::desktopSettings : Change::rebind;
+}
+
+void PortalGlobalShortcuts::requestChange()
+{
+    switch (change()) {
+    case Change::configure:
+        configureShortcuts();
         break;
-    case State::creating: // bound once the session exists
-    case State::unknown:
+    case Change::rebind:
+        bindShortcuts();
+        break;
+    case Change::desktopSettings:
         break;
     }
-    return refused;
+}
+
+void PortalGlobalShortcuts::refresh()
+{
+    if (m_state == State::ready) {
+        listShortcuts();
+    }
+}
+
+void PortalGlobalShortcuts::setState(State state)
+{
+    m_state = state;
+    Q_EMIT assignmentsChanged();
 }
 
 QList<PortalShortcut> PortalGlobalShortcuts::shortcuts() const
 {
     QList<PortalShortcut> list;
-    for (const Hotkey& hotkey : m_hotkeys) {
-        list.append(
-            {portalShortcutId(hotkey),
-             {{QStringLiteral("description"), QStringLiteral("Velmora: %1").arg(hotkey.displayString())},
-              {QStringLiteral("preferred_trigger"), *portalTrigger(hotkey)}}});
+    for (const Request& request : m_requests) {
+        QVariantMap properties{{QStringLiteral("description"), request.description}};
+        if (const std::optional<QString> trigger =
+                request.preferred ? portalTrigger(*request.preferred) : std::nullopt) {
+            properties.insert(QStringLiteral("preferred_trigger"), *trigger);
+        }
+        list.append({request.id, properties});
     }
     return list;
 }
@@ -189,36 +223,98 @@ void PortalGlobalShortcuts::createSession()
         if (response.outcome != PortalResponse::Outcome::done || m_session.isEmpty()) {
             qCWarning(lcPlatform).noquote()
                 << "[Velmora] Shortcut registration failed: no GlobalShortcuts session" << response.error;
-            m_state = State::unavailable;
+            setState(State::unavailable);
             return;
         }
-        m_state = State::ready;
-        bind();
+        setState(State::ready);
+        bindShortcuts();
     });
 }
 
-void PortalGlobalShortcuts::bind()
+void PortalGlobalShortcuts::bindShortcuts()
 {
     auto* request = PortalRequest::start(
         m_bus, QLatin1String(shortcutsInterface), QStringLiteral("BindShortcuts"),
         {QVariant::fromValue(QDBusObjectPath(m_session)), QVariant::fromValue(shortcuts()), QString()}, {},
         m_timeoutMs, this);
     connect(request, &PortalRequest::finished, this, [this](const PortalResponse& response) {
-        if (response.outcome != PortalResponse::Outcome::done) {
-            qCWarning(lcPlatform).noquote()
-                << "[Velmora] Shortcut registration failed:"
-                << (response.error.isEmpty() ? QStringLiteral("declined") : response.error);
+        switch (response.outcome) {
+        case PortalResponse::Outcome::done:
+            takeAssignments(response.results.value(QStringLiteral("shortcuts")));
             return;
+        case PortalResponse::Outcome::cancelled:
+            // The user closed the desktop's dialog: whatever it held before still holds.
+            listShortcuts();
+            return;
+        case PortalResponse::Outcome::failed:
+            break;
         }
-        const QVariant assigned = response.results.value(QStringLiteral("shortcuts"));
-        QList<PortalShortcut> list;
-        if (assigned.canConvert<QDBusArgument>()) {
-            assigned.value<QDBusArgument>() >> list;
-        } else {
-            list = assigned.value<QList<PortalShortcut>>();
+        qCWarning(lcPlatform).noquote()
+            << "[Velmora] Shortcut registration failed:"
+            << (response.error.isEmpty() ? QStringLiteral("declined") : response.error);
+        if (m_assigned) {
+            // Bound before, refused now: this desktop takes the shortcuts once per session.
+            m_rebindRefused = true;
+            Q_EMIT assignmentsChanged();
         }
-        Q_EMIT bound(list);
+        listShortcuts();
     });
+}
+
+void PortalGlobalShortcuts::listShortcuts()
+{
+    auto* request =
+        PortalRequest::start(m_bus, QLatin1String(shortcutsInterface), QStringLiteral("ListShortcuts"),
+                             {QVariant::fromValue(QDBusObjectPath(m_session))}, {}, m_timeoutMs, this);
+    connect(request, &PortalRequest::finished, this, [this](const PortalResponse& response) {
+        if (response.outcome == PortalResponse::Outcome::done) {
+            takeAssignments(response.results.value(QStringLiteral("shortcuts")));
+        }
+    });
+}
+
+void PortalGlobalShortcuts::configureShortcuts()
+{
+    // The dialog belongs to the desktop; what the user picks there arrives as ShortcutsChanged.
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QLatin1String(desktopService), QLatin1String(desktopPath), QLatin1String(shortcutsInterface),
+        QStringLiteral("ConfigureShortcuts"));
+    call << QVariant::fromValue(QDBusObjectPath(m_session)) << QString() << QVariantMap();
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, m_timeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        if (watcher->isError()) {
+            qCWarning(lcPlatform).noquote()
+                << "[Velmora] The desktop did not open its shortcut settings:" << watcher->error().message();
+            m_configureRefused = true;
+            Q_EMIT assignmentsChanged();
+        }
+    });
+}
+
+void PortalGlobalShortcuts::takeAssignments(const QVariant& list)
+{
+    QList<PortalShortcut> assigned;
+    if (list.canConvert<QDBusArgument>()) {
+        list.value<QDBusArgument>() >> assigned;
+    } else {
+        assigned = list.value<QList<PortalShortcut>>();
+    }
+    QMap<QString, QString> triggers;
+    for (const PortalShortcut& shortcut : std::as_const(assigned)) {
+        triggers.insert(shortcut.id,
+                        shortcut.properties.value(QStringLiteral("trigger_description")).toString());
+    }
+    // Ours that the desktop does not list have no keys.
+    for (const Request& request : std::as_const(m_requests)) {
+        if (!triggers.contains(request.id)) {
+            triggers.insert(request.id, QString());
+        }
+    }
+    if (m_assigned != triggers) {
+        m_assigned = triggers;
+        Q_EMIT assignmentsChanged();
+    }
 }
 
 void PortalGlobalShortcuts::onActivated(const QDBusMessage& message)
@@ -228,13 +324,19 @@ void PortalGlobalShortcuts::onActivated(const QDBusMessage& message)
     if (arguments.size() < 2 || qdbus_cast<QDBusObjectPath>(arguments[0]).path() != m_session) {
         return;
     }
-    const QString id = arguments[1].toString();
-    for (const Hotkey& hotkey : std::as_const(m_hotkeys)) {
-        if (portalShortcutId(hotkey) == id) {
-            Q_EMIT pressed(hotkey);
-            return;
-        }
+    // Not only the ids bound this run: a desktop keeps the keys of a shortcut bound in an earlier
+    // one, and whoever listens says why that capture does not run here.
+    Q_EMIT activated(arguments[1].toString());
+}
+
+void PortalGlobalShortcuts::onShortcutsChanged(const QDBusMessage& message)
+{
+    // (o session_handle, a(sa{sv}) shortcuts)
+    const QVariantList arguments = message.arguments();
+    if (arguments.size() < 2 || qdbus_cast<QDBusObjectPath>(arguments[0]).path() != m_session) {
+        return;
     }
+    takeAssignments(arguments[1]);
 }
 
 } // namespace velmora::portal

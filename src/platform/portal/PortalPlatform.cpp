@@ -31,7 +31,9 @@ std::unique_ptr<Platform> createPortalPlatform()
     auto shortcuts = std::make_unique<portal::PortalGlobalShortcuts>(bus);
     shortcuts->setOffered(platform->capabilities.shortcuts ==
                           PlatformCapabilities::Shortcuts::desktopAssigned);
-    platform->shortcuts = std::move(shortcuts);
+    platform->desktopShortcuts = std::move(shortcuts);
+    // The portal names shortcuts rather than taking keys.
+    platform->shortcuts.reset();
     // Every Wayland compositor composites: translucent windows work there.
     platform->compositor =
         std::make_unique<CompositorWatch>(QGuiApplication::platformName() == QLatin1String("wayland"));
@@ -45,7 +47,7 @@ PlatformCapabilities portalCapabilities(QDBusConnection bus)
     // user pick one in the desktop's own dialog.
     capabilities.interactiveWindowGrab = desktopPicksWindows(qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
     if (!capabilities.interactiveWindowGrab) {
-        capabilities.windowUnavailableReason =
+        capabilities.windowUnavailableDetail =
             QStringLiteral("This desktop's screenshot portal cannot pick a window; capture a region instead");
     }
     capabilities.scrollingUnavailableReason =

@@ -1,5 +1,7 @@
 #include "preferences/HotkeysPreferencesView.h"
 
+#include "DesktopShortcuts.h"
+#include "RawValue.h"
 #include "preferences/HotkeyRecorderButton.h"
 #include "preferences/IconButton.h"
 #include "preferences/PreferencesColors.h"
@@ -11,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace velmora {
@@ -43,18 +46,21 @@ PlatformCapabilities grabbingKeys()
 } // namespace
 
 HotkeysPreferencesView::HotkeysPreferencesView(HotkeyPreferences& preferences, QWidget* parent)
-    : HotkeysPreferencesView(preferences, grabbingKeys(), parent)
+    : HotkeysPreferencesView(preferences, grabbingKeys(), nullptr, parent)
 {}
 
 HotkeysPreferencesView::HotkeysPreferencesView(HotkeyPreferences& preferences,
-                                               const PlatformCapabilities& capabilities, QWidget* parent)
-    : QWidget(parent), m_preferences(preferences)
+                                               const PlatformCapabilities& capabilities,
+                                               DesktopShortcuts* desktop, QWidget* parent)
+    : QWidget(parent), m_preferences(preferences), m_desktop(desktop)
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(32, 24, 32, 24);
     column->setSpacing(24);
     if (capabilities.shortcuts == PlatformCapabilities::Shortcuts::unavailable) {
         column->addWidget(buildCommandSection(capabilities));
+    } else if (capabilities.shortcuts == PlatformCapabilities::Shortcuts::desktopAssigned) {
+        column->addWidget(buildAssignedSection(capabilities));
     } else {
         column->addWidget(
             buildSection(QStringLiteral("Capture Shortcuts"),
@@ -86,6 +92,23 @@ IconButton* HotkeysPreferencesView::copyCommandButton(HotkeyPreferences::Action 
         }
     }
     return nullptr;
+}
+
+QLabel* HotkeysPreferencesView::assignedLabel(HotkeyPreferences::Action action) const
+{
+    for (const Row& row : m_rows) {
+        if (row.action == action) {
+            return row.assigned;
+        }
+    }
+    return nullptr;
+}
+
+bool HotkeysPreferencesView::availableHere(HotkeyPreferences::Action action,
+                                           const PlatformCapabilities& capabilities)
+{
+    return !(action == HotkeyPreferences::Action::window && !capabilities.windowCapture()) &&
+           !(action == HotkeyPreferences::Action::scrollingCapture && !capabilities.scrollingCapture);
 }
 
 QString HotkeysPreferencesView::command(HotkeyPreferences::Action action)
@@ -177,8 +200,7 @@ QWidget* HotkeysPreferencesView::buildCommandSection(const PlatformCapabilities&
     bool first = true;
     for (HotkeyPreferences::Action action : HotkeyPreferences::captureActions()) {
         // A capture the desktop cannot do here gets no command to bind.
-        if ((action == HotkeyPreferences::Action::window && !capabilities.windowCapture()) ||
-            (action == HotkeyPreferences::Action::scrollingCapture && !capabilities.scrollingCapture)) {
+        if (!availableHere(action, capabilities)) {
             continue;
         }
         if (!first) {
@@ -216,6 +238,125 @@ QWidget* HotkeysPreferencesView::buildCommandRow(HotkeyPreferences::Action actio
 
     m_rows.append({action, nullptr, nullptr, copy});
     return row;
+}
+
+QWidget* HotkeysPreferencesView::buildAssignedSection(const PlatformCapabilities& capabilities)
+{
+    // The footer says how to change the keys, once the desktop has told which way works.
+    m_assignedSection = new SettingsSection(QStringLiteral("Capture Shortcuts"), QStringLiteral(" "), this);
+    m_assignedSection->contentLayout()->setSpacing(7);
+    bool first = true;
+    for (HotkeyPreferences::Action action : HotkeyPreferences::captureActions()) {
+        // The same captures as the desktop is asked to bind: none that cannot work here.
+        if (!availableHere(action, capabilities)) {
+            continue;
+        }
+        if (!first) {
+            m_assignedSection->contentLayout()->addWidget(new RowDivider(m_assignedSection));
+        }
+        first = false;
+        m_assignedSection->contentLayout()->addWidget(buildAssignedRow(action, m_assignedSection));
+    }
+    m_change = new QPushButton(QStringLiteral("Change Shortcuts…"), m_assignedSection);
+    m_assignedSection->contentLayout()->addWidget(m_change, 0, Qt::AlignRight);
+    connect(m_change, &QPushButton::clicked, this, [this] {
+        if (m_desktop) {
+            m_desktop->requestChange();
+        }
+    });
+    if (m_desktop) {
+        connect(m_desktop, &DesktopShortcuts::assignmentsChanged, this,
+                &HotkeysPreferencesView::updateAssigned);
+    }
+    updateAssigned();
+    return m_assignedSection;
+}
+
+QWidget* HotkeysPreferencesView::buildAssignedRow(HotkeyPreferences::Action action, QWidget* parent)
+{
+    auto* row = new QWidget(parent);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(1);
+    auto* title = new QLabel(HotkeyPreferences::title(action), row);
+    QFont titleFont = title->font();
+    titleFont.setPixelSize(13);
+    title->setFont(titleFont);
+    texts->addWidget(title);
+    auto* description = new QLabel(HotkeyPreferences::description(action), row);
+    description->setWordWrap(true);
+    setSecondaryText(description, 11);
+    texts->addWidget(description);
+    layout->addLayout(texts, 1);
+
+    // Read-only: the desktop owns these keys. Placed like a recorder with its reset button, so
+    // the column lines up with the editor's section below.
+    auto* assigned = new QLabel(row);
+    assigned->setFixedWidth(HotkeyRecorderButton::defaultWidth);
+    assigned->setAlignment(Qt::AlignCenter);
+    assigned->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(assigned, 0, Qt::AlignVCenter);
+    auto* resetPlace = new QWidget(row);
+    resetPlace->setFixedWidth(IconButton(QStringLiteral("rotate-ccw"), {}).sizeHint().width());
+    layout->addWidget(resetPlace);
+
+    m_rows.append({action, nullptr, nullptr, nullptr, assigned});
+    return row;
+}
+
+void HotkeysPreferencesView::updateAssigned()
+{
+    const std::optional<QMap<QString, QString>> assignments =
+        m_desktop ? m_desktop->assignments() : std::nullopt;
+    for (const Row& row : std::as_const(m_rows)) {
+        if (!row.assigned) {
+            continue;
+        }
+        const QString trigger = assignments ? assignments->value(rawValue(row.action)) : QString();
+        QFont font = row.assigned->font();
+        font.setPixelSize(trigger.isEmpty() ? 12 : 13);
+        row.assigned->setFont(font);
+        if (!trigger.isEmpty()) {
+            row.assigned->setText(trigger);
+            row.assigned->setForegroundRole(QPalette::WindowText);
+        } else {
+            row.assigned->setText(assignments ? QStringLiteral("Not assigned")
+                                              : QStringLiteral("Waiting for the desktop…"));
+            row.assigned->setForegroundRole(QPalette::PlaceholderText);
+        }
+    }
+    const DesktopShortcuts::Change change =
+        m_desktop ? m_desktop->change() : DesktopShortcuts::Change::desktopSettings;
+    QString footer = QStringLiteral("Your desktop assigns these keys. ");
+    switch (change) {
+    case DesktopShortcuts::Change::configure:
+        footer += QStringLiteral("Change Shortcuts… opens its shortcut settings for Velmora.");
+        m_change->setToolTip(QStringLiteral("Open the desktop's shortcut settings for Velmora"));
+        break;
+    case DesktopShortcuts::Change::rebind:
+        footer += QStringLiteral("Change Shortcuts… asks it again; some desktops show their shortcut "
+                                 "dialog then.");
+        m_change->setToolTip(QStringLiteral("Ask the desktop to bind Velmora's shortcuts again"));
+        break;
+    case DesktopShortcuts::Change::desktopSettings:
+        footer += QStringLiteral("Change them in your desktop's keyboard settings, where Velmora's "
+                                 "shortcuts are listed.");
+        break;
+    }
+    m_assignedSection->footerLabel()->setText(footer);
+    m_change->setVisible(change != DesktopShortcuts::Change::desktopSettings);
+}
+
+void HotkeysPreferencesView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Some desktops change keys without a word; what they say now is what the tab shows.
+    if (m_desktop && m_assignedSection) {
+        m_desktop->refresh();
+    }
 }
 
 } // namespace velmora

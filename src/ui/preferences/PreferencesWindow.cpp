@@ -41,7 +41,8 @@ QScrollArea* scrolling(QWidget* content)
 
 PreferencesWindow::PreferencesWindow(HotkeyPreferences& hotkeys, GeneralPreferences& general,
                                      LaunchAtLogin launchAtLogin, SettingsStore& settings,
-                                     std::optional<PlatformCapabilities> capabilities, QWidget* parent)
+                                     std::optional<PlatformCapabilities> capabilities,
+                                     DesktopShortcuts* desktopShortcuts, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::WindowMinimizeButtonHint)
 {
@@ -53,7 +54,7 @@ PreferencesWindow::PreferencesWindow(HotkeyPreferences& hotkeys, GeneralPreferen
     m_tabs = new QTabWidget(this);
     m_tabs->setDocumentMode(true);
     m_general = new GeneralPreferencesView(general, std::move(launchAtLogin), settings);
-    m_hotkeys = capabilities ? new HotkeysPreferencesView(hotkeys, *capabilities)
+    m_hotkeys = capabilities ? new HotkeysPreferencesView(hotkeys, *capabilities, desktopShortcuts)
                              : new HotkeysPreferencesView(hotkeys);
     m_about = new AboutPreferencesView;
     m_tabs->addTab(scrolling(m_general), QStringLiteral("General"));
@@ -108,7 +109,8 @@ PreferencesWindowController& PreferencesWindowController::shared()
 void PreferencesWindowController::show()
 {
     if (!m_window) {
-        m_window = new PreferencesWindow(m_hotkeys, m_general, m_launchAtLogin, m_settings, m_capabilities);
+        m_window = new PreferencesWindow(m_hotkeys, m_general, m_launchAtLogin, m_settings, m_capabilities,
+                                         m_desktopShortcuts);
     }
     if (!m_window->isVisible()) {
         QScreen* screen = QGuiApplication::screenAt(QCursor::pos());

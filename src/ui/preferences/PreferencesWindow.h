@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DesktopShortcuts.h"
 #include "PlatformCapabilities.h"
 #include "preferences/LaunchAtLogin.h"
 
@@ -26,11 +27,12 @@ class PreferencesWindow : public QWidget
 public:
     static constexpr QSize contentSize{520, 380};
 
-    // Without capabilities the shortcuts are Velmora's own to take (X11).
+    // Without capabilities the shortcuts are Velmora's own to take (X11). `desktopShortcuts`: what
+    // the desktop assigned, where it assigns the keys.
     PreferencesWindow(HotkeyPreferences& hotkeys, GeneralPreferences& general, LaunchAtLogin launchAtLogin,
                       SettingsStore& settings,
                       std::optional<PlatformCapabilities> capabilities = std::nullopt,
-                      QWidget* parent = nullptr);
+                      DesktopShortcuts* desktopShortcuts = nullptr, QWidget* parent = nullptr);
 
     QTabWidget* tabs() const { return m_tabs; }
     GeneralPreferencesView* generalView() const { return m_general; }
@@ -67,6 +69,8 @@ public:
     void show();
     // What the display server allows, for the window made from now on.
     void setCapabilities(const PlatformCapabilities& capabilities) { m_capabilities = capabilities; }
+    // The shortcuts the desktop assigns, shown in the Hotkeys tab of the window made from now on.
+    void setDesktopShortcuts(DesktopShortcuts* shortcuts) { m_desktopShortcuts = shortcuts; }
     // The window, once shown; nothing before.
     PreferencesWindow* window() const { return m_window; }
 
@@ -76,6 +80,7 @@ private:
     LaunchAtLogin m_launchAtLogin;
     SettingsStore& m_settings;
     std::optional<PlatformCapabilities> m_capabilities;
+    QPointer<DesktopShortcuts> m_desktopShortcuts;
     QPointer<PreferencesWindow> m_window;
 };
 

@@ -89,7 +89,7 @@ void TrayMenu::setCapabilities(const PlatformCapabilities& capabilities)
     m_menu->setToolTipsVisible(true);
     QAction* window = action(Command::captureWindow);
     window->setEnabled(capabilities.windowCapture());
-    window->setToolTip(capabilities.windowCapture() ? QString() : capabilities.windowUnavailableReason);
+    window->setToolTip(capabilities.windowUnavailableReason());
     QAction* scrolling = action(Command::captureScrolling);
     scrolling->setEnabled(capabilities.scrollingCapture);
     scrolling->setToolTip(capabilities.scrollingCapture ? QString()
