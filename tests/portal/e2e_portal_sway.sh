@@ -61,7 +61,12 @@ grep -q "cannot pick a window" "$work/window.log" || { fail "window on sway gave
 # dragged rectangle of the frozen picture, nothing of the overlay in it.
 "$here/velmora" region -o "$work/picked.png" 2>"$work/picked.log" &
 picker=$!
-sleep 2
+# The pointer may only move once the overlay is on the screen.
+for _ in $(seq 1 100); do
+    swaymsg -t get_tree | grep -q '"app_id": "io.velmora.Velmora"' && break
+    sleep 0.1
+done
+sleep 0.5
 python3 "$here/wl-pointer" 1280 720 move 410 230 press move 600 330 move 730 420 sleep 0.3 release ||
     fail "no virtual pointer"
 wait "$picker"
