@@ -105,6 +105,11 @@ for format in BGRx RGBx; do
         if [ "$status" = 0 ]; then
             "$page_program" --check "$work/out.png" "$work/page.png" ||
                 fail "$format: the stitched image is not the page"
+            # Ending the stream on purpose is no failure to log.
+            if grep -q "failed" "$work/scroll.log"; then
+                fail "$format: a failure was logged"
+                cat "$work/scroll.log"
+            fi
         else
             fail "$format: the scrolling capture exited $status"
             cat "$work/scroll.log"

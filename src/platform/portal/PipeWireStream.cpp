@@ -190,13 +190,18 @@ PipeWireStream::~PipeWireStream()
         return;
     }
     Connection& c = *m_connection;
+    // Ending the stream on purpose is not the desktop stopping it: destroying the stream reports
+    // its last state change on this thread, which must not reach anyone as a failure.
+    m_failed = true;
     if (c.loop) {
         pw_thread_loop_stop(c.loop);
     }
     if (c.stream) {
+        spa_hook_remove(&c.streamListener);
         pw_stream_destroy(c.stream);
     }
     if (c.core) {
+        spa_hook_remove(&c.coreListener);
         pw_core_disconnect(c.core);
     }
     if (c.context) {
