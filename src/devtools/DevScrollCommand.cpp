@@ -80,7 +80,7 @@ int runDevStream(const QRect& native, double seconds, int rate)
             }
         });
     });
-    QObject::connect(stream.get(), &AreaStream::ready, [&] {
+    auto begin = [&] {
         readyMs = clock.elapsed();
         ticks.start();
         QTimer::singleShot(int(seconds * 1000), [&] {
@@ -88,7 +88,12 @@ int runDevStream(const QRect& native, double seconds, int rate)
             status = 0;
             QCoreApplication::quit();
         });
-    });
+    };
+    // A display that grabs on demand is ready at once and says nothing.
+    if (stream->isReady()) {
+        QTimer::singleShot(0, begin);
+    }
+    QObject::connect(stream.get(), &AreaStream::ready, begin);
     QObject::connect(stream.get(), &AreaStream::failed, [&](const QString& message) {
         QTextStream(stderr) << "failed: " << message << Qt::endl;
         QCoreApplication::quit();
