@@ -24,6 +24,8 @@
 #include <atomic>
 #include <cstring>
 
+#include <ctime>
+
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -130,7 +132,7 @@ struct Source
         spa_pod_builder b{};
         spa_pod_builder_init(&b, buffer, sizeof(buffer));
         const int size = self->stride() * self->bufferSize().height();
-        const spa_pod* params[2];
+        const spa_pod* params[3];
         params[0] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
             &b, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_buffers,
             SPA_POD_CHOICE_RANGE_Int(4, 2, 8), SPA_PARAM_BUFFERS_blocks, SPA_POD_Int(1),
@@ -139,7 +141,10 @@ struct Source
         params[1] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
             &b, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type,
             SPA_POD_Id(SPA_META_VideoCrop), SPA_PARAM_META_size, SPA_POD_Int(sizeof(spa_meta_region))));
-        pw_stream_update_params(self->stream, params, 2);
+        params[2] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
+            &b, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type, SPA_POD_Id(SPA_META_Header),
+            SPA_PARAM_META_size, SPA_POD_Int(sizeof(spa_meta_header))));
+        pw_stream_update_params(self->stream, params, 3);
     }
 
     static void tick(void* data, uint64_t)
@@ -189,6 +194,13 @@ struct Source
             crop->region.position.y = margin;
             crop->region.size.width = uint32_t(self->monitor.width());
             crop->region.size.height = uint32_t(self->monitor.height());
+        }
+        // Stamped once the picture is in the buffer, as a compositor stamps a copied frame.
+        if (auto* header = static_cast<spa_meta_header*>(
+                spa_buffer_find_meta_data(buf, SPA_META_Header, sizeof(spa_meta_header)))) {
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            header->pts = int64_t(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
         }
         d.chunk->offset = 0;
         d.chunk->stride = self->stride();

@@ -84,7 +84,8 @@ class FakeScreenCastPortal final : public QDBusVirtualObject
 public:
     uint cursorModes = 0; // 0: the property is missing
     uint startAnswer = 0;
-    bool holdStart = false; // the desktop's dialog stays open
+    bool holdStart = false;    // the desktop's dialog stays open
+    bool closeAtStart = false; // the desktop ends the session instead of answering Start
 
     QStringList calls() const
     {
@@ -166,8 +167,15 @@ public:
         const QVariantMap options = qdbus_cast<QVariantMap>(message.arguments().constLast());
         const QString path =
             requestPath(message.service(), options.value(QStringLiteral("handle_token")).toString());
-        if (member == QLatin1String("Start") && holdStart) {
+        if (member == QLatin1String("Start") && (holdStart || closeAtStart)) {
             bus.send(message.createReply(QVariant::fromValue(QDBusObjectPath(path))));
+            if (closeAtStart) {
+                QDBusMessage closed = QDBusMessage::createSignal(
+                    QLatin1String(sessionPath), QStringLiteral("org.freedesktop.portal.Session"),
+                    QStringLiteral("Closed"));
+                closed << QVariantMap();
+                bus.send(closed);
+            }
             return true;
         }
         QDBusMessage response = QDBusMessage::createTargetedSignal(
@@ -285,6 +293,23 @@ private Q_SLOTS:
         QTRY_COMPARE(m_fake.calls().value(4), QStringLiteral("Close"));
         QCOMPARE(m_fake.sessions().constLast(), QLatin1String(sessionPath));
         m_fake.holdStart = false;
+    }
+
+    // The desktop may end the session at any time; the stream fails, and has nothing left to close.
+    void sessionClosedByTheDesktopFails()
+    {
+        m_fake.reset();
+        m_fake.closeAtStart = true;
+        auto stream =
+            std::make_unique<PortalAreaStream>(m_bus.client(), QRect(0, 0, 10, 10), screen, 5000, 5000);
+        QSignalSpy failed(stream.get(), &AreaStream::failed);
+        QVERIFY(failed.wait());
+        QCOMPARE(failed.constFirst().constFirst().toString(),
+                 QStringLiteral("the desktop ended the screen share"));
+        stream.reset();
+        QTest::qWait(200);
+        QVERIFY(!m_fake.calls().contains(QStringLiteral("Close")));
+        m_fake.closeAtStart = false;
     }
 
     // A region on no screen fails before the desktop is asked anything; it has nothing to grab.

@@ -15,8 +15,10 @@
 #include <spa/pod/builder.h>
 #include <spa/utils/result.h>
 
+#include <algorithm>
 #include <mutex>
 
+#include <time.h>
 #include <unistd.h>
 
 namespace velmora::portal {
@@ -117,14 +119,18 @@ struct PipeWireStream::Connection
         alignas(8) uint8_t buffer[1024];
         spa_pod_builder builder{};
         spa_pod_builder_init(&builder, buffer, sizeof(buffer));
-        const spa_pod* params[2];
+        const spa_pod* params[3];
         params[0] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
             &builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_dataType,
             SPA_POD_Int((1 << SPA_DATA_MemPtr) | (1 << SPA_DATA_MemFd))));
         params[1] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
             &builder, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type,
             SPA_POD_Id(SPA_META_VideoCrop), SPA_PARAM_META_size, SPA_POD_Int(sizeof(spa_meta_region))));
-        pw_stream_update_params(self->stream, params, 2);
+        // The frame's timestamp, for the log's latency figure.
+        params[2] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
+            &builder, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type,
+            SPA_POD_Id(SPA_META_Header), SPA_PARAM_META_size, SPA_POD_Int(sizeof(spa_meta_header))));
+        pw_stream_update_params(self->stream, params, 3);
     }
 
     static void process(void* data)
@@ -161,7 +167,9 @@ struct PipeWireStream::Connection
                         frame.content = QRect(crop->region.position.x, crop->region.position.y,
                                               int(crop->region.size.width), int(crop->region.size.height));
                     }
-                    self->owner->frameArrived(frame);
+                    const auto* header = static_cast<const spa_meta_header*>(
+                        spa_buffer_find_meta_data(buffer, SPA_META_Header, sizeof(spa_meta_header)));
+                    self->owner->frameArrived(frame, header ? header->pts : 0);
                 }
             }
         }
@@ -283,7 +291,7 @@ void PipeWireStream::formatChanged(StreamPixelFormat format, const QSize& size)
     m_formatKnown = true;
 }
 
-void PipeWireStream::frameArrived(const StreamFrame& frame)
+void PipeWireStream::frameArrived(const StreamFrame& frame, qint64 timestamp)
 {
     if (!m_formatKnown || m_failed) {
         return;
@@ -308,6 +316,16 @@ void PipeWireStream::frameArrived(const StreamFrame& frame)
             m_statistics.firstFrameMs = now;
         }
         m_statistics.lastFrameMs = now;
+        timespec clock{};
+        ::clock_gettime(CLOCK_MONOTONIC, &clock);
+        const qint64 taken = qint64(clock.tv_sec) * 1'000'000'000 + clock.tv_nsec;
+        // Only a timestamp of this machine's monotonic clock, in the recent past, says anything.
+        if (timestamp > 0 && taken >= timestamp && taken - timestamp < 10'000'000'000) {
+            const double ms = double(taken - timestamp) / 1e6;
+            ++m_statistics.timedFrames;
+            m_statistics.latencyTotalMs += ms;
+            m_statistics.latencyMaxMs = std::max(m_statistics.latencyMaxMs, ms);
+        }
     }
     if (first) {
         Q_EMIT firstFrame();

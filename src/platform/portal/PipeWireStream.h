@@ -23,6 +23,11 @@ struct StreamStatistics
     qint64 frames = 0;
     qint64 firstFrameMs = -1; // after the stream was started
     qint64 lastFrameMs = -1;
+    // From the desktop's timestamp of a frame (CLOCK_MONOTONIC) to its region being ready here,
+    // over the frames that carried one.
+    qint64 timedFrames = 0;
+    double latencyTotalMs = 0;
+    double latencyMaxMs = 0;
 };
 
 // A screencast's video, read on PipeWire's own thread from the remote a portal opened: shared
@@ -56,7 +61,8 @@ private:
     struct Connection; // PipeWire's objects and listeners, known only where PipeWire is included
     friend struct Connection;
     void formatChanged(StreamPixelFormat format, const QSize& size);
-    void frameArrived(const StreamFrame& frame);
+    // `timestamp`: when the desktop took the frame, in CLOCK_MONOTONIC nanoseconds; 0 when unknown.
+    void frameArrived(const StreamFrame& frame, qint64 timestamp);
     void reportFailure(const QString& message);
 
     CropFor m_crop;

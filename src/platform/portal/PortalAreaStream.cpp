@@ -117,11 +117,18 @@ PortalAreaStream::~PortalAreaStream()
 {
     if (m_pipeWire) {
         const StreamStatistics figures = m_pipeWire->statistics();
-        qCDebug(lcPlatform).noquote()
-            << QStringLiteral("[Velmora] Screen stream: %1 frames, the first after %2 ms, the last at %3 ms")
-                   .arg(figures.frames)
-                   .arg(figures.firstFrameMs)
-                   .arg(figures.lastFrameMs);
+        QString line =
+            QStringLiteral("[Velmora] Screen stream: %1 frames, the first after %2 ms, the last at %3 ms")
+                .arg(figures.frames)
+                .arg(figures.firstFrameMs)
+                .arg(figures.lastFrameMs);
+        if (figures.timedFrames > 0) {
+            line += QStringLiteral(
+                        "; from the desktop's timestamp to the region: %1 ms on average, %2 ms at most")
+                        .arg(figures.latencyTotalMs / double(figures.timedFrames), 0, 'f', 2)
+                        .arg(figures.latencyMaxMs, 0, 'f', 2);
+        }
+        qCDebug(lcPlatform).noquote() << line;
     }
     // PipeWire first: its thread stops before the desktop tears the stream down.
     delete std::exchange(m_pipeWire, nullptr);
