@@ -63,6 +63,11 @@ void CaptureFlows::scrollRegionPicked(const QRect& native, int screenIndex)
         dropFocus();
         end(CaptureResult::cancelled());
     };
+    m_scrolling->onFailure = [this](const QString& message) {
+        cleanupScrollingCapture();
+        m_services.beep();
+        fail(message);
+    };
     const QRect region = screen.nativeToGlobal(native).toAlignedRect();
     const QScreen* shown = qtScreen(screen);
     m_scrolling->showHud(region, screen.geometry, shown ? shown->availableGeometry() : screen.geometry);
@@ -73,6 +78,7 @@ void CaptureFlows::cleanupScrollingCapture()
     if (auto* controller = std::exchange(m_scrolling, nullptr)) {
         controller->onComplete = nullptr;
         controller->onCancel = nullptr;
+        controller->onFailure = nullptr;
         controller->cancel();
         controller->deleteLater();
     }

@@ -1,5 +1,6 @@
 #include "DevCaptureCommand.h"
 
+#include "DevScrollCommand.h"
 #include "ScreenCapture.h"
 #include "capture/CountdownOverlay.h"
 #include "capture/FullScreenOverlay.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QKeyEvent>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTextStream>
 
@@ -77,16 +79,34 @@ int runDevCapture(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("mode"),
-                                 QStringLiteral("region, color, window, edit or countdown"));
+                                 QStringLiteral("region, color, window, edit, countdown, scroll or stream"));
     parser.addOption(
         {QStringLiteral("window"), QStringLiteral("A fake window: X,Y,W,H,OWNER."), QStringLiteral("w")});
     parser.addOption({QStringLiteral("out"), QStringLiteral("Where a pick is written."),
                       QStringLiteral("file"), QStringLiteral("velmora-dev-capture.png")});
     parser.addOption({QStringLiteral("seconds"), QStringLiteral("Countdown length."), QStringLiteral("s"),
                       QStringLiteral("3")});
+    parser.addOption({QStringLiteral("geometry"), QStringLiteral("The rectangle to scroll or stream."),
+                      QStringLiteral("WxH+X+Y")});
+    parser.addOption({QStringLiteral("rate"), QStringLiteral("Grabs a second of the stream."),
+                      QStringLiteral("n"), QStringLiteral("12")});
     parser.addHelpOption();
     parser.process(arguments);
     const QString mode = parser.positionalArguments().value(0);
+    if (mode == QLatin1String("scroll") || mode == QLatin1String("stream")) {
+        static const QRegularExpression geometry(QStringLiteral("^(\\d+)x(\\d+)\\+(\\d+)\\+(\\d+)$"));
+        const auto match = geometry.match(parser.value(QStringLiteral("geometry")));
+        if (!match.hasMatch()) {
+            QTextStream(stderr) << "--geometry WxH+X+Y is needed" << Qt::endl;
+            return 2;
+        }
+        const QRect native(match.captured(3).toInt(), match.captured(4).toInt(), match.captured(1).toInt(),
+                           match.captured(2).toInt());
+        const double seconds = parser.value(QStringLiteral("seconds")).toDouble();
+        return mode == QLatin1String("scroll")
+                   ? runDevScroll(native, parser.value(QStringLiteral("out")), seconds)
+                   : runDevStream(native, seconds, parser.value(QStringLiteral("rate")).toInt());
+    }
     QTextStream out(stdout);
     const ScreenLayout layout = ScreenLayout::current();
     int status = 1;

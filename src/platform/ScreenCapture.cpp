@@ -1,6 +1,22 @@
 #include "ScreenCapture.h"
 
+#include "AreaStream.h"
+
 namespace velmora {
+
+GrabAreaStream::GrabAreaStream(ScreenCapture& capture, const QRect& native, QObject* parent)
+    : AreaStream(parent), m_capture(capture), m_native(native)
+{}
+
+CaptureJob* GrabAreaStream::grab()
+{
+    return m_capture.grabArea(m_native);
+}
+
+std::unique_ptr<AreaStream> ScreenCapture::openAreaStream(const QRect& native)
+{
+    return std::make_unique<GrabAreaStream>(*this, native);
+}
 
 std::optional<WindowInfo> WindowList::windowInfo(quint32 windowID) const
 {

@@ -7,10 +7,12 @@
 #include <QList>
 #include <QPoint>
 
+#include <memory>
 #include <optional>
 
 namespace velmora {
 
+class AreaStream;
 class CaptureJob;
 
 // Pixels of the desktop. Every grab is asynchronous and ends in a CaptureJob; the caller owns
@@ -30,6 +32,10 @@ public:
     // One window alone, whole even when another window covers part of it, decorations included
     // and client-side shadow margins removed. Fails when the window has gone.
     virtual CaptureJob* grabWindow(quint32 windowID) = 0;
+    // A rectangle (native pixels, on one screen) to be grabbed again and again while the user
+    // scrolls. By default each grab is a grabArea(); a display whose grabArea is slow streams the
+    // screen instead.
+    virtual std::unique_ptr<AreaStream> openAreaStream(const QRect& native);
     // Lets go of what is kept to make the next grab quick (buffers shared with the display), for a
     // program that stays running between captures. Grabs still work afterwards.
     virtual void releaseIdleMemory() {}

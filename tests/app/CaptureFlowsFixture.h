@@ -4,6 +4,7 @@
 // capture flows and a real editor registry.
 
 #include "AppState.h"
+#include "AreaStream.h"
 #include "CaptureFlows.h"
 #include "CaptureJob.h"
 #include "Platform.h"
@@ -47,6 +48,12 @@ public:
         requests.append(QStringLiteral("window %1").arg(windowID));
         return track();
     }
+    // A streaming display's stream when set; grabs of the area otherwise.
+    std::unique_ptr<AreaStream> openAreaStream(const QRect& native) override
+    {
+        return streams ? streams(native) : ScreenCapture::openAreaStream(native);
+    }
+    std::function<std::unique_ptr<AreaStream>(const QRect&)> streams;
 
     ~FakeCapture() override
     {

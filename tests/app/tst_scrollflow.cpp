@@ -12,6 +12,7 @@ private Q_SLOTS:
     void stitchedImageOpensInAnEditor();
     void endingWithoutAnImage_data();
     void endingWithoutAnImage();
+    void aFailingStreamFailsTheCapture();
 };
 
 namespace {
@@ -123,6 +124,42 @@ void TestScrollFlow::endingWithoutAnImage()
     QCOMPARE(f.flows->focusSnapshot(), std::nullopt);
     QVERIFY(!f.flows->isBusy());
     QVERIFY(f.flows->startScrollingCapture());
+}
+
+// A stream that never becomes ready, as a desktop's screen share that ends before its first frame.
+class DeadStream final : public AreaStream
+{
+public:
+    bool isReady() const override { return false; }
+    CaptureJob* grab() override { return CaptureJob::failedWith({}); }
+};
+
+void TestScrollFlow::aFailingStreamFailsTheCapture()
+{
+    Fixture f;
+    QPointer<AreaStream> stream;
+    f.capture->streams = [&stream](const QRect&) {
+        auto made = std::make_unique<DeadStream>();
+        stream = made.get();
+        return made;
+    };
+    QVERIFY(f.flows->startScrollingCapture());
+    QPointer<ScrollingCaptureController> controller = pickRegion(f);
+    QVERIFY(controller);
+    // Opened with the HUD, before Start.
+    QVERIFY(stream);
+    QPointer<ScrollingCaptureHud> hud = controller->hud();
+    Q_EMIT stream->failed(QStringLiteral("the desktop stopped sharing the screen"));
+
+    QVERIFY(f.waitFinished());
+    QCOMPARE(f.result().status, CaptureResult::Status::failed);
+    QCOMPARE(f.result().message, QStringLiteral("the desktop stopped sharing the screen"));
+    QCOMPARE(f.beeps, 1);
+    QCOMPARE(f.state->openEditorCount(), 0);
+    QTRY_VERIFY(!controller);
+    QTRY_VERIFY(!stream);
+    QVERIFY(!hud || !hud->isVisible());
+    QVERIFY(!f.flows->isBusy());
 }
 
 QTEST_MAIN(TestScrollFlow)

@@ -17,12 +17,13 @@ using namespace velmora::portal;
 
 namespace {
 
-// Only the question the capability look-up asks: the GlobalShortcuts interface's version, which
-// a desktop without that portal answers with an error.
+// Only the questions the capability look-up asks: the GlobalShortcuts and ScreenCast interfaces'
+// versions, which a desktop without that portal answers with an error.
 class FakeVersionPortal final : public QDBusVirtualObject
 {
 public:
     std::atomic<bool> offered = true;
+    std::atomic<bool> castOffered = false;
     std::atomic<int> asked = 0;
 
     QString introspect(const QString&) const override { return {}; }
@@ -34,9 +35,10 @@ public:
             return true;
         }
         ++asked;
-        const bool shortcuts = message.arguments().value(0).toString() ==
-                               QLatin1String("org.freedesktop.portal.GlobalShortcuts");
-        if (offered && shortcuts) {
+        const QString interface = message.arguments().value(0).toString();
+        const bool shortcuts = interface == QLatin1String("org.freedesktop.portal.GlobalShortcuts");
+        const bool cast = interface == QLatin1String("org.freedesktop.portal.ScreenCast");
+        if ((offered && shortcuts) || (castOffered && cast)) {
             bus.send(message.createReply(QVariant::fromValue(QDBusVariant(1u))));
         } else {
             bus.send(message.createErrorReply(QDBusError::InvalidArgs, QStringLiteral("no such interface")));
@@ -74,9 +76,11 @@ private Q_SLOTS:
         QTest::addColumn<bool>("portalRunning");
         QTest::addColumn<bool>("offersShortcuts");
         QTest::addColumn<bool>("desktopAssigns");
-        QTest::newRow("no portal on the bus") << false << false << false;
-        QTest::newRow("portal without GlobalShortcuts") << true << false << false;
-        QTest::newRow("portal with GlobalShortcuts") << true << true << true;
+        QTest::addColumn<bool>("offersScreenCast");
+        QTest::newRow("no portal on the bus") << false << false << false << false;
+        QTest::newRow("portal without GlobalShortcuts or ScreenCast") << true << false << false << false;
+        QTest::newRow("portal with GlobalShortcuts") << true << true << true << false;
+        QTest::newRow("portal with ScreenCast") << true << false << false << true;
     }
 
     void portalBackend()
@@ -84,20 +88,24 @@ private Q_SLOTS:
         QFETCH(bool, portalRunning);
         QFETCH(bool, offersShortcuts);
         QFETCH(bool, desktopAssigns);
+        QFETCH(bool, offersScreenCast);
         if (portalRunning) {
             QVERIFY(m_bus.portal().registerService(QLatin1String(desktopService)));
         } else {
             m_bus.portal().unregisterService(QLatin1String(desktopService));
         }
         m_fake.offered = offersShortcuts;
+        m_fake.castOffered = offersScreenCast;
 
         const PlatformCapabilities capabilities = portalCapabilities(m_bus.client());
         QCOMPARE(capabilities.shortcuts, desktopAssigns ? PlatformCapabilities::Shortcuts::desktopAssigned
                                                         : PlatformCapabilities::Shortcuts::unavailable);
-        // Whatever the desktop offers, Wayland lists no windows and Velmora records no screencast.
+        // Whatever the desktop offers, Wayland lists no windows.
         QVERIFY(!capabilities.windowList);
-        QVERIFY(!capabilities.scrollingCapture);
-        QVERIFY(capabilities.scrollingUnavailableReason.contains(QLatin1String("ScreenCast portal")));
+        // Scrolling streams the screen, which needs the ScreenCast portal.
+        QCOMPARE(capabilities.scrollingCapture, offersScreenCast);
+        QCOMPARE(capabilities.scrollingUnavailableReason.contains(QLatin1String("ScreenCast portal")),
+                 !offersScreenCast);
     }
 
     // Window capture goes through the desktop's own dialog, which the wlroots portal does not have.
@@ -133,6 +141,7 @@ private Q_SLOTS:
     {
         QVERIFY(m_bus.portal().registerService(QLatin1String(desktopService)));
         m_fake.offered = false;
+        m_fake.castOffered = false;
         m_fake.asked = 0;
         PortalGlobalShortcuts shortcuts(m_bus.client());
         shortcuts.setOffered(false);

@@ -1,5 +1,6 @@
 #include "portal/PortalPlatform.h"
 
+#include "portal/PortalAreaStream.h"
 #include "portal/PortalGlobalShortcuts.h"
 #include "portal/PortalScreenCapture.h"
 
@@ -50,8 +51,13 @@ PlatformCapabilities portalCapabilities(QDBusConnection bus)
         capabilities.windowUnavailableDetail =
             QStringLiteral("This desktop's screenshot portal cannot pick a window; capture a region instead");
     }
-    capabilities.scrollingUnavailableReason =
-        QStringLiteral("Scrolling capture needs the ScreenCast portal, which Velmora does not use yet");
+    // Scrolling streams the screen: a screenshot per frame takes far too long.
+    capabilities.scrollingCapture = portal::screenCastOffered(bus);
+    if (!capabilities.scrollingCapture) {
+        capabilities.scrollingUnavailableReason =
+            QStringLiteral("Scrolling capture needs the desktop's ScreenCast portal, which this desktop does "
+                           "not offer");
+    }
     capabilities.shortcuts = portal::globalShortcutsOffered(bus)
                                  ? PlatformCapabilities::Shortcuts::desktopAssigned
                                  : PlatformCapabilities::Shortcuts::unavailable;

@@ -12,8 +12,8 @@ namespace velmora {
 std::unique_ptr<Platform> createPortalPlatform();
 
 // What the portal backend can do on this desktop: window capture only through the desktop's own
-// picker, no scrolling capture, and global shortcuts where the desktop offers their portal (asked
-// on `bus`, once).
+// picker, scrolling capture and global shortcuts where the desktop offers their portals (each
+// asked on `bus`, once).
 PlatformCapabilities portalCapabilities(QDBusConnection bus);
 
 // Whether the screenshot portal of the desktop named by XDG_CURRENT_DESKTOP (colon-separated, as

@@ -2,6 +2,7 @@
 
 #include "CaptureJob.h"
 #include "PlatformLog.h"
+#include "portal/PortalAreaStream.h"
 #include "portal/PortalPicture.h"
 #include "portal/PortalRequest.h"
 
@@ -128,6 +129,18 @@ CaptureJob* PortalScreenCapture::grabWindow(quint32)
         job->finish({picture.convertToFormat(QImage::Format_ARGB32_Premultiplied)});
     });
     return job;
+}
+
+std::unique_ptr<AreaStream> PortalScreenCapture::openAreaStream(const QRect& native)
+{
+    const ScreenLayout layout = m_layout();
+    std::optional<ScreenGeometry> screen;
+    if (const auto index = layout.screenAtNative(native.center())) {
+        screen = layout.screens().value(*index);
+    }
+    // Start may wait for the user in the desktop's dialog, like an interactive screenshot.
+    return std::make_unique<PortalAreaStream>(m_bus, native, screen, m_timeouts.plainMs,
+                                              m_timeouts.interactiveMs);
 }
 
 } // namespace velmora::portal

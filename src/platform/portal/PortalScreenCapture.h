@@ -23,7 +23,8 @@ struct PortalTimeouts
 // Grabs through org.freedesktop.portal.Screenshot. Screens and areas come from one
 // non-interactive screenshot cut to the screens, so Velmora's own pickers run over it as over a
 // display server's grab. A desktop that refuses non-interactive screenshots is asked through its
-// own picker from then on (said once in the log). Window capture is the desktop's picker.
+// own picker from then on (said once in the log). Window capture is the desktop's picker. A
+// scrolling capture streams the screen through the ScreenCast portal.
 class PortalScreenCapture final : public ScreenCapture
 {
 public:
@@ -34,6 +35,8 @@ public:
     CaptureJob* grabScreens(const QList<ScreenGeometry>& screens) override;
     CaptureJob* grabArea(const QRect& native) override;
     CaptureJob* grabWindow(quint32 windowID) override;
+    // Through the ScreenCast portal: a Screenshot call per frame is far too slow for scrolling.
+    std::unique_ptr<AreaStream> openAreaStream(const QRect& native) override;
 
 private:
     using Picked = std::function<void(QImage)>;

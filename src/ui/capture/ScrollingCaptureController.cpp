@@ -1,5 +1,6 @@
 #include "ScrollingCaptureController.h"
 
+#include "AreaStream.h"
 #include "CaptureJob.h"
 #include "ScreenCapture.h"
 #include "ScrollRegionFrame.h"
@@ -32,6 +33,7 @@ ScrollingCaptureController::ScrollingCaptureController(ScreenCapture& capture, c
 ScrollingCaptureController::~ScrollingCaptureController()
 {
     m_timer.stop();
+    m_stream.reset();
     // A composition in progress runs to its end; its result then finds no receiver, since the
     // queued events for this object go with it.
     m_thread.quit();
@@ -62,6 +64,34 @@ void ScrollingCaptureController::showHud(const QRect& region, const QRect& scree
     m_hud->show();
     m_hud->raise();
     m_hud->activateWindow();
+    openStream();
+}
+
+void ScrollingCaptureController::openStream()
+{
+    if (m_stream || m_phase > Phase::capturing) {
+        return;
+    }
+    m_stream = m_capture.openAreaStream(m_native);
+    connect(m_stream.get(), &AreaStream::ready, this, &ScrollingCaptureController::captureTick);
+    connect(m_stream.get(), &AreaStream::failed, this, &ScrollingCaptureController::streamFailed);
+    connect(m_stream.get(), &AreaStream::cancelled, this, &ScrollingCaptureController::cancel);
+}
+
+void ScrollingCaptureController::streamFailed(const QString& message)
+{
+    if (m_phase == Phase::done) {
+        return;
+    }
+    m_phase = Phase::done;
+    stopGrabbing();
+    setState(false, m_statusText);
+    dismissHud();
+    onComplete = nullptr;
+    onCancel = nullptr;
+    if (auto callback = std::exchange(onFailure, nullptr)) {
+        callback(message);
+    }
 }
 
 void ScrollingCaptureController::startCapture()
@@ -69,6 +99,7 @@ void ScrollingCaptureController::startCapture()
     if (m_phase != Phase::idle) {
         return;
     }
+    openStream();
     m_phase = Phase::capturing;
     setState(true, scrollText);
     m_timer.start();
@@ -77,11 +108,12 @@ void ScrollingCaptureController::startCapture()
 
 void ScrollingCaptureController::captureTick()
 {
-    // A slow display must not pile grabs up: the next one waits until this one has come back.
-    if (m_phase != Phase::capturing || m_limitReached || m_pendingGrab) {
+    // A slow display must not pile grabs up: the next one waits until this one has come back. A
+    // stream that has no picture yet would only give a blank or stale one.
+    if (m_phase != Phase::capturing || m_limitReached || m_pendingGrab || !m_stream || !m_stream->isReady()) {
         return;
     }
-    CaptureJob* job = m_capture.grabArea(m_native);
+    CaptureJob* job = m_stream->grab();
     m_pendingGrab = job;
     connect(job, &CaptureJob::done, this, [this, job] {
         m_pendingGrab = nullptr;
@@ -145,6 +177,7 @@ void ScrollingCaptureController::composed(QImage image)
     }
     m_phase = Phase::done;
     dismissHud();
+    onFailure = nullptr;
     if (image.isNull()) {
         if (auto callback = std::exchange(onCancel, nullptr)) {
             onComplete = nullptr;
@@ -169,6 +202,7 @@ void ScrollingCaptureController::cancel()
     setState(false, m_statusText);
     dismissHud();
     onComplete = nullptr;
+    onFailure = nullptr;
     if (auto callback = std::exchange(onCancel, nullptr)) {
         callback();
     }
@@ -187,6 +221,12 @@ void ScrollingCaptureController::setState(bool capturing, const QString& status)
 void ScrollingCaptureController::stopGrabbing()
 {
     m_timer.stop();
+    // The stream goes as soon as nothing more is grabbed, so the desktop stops sharing the screen
+    // while the last frames are stitched. Later, since this may run inside one of its signals.
+    if (m_stream) {
+        m_stream->disconnect(this);
+        m_stream.release()->deleteLater();
+    }
 }
 
 void ScrollingCaptureController::dismissHud()

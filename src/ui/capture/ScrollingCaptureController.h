@@ -15,15 +15,17 @@
 
 namespace velmora {
 
+class AreaStream;
 class CaptureJob;
 class ScreenCapture;
 class ScrollRegionFrame;
 class ScrollingCaptureHud;
 class ScrollStitchWorker;
 
-// One scrolling capture of a screen rectangle: after Start it grabs the rectangle twelve times a
-// second while the user scrolls, stitches the frames on a thread of its own and, on Stop, hands the
-// tall image to onComplete. The main thread only grabs and shows; it never waits for the stitcher.
+// One scrolling capture of a screen rectangle: it opens a stream of the rectangle when the HUD
+// appears (a desktop may ask the user first), and after Start grabs it twelve times a second, once
+// the stream is ready, while the user scrolls; stitches the frames on a thread of its own and, on Stop, hands
+// the tall image to onComplete. The main thread only grabs and shows; it never waits for the stitcher.
 class ScrollingCaptureController : public QObject
 {
     Q_OBJECT
@@ -44,9 +46,11 @@ public:
     // Safe in any phase: the stitching thread is stopped and joined, and nothing is called back.
     ~ScrollingCaptureController() override;
 
-    // Called at most once per capture, and never both; each may delete the controller.
+    // Called at most once per capture, and only one of them; each may delete the controller.
     std::function<void(const QImage&)> onComplete;
     std::function<void()> onCancel;
+    // The stream of the rectangle failed (one line for the user).
+    std::function<void(const QString&)> onFailure;
 
     // Frames the region with an outline just outside it and shows the HUD next to it. `region` is in
     // global points; `available` is its screen's area free of panels.
@@ -76,6 +80,8 @@ Q_SIGNALS:
     void stitchDelivered();
 
 private:
+    void openStream();
+    void streamFailed(const QString& message);
     void captureTick();
     void frameGrabbed(const QImage& frame);
     void frameStitched(StitchOutcome outcome, int stitchedHeight);
@@ -93,6 +99,7 @@ private:
     int m_stitchedHeight = 0;
     bool m_limitReached = false;
     QTimer m_timer;
+    std::unique_ptr<AreaStream> m_stream; // from the HUD (or Start) until the grabs stop
     QPointer<CaptureJob> m_pendingGrab;
     QThread m_thread;
     ScrollStitchWorker* m_worker; // lives on m_thread; deleted there when it finishes
