@@ -110,9 +110,8 @@ void TestAppDelegate::commandsAnswerAsTheirOwnProcessWould_data()
     QTest::newRow("scrolling where it cannot work")
         << QStringList{"scroll"} << 2 << ""
         << "velmora scroll: Scrolling capture needs a display" << 0;
-    QTest::newRow("window where it cannot work")
-        << QStringList{"window"} << 2 << ""
-        << "velmora window: Window capture needs a display" << 0;
+    QTest::newRow("window where it cannot work") << QStringList{"window"} << 2 << ""
+                                                 << "velmora window: Window capture needs a display" << 0;
 }
 
 void TestAppDelegate::commandsAnswerAsTheirOwnProcessWould()
