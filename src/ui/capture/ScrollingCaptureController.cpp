@@ -80,16 +80,7 @@ void ScrollingCaptureController::openStream()
 
 void ScrollingCaptureController::streamFailed(const QString& message)
 {
-    if (m_phase == Phase::done) {
-        return;
-    }
-    m_phase = Phase::done;
-    stopGrabbing();
-    setState(false, m_statusText);
-    dismissHud();
-    onComplete = nullptr;
-    onCancel = nullptr;
-    if (auto callback = std::exchange(onFailure, nullptr)) {
+    if (auto callback = endWithout(onFailure)) {
         callback(message);
     }
 }
@@ -194,16 +185,7 @@ void ScrollingCaptureController::composed(QImage image)
 
 void ScrollingCaptureController::cancel()
 {
-    if (m_phase == Phase::done) {
-        return;
-    }
-    m_phase = Phase::done;
-    stopGrabbing();
-    setState(false, m_statusText);
-    dismissHud();
-    onComplete = nullptr;
-    onFailure = nullptr;
-    if (auto callback = std::exchange(onCancel, nullptr)) {
+    if (auto callback = endWithout(onCancel)) {
         callback();
     }
 }

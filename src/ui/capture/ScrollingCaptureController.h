@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace velmora {
 
@@ -88,6 +89,24 @@ private:
     void composed(QImage image);
     void setState(bool capturing, const QString& status);
     void stopGrabbing();
+    // Ends the capture once: stops grabbing, takes the HUD away and drops every callback but the
+    // one returned, which the caller calls last (it may delete the controller). Empty when the
+    // capture had already ended.
+    template <typename Callback> Callback endWithout(Callback& kept)
+    {
+        if (m_phase == Phase::done) {
+            return {};
+        }
+        m_phase = Phase::done;
+        stopGrabbing();
+        setState(false, m_statusText);
+        dismissHud();
+        Callback callback = std::exchange(kept, nullptr);
+        onComplete = nullptr;
+        onCancel = nullptr;
+        onFailure = nullptr;
+        return callback;
+    }
     void dismissHud();
 
     ScreenCapture& m_capture;

@@ -33,6 +33,28 @@ protected:
     }
 };
 
+// A capture's row: its title and description on the left, stretching; the caller adds the keys.
+QHBoxLayout* actionRowLayout(HotkeyPreferences::Action action, QWidget* row)
+{
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(1);
+    auto* title = new QLabel(HotkeyPreferences::title(action), row);
+    QFont titleFont = title->font();
+    titleFont.setPixelSize(13);
+    title->setFont(titleFont);
+    texts->addWidget(title);
+    auto* description = new QLabel(HotkeyPreferences::description(action), row);
+    description->setWordWrap(true);
+    setSecondaryText(description, 11);
+    texts->addWidget(description);
+    layout->addLayout(texts, 1);
+    return layout;
+}
+
 // Velmora takes its own keys on X11: the recorders are the only case there.
 PlatformCapabilities grabbingKeys()
 {
@@ -161,22 +183,7 @@ QWidget* HotkeysPreferencesView::buildSection(const QString& title, const QStrin
 QWidget* HotkeysPreferencesView::buildRow(HotkeyPreferences::Action action, QWidget* parent)
 {
     auto* row = new QWidget(parent);
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
-
-    auto* texts = new QVBoxLayout;
-    texts->setSpacing(1);
-    auto* title = new QLabel(HotkeyPreferences::title(action), row);
-    QFont titleFont = title->font();
-    titleFont.setPixelSize(13);
-    title->setFont(titleFont);
-    texts->addWidget(title);
-    auto* description = new QLabel(HotkeyPreferences::description(action), row);
-    description->setWordWrap(true);
-    setSecondaryText(description, 11);
-    texts->addWidget(description);
-    layout->addLayout(texts, 1);
+    auto* layout = actionRowLayout(action, row);
 
     auto* recorder = new HotkeyRecorderButton(m_preferences, action, row);
     recorder->setFixedWidth(HotkeyRecorderButton::defaultWidth);
@@ -275,22 +282,7 @@ QWidget* HotkeysPreferencesView::buildAssignedSection(const PlatformCapabilities
 QWidget* HotkeysPreferencesView::buildAssignedRow(HotkeyPreferences::Action action, QWidget* parent)
 {
     auto* row = new QWidget(parent);
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
-
-    auto* texts = new QVBoxLayout;
-    texts->setSpacing(1);
-    auto* title = new QLabel(HotkeyPreferences::title(action), row);
-    QFont titleFont = title->font();
-    titleFont.setPixelSize(13);
-    title->setFont(titleFont);
-    texts->addWidget(title);
-    auto* description = new QLabel(HotkeyPreferences::description(action), row);
-    description->setWordWrap(true);
-    setSecondaryText(description, 11);
-    texts->addWidget(description);
-    layout->addLayout(texts, 1);
+    auto* layout = actionRowLayout(action, row);
 
     // Read-only: the desktop owns these keys. Placed like a recorder with its reset button, so
     // the column lines up with the editor's section below.
