@@ -8,6 +8,7 @@
 # Usage: bench/bench_screencast.sh [BUILD] [SECONDS]
 set -u
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$root/tests/portal/private-bus.sh"
 build="${1:-$root/build}"
 seconds="${2:-5}"
 capture="$build/src/devtools/velmora-dev-capture"
@@ -28,24 +29,9 @@ wait_line() { for _ in $(seq 1 300); do grep -q "$2" "$1" 2>/dev/null && return 
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache"
 export XDG_STATE_HOME="$work/state" XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-cat >"$work/bus.conf" <<XML
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=$work</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-XML
-DBUS_SESSION_BUS_ADDRESS="$(dbus-daemon --config-file="$work/bus.conf" --fork --print-address=1 \
-    --print-pid=3 3>"$work/bus.pid")"
-export DBUS_SESSION_BUS_ADDRESS
-pids+=("$(cat "$work/bus.pid")")
+private_bus_config "$work"
+private_bus_start "$work"
+pids+=("$bus_pid")
 pipewire >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 1 200); do [ -S "$XDG_RUNTIME_DIR/pipewire-0" ] && break; sleep 0.05; done

@@ -8,6 +8,7 @@
 # display binds its captures through fake_portal, whose Activated opens the picker there.
 # Usage: e2e_portal.sh VELMORA FAKE_PORTAL [--frontend]
 set -u
+source "$(dirname "${BASH_SOURCE[0]}")/private-bus.sh"
 velmora="$1"
 fake="$2"
 frontend="${3:-}"
@@ -66,30 +67,14 @@ same() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = "0" ]; }
 # A bus that starts no service by itself: the desktop's own portal must not answer in place of the
 # stand-in (nor be left running).
 mkdir -p "$work/services"
-cat >"$work/bus.conf" <<XML
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=$work</listen>
-  <auth>EXTERNAL</auth>
-  <servicedir>$work/services</servicedir>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-XML
+private_bus_config "$work" "$work/services"
 
 # A fresh bus and portal per mode, so nothing of one case leaks into the next.
 start_portal() { # mode
     stop_portal
     stop_bus
     : >"$work/calls.log"
-    DBUS_SESSION_BUS_ADDRESS="$(dbus-daemon --config-file="$work/bus.conf" --fork --print-address=1 --print-pid=3 3>"$work/bus.pid")"
-    export DBUS_SESSION_BUS_ADDRESS
-    bus_pid="$(cat "$work/bus.pid")"
+    private_bus_start "$work"
     local name=org.freedesktop.portal.Desktop role=frontend
     if [ "$frontend" = "--frontend" ]; then
         name=org.freedesktop.impl.portal.desktop.velmoratest

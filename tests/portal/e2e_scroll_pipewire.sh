@@ -10,6 +10,7 @@
 # byte order the stand-in can send. Every process started here is ended by its id.
 # Usage: e2e_scroll_pipewire.sh VELMORA_DEV_CAPTURE SCROLL_PAGE FAKE_SCREENCAST
 set -u
+source "$(dirname "${BASH_SOURCE[0]}")/private-bus.sh"
 capture="$1"
 page_program="$2"
 fake="$3"
@@ -42,24 +43,9 @@ mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 
 # A bus that starts no service by itself: the desktop's own portal must not answer instead.
-cat >"$work/bus.conf" <<XML
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=$work</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-XML
-DBUS_SESSION_BUS_ADDRESS="$(dbus-daemon --config-file="$work/bus.conf" --fork --print-address=1 \
-    --print-pid=3 3>"$work/bus.pid")"
-export DBUS_SESSION_BUS_ADDRESS
-pids+=("$(cat "$work/bus.pid")")
+private_bus_config "$work"
+private_bus_start "$work"
+pids+=("$bus_pid")
 
 pipewire >"$work/pipewire.log" 2>&1 &
 pids+=($!)
