@@ -19,6 +19,8 @@
 // through org.velmora.FakePortal on the same object: Activate(s id) emits Activated for that
 // shortcut, Assign(s id, s trigger) gives it other keys ("" none) and emits ShortcutsChanged.
 
+#include "PortalStructs.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDBusArgument>
@@ -35,29 +37,7 @@
 
 #include <cstdio>
 
-// One entry of the GlobalShortcuts lists, a(sa{sv}).
-struct Shortcut
-{
-    QString id;
-    QVariantMap properties;
-};
-Q_DECLARE_METATYPE(Shortcut)
-
-QDBusArgument& operator<<(QDBusArgument& argument, const Shortcut& shortcut)
-{
-    argument.beginStructure();
-    argument << shortcut.id << shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, Shortcut& shortcut)
-{
-    argument.beginStructure();
-    argument >> shortcut.id >> shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
+using portalstructs::Shortcut;
 
 namespace {
 
@@ -254,10 +234,10 @@ private:
             for (const Shortcut& shortcut : std::as_const(list)) {
                 const QString trigger =
                     shortcut.properties.value(QStringLiteral("preferred_trigger")).toString();
-                m_shortcuts.insert(shortcut.id,
+                m_shortcuts.insert(shortcut.key,
                                    {shortcut.properties.value(QStringLiteral("description")).toString(),
                                     describeTrigger(trigger)});
-                line.append(shortcut.id + QLatin1Char('=') +
+                line.append(shortcut.key + QLatin1Char('=') +
                             (trigger.isEmpty() ? QStringLiteral("-") : trigger));
             }
             logLine(m_options, line.join(QLatin1Char(' ')));

@@ -8,6 +8,8 @@
 // Prints "ready" once the stream exists, and "closed" when the session is closed.
 // Usage: fake_screencast PAGE.png WxH STEP GO [BGRx|RGBx]
 
+#include "PortalStructs.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -44,51 +46,10 @@ constexpr char desktopPath[] = "/org/freedesktop/portal/desktop";
 constexpr char sessionPath[] = "/org/freedesktop/portal/desktop/session/fake/cast";
 constexpr int margin = 8; // rows and columns of padding around the picture in each buffer
 
-struct CastStream
-{
-    uint node = 0;
-    QVariantMap properties;
-};
-
-struct Pair
-{
-    int x = 0;
-    int y = 0;
-};
-
-QDBusArgument& operator<<(QDBusArgument& a, const Pair& p)
-{
-    a.beginStructure();
-    a << p.x << p.y;
-    a.endStructure();
-    return a;
-}
-const QDBusArgument& operator>>(const QDBusArgument& a, Pair& p)
-{
-    a.beginStructure();
-    a >> p.x >> p.y;
-    a.endStructure();
-    return a;
-}
-QDBusArgument& operator<<(QDBusArgument& a, const CastStream& s)
-{
-    a.beginStructure();
-    a << s.node << s.properties;
-    a.endStructure();
-    return a;
-}
-const QDBusArgument& operator>>(const QDBusArgument& a, CastStream& s)
-{
-    a.beginStructure();
-    a >> s.node >> s.properties;
-    a.endStructure();
-    return a;
-}
-
 } // namespace
 
-Q_DECLARE_METATYPE(Pair)
-Q_DECLARE_METATYPE(CastStream)
+using portalstructs::CastStream;
+using portalstructs::Pair;
 
 namespace {
 

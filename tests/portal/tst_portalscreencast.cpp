@@ -1,6 +1,7 @@
 #include "portal/PortalAreaStream.h"
 
 #include "CaptureJob.h"
+#include "PortalStructs.h"
 #include "PrivateBus.h"
 #include "portal/PortalRequest.h"
 
@@ -26,54 +27,10 @@ namespace {
 
 constexpr char sessionPath[] = "/org/freedesktop/portal/desktop/session/1_1/velmora_cast";
 
-struct Pair
-{
-    int x = 0;
-    int y = 0;
-};
-
-struct CastStream
-{
-    uint node = 0;
-    QVariantMap properties;
-};
-
-QDBusArgument& operator<<(QDBusArgument& argument, const Pair& pair)
-{
-    argument.beginStructure();
-    argument << pair.x << pair.y;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, Pair& pair)
-{
-    argument.beginStructure();
-    argument >> pair.x >> pair.y;
-    argument.endStructure();
-    return argument;
-}
-
-QDBusArgument& operator<<(QDBusArgument& argument, const CastStream& stream)
-{
-    argument.beginStructure();
-    argument << stream.node << stream.properties;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, CastStream& stream)
-{
-    argument.beginStructure();
-    argument >> stream.node >> stream.properties;
-    argument.endStructure();
-    return argument;
-}
-
 } // namespace
 
-Q_DECLARE_METATYPE(Pair)
-Q_DECLARE_METATYPE(CastStream)
+using portalstructs::CastStream;
+using portalstructs::Pair;
 
 namespace {
 
