@@ -114,6 +114,10 @@ void AppDelegate::setupTray()
         return TrayMenu::Availability{hasLastScreenshot(), m_state->lastClosedSession() != nullptr};
     });
     m_trayMenu->setCapabilities(m_platform->capabilities);
+    if (m_platform->desktopShortcuts &&
+        m_platform->capabilities.shortcuts == PlatformCapabilities::Shortcuts::desktopAssigned) {
+        m_trayMenu->followDesktopShortcuts(m_platform->desktopShortcuts.get());
+    }
     PreferencesWindowController::shared().setCapabilities(m_platform->capabilities);
     connect(m_trayMenu.get(), &TrayMenu::triggered, this, [this](TrayMenu::Command command) {
         using Action = HotkeyPreferences::Action;

@@ -5,6 +5,7 @@
 #include "preferences/HotkeyPreferences.h"
 #include "shell/PillNotification.h"
 #include "shell/TrayMenu.h"
+#include "support/FakeDesktopShortcuts.h"
 #include "support/TestSupport.h"
 
 #include <QSignalSpy>
@@ -30,19 +31,6 @@ CommandReply run(AppDelegate& delegate, const QStringList& arguments, const QStr
     QTest::qWait(10);
     return replies == 1 ? answer : CommandReply{-2, {}, QStringLiteral("%1 replies").arg(replies)};
 }
-
-// A desktop that assigns the keys itself: records what it was asked to bind; the test presses.
-class FakeDesktop final : public DesktopShortcuts
-{
-public:
-    void bind(const QList<Request>& list) override { requests = list; }
-    std::optional<QMap<QString, QString>> assignments() const override { return std::nullopt; }
-    Change change() const override { return Change::desktopSettings; }
-    void requestChange() override {}
-    void refresh() override {}
-
-    QList<Request> requests;
-};
 
 } // namespace
 
@@ -193,7 +181,7 @@ void TestAppDelegate::desktopShortcutsRunOnlyWhatWorksHere()
     QFETCH(int, trayRow);
     auto platform = createNullPlatform();
     platform->capabilities.shortcuts = PlatformCapabilities::Shortcuts::desktopAssigned;
-    auto* desktop = new FakeDesktop;
+    auto* desktop = new test::FakeDesktopShortcuts;
     platform->desktopShortcuts.reset(desktop);
     TrayMenu tray(HotkeyPreferences::shared(), {});
     tray.setCapabilities(platform->capabilities);

@@ -9,6 +9,7 @@
 #include "preferences/HotkeysPreferencesView.h"
 #include "preferences/SettingsSection.h"
 #include "preferences/SettingsStore.h"
+#include "support/FakeDesktopShortcuts.h"
 #include "support/TestSupport.h"
 
 #include <QDBusConnectionInterface>
@@ -24,21 +25,7 @@ using Action = HotkeyPreferences::Action;
 
 namespace {
 
-// The desktop as the tab sees it, told by the test what to say.
-class FakeDesktop final : public DesktopShortcuts
-{
-public:
-    void bind(const QList<Request>&) override {}
-    std::optional<QMap<QString, QString>> assignments() const override { return assigned; }
-    Change change() const override { return way; }
-    void requestChange() override { ++changeRequests; }
-    void refresh() override { ++refreshes; }
-
-    std::optional<QMap<QString, QString>> assigned;
-    Change way = Change::desktopSettings;
-    int changeRequests = 0;
-    int refreshes = 0;
-};
+using FakeDesktop = test::FakeDesktopShortcuts;
 
 // Wayland with the shortcut portal: window capture through the desktop's picker, no scrolling.
 PlatformCapabilities desktopAssigns()

@@ -1,5 +1,6 @@
 #include "preferences/SettingsStore.h"
 #include "shell/TrayMenu.h"
+#include "support/FakeDesktopShortcuts.h"
 
 #include <QAction>
 #include <QMenu>
@@ -17,6 +18,7 @@ class TestTrayMenu : public QObject
 private Q_SLOTS:
     void rowsInOrderWithTheShortcutsInForce();
     void rowsThatNeedSomethingAreEnabledOnlyWhenItExists();
+    void rowsShowTheKeysTheDesktopAssigned();
     void capturesTheBackendCannotDoAreDisabledWithTheReason_data();
     void capturesTheBackendCannotDoAreDisabledWithTheReason();
 };
@@ -132,6 +134,30 @@ void TestTrayMenu::rowsThatNeedSomethingAreEnabledOnlyWhenItExists()
     Q_EMIT tray.menu()->aboutToShow();
     QVERIFY(!enabled(TrayMenu::Command::copyLastScreenshot));
     QVERIFY(enabled(TrayMenu::Command::continueLastEdit));
+}
+
+// Where the desktop assigns the keys, the rows show its keys, which may differ from Velmora's
+// preferences, and none where it left a capture without keys.
+void TestTrayMenu::rowsShowTheKeysTheDesktopAssigned()
+{
+    MemorySettingsStore settings;
+    HotkeyPreferences hotkeys(settings);
+    TrayMenu tray(hotkeys, {});
+    test::FakeDesktopShortcuts desktop;
+    tray.followDesktopShortcuts(&desktop);
+    QAction* region = tray.action(TrayMenu::Command::captureRegion);
+    QAction* text = tray.action(TrayMenu::Command::captureText);
+    // Before the desktop answers, no keys at all: Velmora's own wishes may not be what holds.
+    QCOMPARE(region->text(), QStringLiteral("Capture Area"));
+    QVERIFY(region->shortcut().isEmpty());
+
+    desktop.assigned = QMap<QString, QString>{{QStringLiteral("region"), QStringLiteral("Super+Print")},
+                                              {QStringLiteral("ocr"), QString()}};
+    Q_EMIT tray.menu()->aboutToShow();
+    QCOMPARE(region->text(), QStringLiteral("Capture Area\tSuper+Print"));
+    QVERIFY(region->shortcut().isEmpty());
+    QCOMPARE(text->text(), QStringLiteral("Capture Text"));
+    QVERIFY(text->shortcut().isEmpty());
 }
 
 QTEST_MAIN(TestTrayMenu)

@@ -1,5 +1,6 @@
 #include "shell/TrayMenu.h"
 
+#include "RawValue.h"
 #include "icons/LucideIcon.h"
 
 #include <QAction>
@@ -56,6 +57,7 @@ TrayMenu::~TrayMenu() = default;
 QAction* TrayMenu::add(Command command, const QString& title, const QString& icon)
 {
     QAction* action = m_menu->addAction(title);
+    m_titles.emplace(command, title);
     if (!icon.isEmpty()) {
         action->setIcon(LucideIcon::icon(icon, m_menu->palette().color(QPalette::Text), 16));
     }
@@ -69,7 +71,17 @@ QAction* TrayMenu::add(Command command, const QString& title, const QString& ico
 
 void TrayMenu::refresh()
 {
+    const auto assigned = m_desktop ? m_desktop->assignments() : std::nullopt;
     for (const auto& [command, hotkeyAction] : captureShortcuts) {
+        if (m_desktop) {
+            // The desktop's words need not parse as keys; the text after a tab is drawn in the
+            // shortcut column all the same.
+            const QString keys = assigned ? assigned->value(rawValue(hotkeyAction)) : QString();
+            action(command)->setShortcut({});
+            action(command)->setText(keys.isEmpty() ? m_titles.at(command)
+                                                    : m_titles.at(command) + QLatin1Char('\t') + keys);
+            continue;
+        }
         const std::optional<Hotkey> hotkey = m_hotkeys.hotkeyInForce(hotkeyAction);
         const std::optional<QKeyCombination> keys = hotkey ? hotkey->keyCombination() : std::nullopt;
         action(command)->setShortcut(keys ? QKeySequence(*keys) : QKeySequence());
@@ -78,6 +90,12 @@ void TrayMenu::refresh()
     action(Command::copyLastScreenshot)->setEnabled(now.lastScreenshot);
     action(Command::editLastScreenshot)->setEnabled(now.lastScreenshot);
     action(Command::continueLastEdit)->setEnabled(now.lastClosedEditor);
+}
+
+void TrayMenu::followDesktopShortcuts(const DesktopShortcuts* desktop)
+{
+    m_desktop = desktop;
+    refresh();
 }
 
 } // namespace velmora

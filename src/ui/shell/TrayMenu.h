@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DesktopShortcuts.h"
 #include "PlatformCapabilities.h"
 #include "preferences/HotkeyPreferences.h"
 
@@ -58,6 +59,9 @@ public:
     // Disables the capture rows this backend cannot do, each with a tooltip that says why. Rows
     // stay enabled until this is called.
     void setCapabilities(const PlatformCapabilities& capabilities);
+    // Where the desktop assigns the capture keys, the rows show its keys, in its own words, instead
+    // of Velmora's preferences. `desktop` must outlive the menu.
+    void followDesktopShortcuts(const DesktopShortcuts* desktop);
 
 Q_SIGNALS:
     void triggered(velmora::TrayMenu::Command command);
@@ -69,6 +73,8 @@ private:
     std::function<Availability()> m_availability;
     std::unique_ptr<QMenu> m_menu;
     std::map<Command, QAction*> m_actions;
+    std::map<Command, QString> m_titles;
+    const DesktopShortcuts* m_desktop = nullptr;
 };
 
 } // namespace velmora
