@@ -50,6 +50,8 @@ AppDelegate::AppDelegate(std::unique_ptr<Platform> platform, QObject* parent)
     CompositorWatch::setShared(m_platform->compositor.get());
     DesktopWallpaperCache::installShared({}, m_platform->rootBackground.get());
     m_pickers = std::make_unique<OverlayPickers>();
+    m_platform->capture->setNotifier(
+        [](const QString& message) { PillNotification::shared().show(message, 4.0); });
     m_appearance = std::make_unique<AppearanceController>(GeneralPreferences::shared());
     m_state = std::make_unique<AppState>(AppState::Services{
         SettingsStore::shared(), BackgroundAssetStore::shared(), GeneralPreferences::shared(),

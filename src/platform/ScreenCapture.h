@@ -7,6 +7,7 @@
 #include <QList>
 #include <QPoint>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -39,6 +40,21 @@ public:
     // Lets go of what is kept to make the next grab quick (buffers shared with the display), for a
     // program that stays running between captures. Grabs still work afterwards.
     virtual void releaseIdleMemory() {}
+
+    // Where to tell the user, once, that the desktop changed how captures go (its dialog comes up
+    // from now on). Without one, the log line is all.
+    void setNotifier(std::function<void(const QString&)> notify) { m_notify = std::move(notify); }
+
+protected:
+    void notify(const QString& message) const
+    {
+        if (m_notify) {
+            m_notify(message);
+        }
+    }
+
+private:
+    std::function<void(const QString&)> m_notify;
 };
 
 // The frontmost of `windows` (front to back) whose frame contains the native point, edges included.

@@ -51,6 +51,8 @@ void PortalScreenCapture::answered(const PortalResponse& response, bool interact
             qCWarning(lcPlatform) << "[Velmora] The desktop refused a screenshot without its picker: asking "
                                      "through the desktop's picker from now on";
             m_interactiveOnly = true;
+            notify(QStringLiteral("This desktop asks before each screenshot: Velmora uses its screenshot "
+                                  "dialog from now on"));
             screenshot(true, job, std::move(then));
             return;
         }
