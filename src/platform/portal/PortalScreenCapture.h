@@ -23,8 +23,8 @@ struct PortalTimeouts
 // Grabs through org.freedesktop.portal.Screenshot. Screens and areas come from one
 // non-interactive screenshot cut to the screens, so Velmora's own pickers run over it as over a
 // display server's grab. A desktop that refuses non-interactive screenshots is asked through its
-// own picker from then on (said once, in the log and to the notifier). Window capture is the desktop's picker. A
-// scrolling capture streams the screen through the ScreenCast portal.
+// own picker from then on (said once, in the log and to the notifier). Window capture is the desktop's
+// picker. A scrolling capture streams the screen through the ScreenCast portal.
 class PortalScreenCapture final : public ScreenCapture
 {
 public:
