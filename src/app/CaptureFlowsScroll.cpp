@@ -16,6 +16,11 @@ bool CaptureFlows::startScrollingCapture()
     if (!begin()) {
         return false;
     }
+    if (const PlatformCapabilities& can = m_services.platform.capabilities; !can.scrollingCapture) {
+        // Said before the picker, not after the user has dragged a region for nothing.
+        fail(can.scrollingUnavailableReason);
+        return true;
+    }
     const ScreenLayout layout = m_services.screens();
     if (layout.isEmpty()) {
         dropFocus();

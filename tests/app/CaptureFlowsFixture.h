@@ -159,6 +159,7 @@ struct Fixture
         platform.capture.reset(capture);
         platform.windows.reset(windows);
         platform.capabilities.windowList = true;
+        platform.capabilities.scrollingCapture = true;
         platform.focus.reset(focus);
         QDir().mkpath(dir.filePath(QStringLiteral("working")));
         state = std::make_unique<AppState>(AppState::Services{settings, wallpapers, general, hotkeys, pill,

@@ -13,6 +13,7 @@ private Q_SLOTS:
     void endingWithoutAnImage_data();
     void endingWithoutAnImage();
     void aFailingStreamFailsTheCapture();
+    void whereItCannotWorkItSaysWhyBeforePicking();
 };
 
 namespace {
@@ -159,6 +160,21 @@ void TestScrollFlow::aFailingStreamFailsTheCapture()
     QTRY_VERIFY(!controller);
     QTRY_VERIFY(!stream);
     QVERIFY(!hud || !hud->isVisible());
+    QVERIFY(!f.flows->isBusy());
+}
+
+// A desktop without screen casting: the reason comes at once, from the command line too, and no
+// picker asks for a region that could not be captured.
+void TestScrollFlow::whereItCannotWorkItSaysWhyBeforePicking()
+{
+    Fixture f;
+    f.platform.capabilities.scrollingCapture = false;
+    f.platform.capabilities.scrollingUnavailableReason = QStringLiteral("no screen casting here");
+    QVERIFY(f.flows->startScrollingCapture());
+    QVERIFY(f.waitFinished());
+    QCOMPARE(f.result().status, CaptureResult::Status::failed);
+    QCOMPARE(f.result().message, QStringLiteral("no screen casting here"));
+    QVERIFY(!f.pickers.regionMode);
     QVERIFY(!f.flows->isBusy());
 }
 
