@@ -5,9 +5,14 @@
 // a stand-in that shared them would agree with any mistake in them.
 
 #include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QMetaType>
 #include <QString>
 #include <QVariantMap>
+
+#include <optional>
 
 namespace portalstructs {
 
@@ -58,6 +63,30 @@ inline const QDBusArgument& operator>>(const QDBusArgument& argument, Pair& pair
     argument >> pair.x >> pair.y;
     argument.endStructure();
     return argument;
+}
+
+// Answers a call the way a desktop does: `Response` on the request's own path, then the reply
+// that names the path. Without `code`, only the reply: the request is never answered.
+inline void answerRequest(const QDBusMessage& call, const QDBusConnection& bus, const QString& path,
+                          std::optional<uint> code, const QVariantMap& results = {})
+{
+    if (code) {
+        QDBusMessage response = QDBusMessage::createTargetedSignal(
+            call.service(), path, QStringLiteral("org.freedesktop.portal.Request"),
+            QStringLiteral("Response"));
+        response << *code << results;
+        bus.send(response);
+    }
+    bus.send(call.createReply(QVariant::fromValue(QDBusObjectPath(path))));
+}
+
+// The request path a desktop uses for a caller's token, worked out apart from the program's own
+// function so that the two check each other.
+inline QString expectedRequestPath(QString sender, const QString& token)
+{
+    sender.remove(QLatin1Char(':'));
+    sender.replace(QLatin1Char('.'), QLatin1Char('_'));
+    return QStringLiteral("/org/freedesktop/portal/desktop/request/") + sender + QLatin1Char('/') + token;
 }
 
 } // namespace portalstructs

@@ -77,13 +77,7 @@ void logLine(const Options& options, const QString& line)
     }
 }
 
-// Written independently of the program's own function, so that the two check each other.
-QString expectedPath(QString sender, const QString& token)
-{
-    sender.remove(QLatin1Char(':'));
-    sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    return QStringLiteral("/org/freedesktop/portal/desktop/request/") + sender + QLatin1Char('/') + token;
-}
+using portalstructs::expectedRequestPath;
 
 // The response code and results for one screenshot request, and the file handed over.
 struct Answer
@@ -165,21 +159,16 @@ private:
         const QVariantMap options = qdbus_cast<QVariantMap>(arguments.value(1));
         const bool interactive = options.value(QStringLiteral("interactive")).toBool();
         const QString token = options.value(QStringLiteral("handle_token")).toString();
-        const QString path = expectedPath(message.service(), token);
+        const QString path = expectedRequestPath(message.service(), token);
         const Answer result =
             m_options.mode == QLatin1String("never") ? Answer{} : answer(m_options, interactive);
         logLine(m_options, QStringLiteral("Screenshot interactive=%1 path=%2 file=%3")
                                .arg(interactive ? 1 : 0)
                                .arg(token.isEmpty() ? QStringLiteral("none") : QStringLiteral("ok"))
                                .arg(result.file));
-        if (m_options.mode != QLatin1String("never")) {
-            QDBusMessage response = QDBusMessage::createTargetedSignal(
-                message.service(), path, QStringLiteral("org.freedesktop.portal.Request"),
-                QStringLiteral("Response"));
-            response << result.code << result.results;
-            bus.send(response);
-        }
-        bus.send(message.createReply(QVariant::fromValue(QDBusObjectPath(path))));
+        const bool answers = m_options.mode != QLatin1String("never");
+        portalstructs::answerRequest(message, bus, path, answers ? std::optional(result.code) : std::nullopt,
+                                     result.results);
         return true;
     }
 
@@ -251,13 +240,8 @@ private:
         }
         const QVariantMap options = qdbus_cast<QVariantMap>(arguments.constLast());
         const QString path =
-            expectedPath(message.service(), options.value(QStringLiteral("handle_token")).toString());
-        QDBusMessage response = QDBusMessage::createTargetedSignal(
-            message.service(), path, QStringLiteral("org.freedesktop.portal.Request"),
-            QStringLiteral("Response"));
-        response << 0u << results;
-        bus.send(response);
-        bus.send(message.createReply(QVariant::fromValue(QDBusObjectPath(path))));
+            expectedRequestPath(message.service(), options.value(QStringLiteral("handle_token")).toString());
+        portalstructs::answerRequest(message, bus, path, 0u, results);
         return true;
     }
 

@@ -270,16 +270,9 @@ public:
             return true;
         }
         const QVariantMap options = qdbus_cast<QVariantMap>(message.arguments().constLast());
-        QString sender = message.service().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
-        const QString path = QStringLiteral("%1/request/%2/%3")
-                                 .arg(QLatin1String(desktopPath), sender,
-                                      options.value(QStringLiteral("handle_token")).toString());
-        QDBusMessage response = QDBusMessage::createTargetedSignal(
-            message.service(), path, QStringLiteral("org.freedesktop.portal.Request"),
-            QStringLiteral("Response"));
-        response << 0u << results;
-        bus.send(response);
-        bus.send(message.createReply(QVariant::fromValue(QDBusObjectPath(path))));
+        const QString path = portalstructs::expectedRequestPath(
+            message.service(), options.value(QStringLiteral("handle_token")).toString());
+        portalstructs::answerRequest(message, bus, path, 0u, results);
         return true;
     }
 

@@ -135,12 +135,7 @@ public:
             }
             return true;
         }
-        QDBusMessage response = QDBusMessage::createTargetedSignal(
-            message.service(), path, QStringLiteral("org.freedesktop.portal.Request"),
-            QStringLiteral("Response"));
-        response << code << results;
-        bus.send(response);
-        bus.send(message.createReply(QVariant::fromValue(QDBusObjectPath(path))));
+        portalstructs::answerRequest(message, bus, path, code, results);
         return true;
     }
 

@@ -1,5 +1,6 @@
 #include "portal/PortalGlobalShortcuts.h"
 
+#include "PortalStructs.h"
 #include "PrivateBus.h"
 #include "portal/PortalRequest.h"
 #include "support/TestSupport.h"
@@ -106,12 +107,7 @@ public:
         }
         const QString path =
             requestPath(message.service(), options.value(QStringLiteral("handle_token")).toString());
-        QDBusMessage response = QDBusMessage::createTargetedSignal(
-            message.service(), path, QStringLiteral("org.freedesktop.portal.Request"),
-            QStringLiteral("Response"));
-        response << code << results;
-        bus.send(response);
-        bus.send(message.createReply(QVariant::fromValue(QDBusObjectPath(path))));
+        portalstructs::answerRequest(message, bus, path, code, results);
         return true;
     }
 
