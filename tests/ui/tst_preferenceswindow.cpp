@@ -102,7 +102,6 @@ class TestPreferencesWindow : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void showingTwiceKeepsOneWindow();
-    void tabsAndSections();
     void resetInTheHotkeysTab();
     void hotkeysTabFollowsWhatTheDesktopAllows_data();
     void hotkeysTabFollowsWhatTheDesktopAllows();
@@ -139,41 +138,6 @@ void TestPreferencesWindow::showingTwiceKeepsOneWindow()
     QVERIFY(window->isVisible());
     QVERIFY(window->pos() != QPoint(13, 17));
     QCOMPARE(preferencesWindowCount(), 1);
-}
-
-void TestPreferencesWindow::tabsAndSections()
-{
-    Fixture fixture;
-    PreferencesWindow* window = fixture.open();
-    QTabWidget* tabs = window->tabs();
-    QCOMPARE(tabs->count(), 3);
-    QCOMPARE(tabs->tabText(0), QStringLiteral("General"));
-    QCOMPARE(tabs->tabText(1), QStringLiteral("Hotkeys"));
-    QCOMPARE(tabs->tabText(2), QStringLiteral("About"));
-    for (int i = 0; i < 3; ++i) {
-        QVERIFY(!tabs->tabIcon(i).isNull());
-    }
-
-    QStringList general;
-    for (auto* section : window->generalView()->findChildren<SettingsSection*>()) {
-        general.append(section->title());
-    }
-    QCOMPARE(general, (QStringList{"Appearance", "Startup", "Save Location", "Text Recognition"}));
-    QStringList hotkeys;
-    for (auto* section : window->hotkeysView()->findChildren<SettingsSection*>()) {
-        hotkeys.append(section->title());
-    }
-    QCOMPARE(hotkeys, (QStringList{"Capture Shortcuts", "Editor Shortcuts"}));
-
-    // One row per action, capture actions in their own section; every recorder 140 wide.
-    const auto recorders = window->hotkeysView()->findChildren<HotkeyRecorderButton*>();
-    QCOMPARE(recorders.size(), 7);
-    for (Action action : HotkeyPreferences::captureActions()) {
-        HotkeyRecorderButton* recorder = window->hotkeysView()->recorder(action);
-        QVERIFY(recorder);
-        QCOMPARE(recorder->width(), 140);
-        QCOMPARE(window->hotkeysView()->resetButton(action)->toolTip(), QStringLiteral("Reset to default"));
-    }
 }
 
 void TestPreferencesWindow::resetInTheHotkeysTab()
